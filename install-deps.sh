@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs the system packages kartsim needs to build, test and run, and only those missing.
+# The one list of packages of the project is here.
+set -euo pipefail
+
+PACKAGES=(
+  cmake          # build system
+  g++            # C++20 compiler
+  qt6-base-dev   # window, pictures and drawing (Qt 6 Widgets and Gui)
+  libgtest-dev   # unit tests
+  libbenchmark-dev # micro-benchmarks
+  xvfb           # a virtual display for running the window without a screen
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$pkg")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  SUDO=()
+elif command -v sudo >/dev/null 2>&1; then
+  SUDO=(sudo)
+else
+  echo "error: these packages are missing and this user cannot install them (not root, no sudo): ${missing[*]}" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+if ! "${SUDO[@]}" apt-get update; then
+  echo "error: apt-get update failed; cannot install: ${missing[*]}" >&2
+  exit 1
+fi
+if ! "${SUDO[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
+  echo "error: could not install: ${missing[*]}" >&2
+  exit 1
+fi
+
+# Check again: a package that apt-get did not install must stop the build here, not later.
+for pkg in "${missing[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
+  if [ "$status" != "installed" ]; then
+    echo "error: package $pkg is still not installed" >&2
+    exit 1
+  fi
+done

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "decision/UListOfFutures.h"
+#include "decision/UState.h"
+
+class TGoal;
+class TTeam;
+class TTrack;
+
+// The simulated player, whatever its body: two state vectors (the real one and the one a future
+// runs on), its stored futures, health, energy and size with the death rule, personal goals,
+// display settings, the grid on which futures are compared, and the evolution operations.
+//
+// Construction is in two phases: the C++ constructor only sets plain defaults, and each class's
+// Create runs the rest once the object is complete, so that the virtual CreateParams reaches the
+// descendant. Descendants offer a static New that does both.
+class TPlayer {
+public:
+  virtual ~TPlayer();
+  TPlayer(const TPlayer&) = delete;
+  TPlayer& operator=(const TPlayer&) = delete;
+
+  TTeam* FTeam = nullptr;       // owning team, set by its AddMember
+  int32_t FColor = 0;           // display colour, packed as MakeColor packs it
+  bool FDrawTraces = false;     // draw the traces of the futures
+  bool FDrawEndPoints = false;  // draw the ending points
+  bool FDrawGoals = false;      // draw the goals of the player
+  bool FDrawLevels = false;     // draw the level bars beyond energy and health
+  long double FEndPointScale = 1.0L; // display scale of ending points
+  long double FEndPointMax = 0.0L;   // largest ending-point radius drawn since the last adaptation
+  int32_t FAILevel = 8;         // 1 .. 8, selects the scoring
+  bool FHasDuplicated = false;  // duplicated in the real move; cleared on entering a future
+  int32_t FGridMax = 20;        // bounds of the grid size, pixels
+  int32_t FGridMin = 2;
+  bool FAutoGrid = true;        // adapt the grid size after every decision
+
+  // ---- virtual operations, in slot order ----
+  virtual bool IsTurning() const { return true; }
+  // Recomputes the body outline when it is dirty.
+  virtual void UpdateShape() = 0;
+  virtual void CreateParams();
+  virtual bool WantsToDuplicate() const { return false; }
+  // A new player of the same class with this one's real state and settings.
+  virtual std::unique_ptr<TPlayer> Clone() const = 0;
+  // Back to the values of the last Commit, rounded to 1/1000.
+  virtual void Reset();
+  virtual void Assign(const TPlayer& Source);
+  virtual void Draw() { UpdateShape(); }
+  // Colour of a future's trace for that future's state.
+  virtual int32_t TraceColor(const TState& S) const;
+  // Draws the segment of the current sub-step of a future.
+  virtual void DrawTrace() = 0;
+  // Draws the ending point of one stored future.
+  virtual void DrawEndPoint(const TState& S) = 0;
+  virtual void AdjustGrid();
+  // The current values become the start values and what Reset returns to; the score restarts.
+  virtual void Commit();
+  // The player's own motion for one sub-step; the base advances the state's clock.
+  virtual void Advance();
+  virtual bool CollidesWith(TPlayer& Other) = 0;
+  // Damage of an impact of the given strength: (strength / 2)^2 health.
+  virtual void Crash(double Strength);
+  // Creates a child in the same team and returns it (owned by the team).
+  virtual TPlayer* Duplicate();
+
+  // ---- states and world ----
+  TState& State() { return FInFuture ? FFutureState : FRealState; }
+  const TState& State() const { return FInFuture ? FFutureState : FRealState; }
+  TState& RealState() { return FRealState; }
+  TState& FutureState() { return FFutureState; }
+  TListOfFutures& Futures() { return FFutures; }
+  bool InFuture() const { return FInFuture; }
+  // The world of the owning team; raises when the player is in no team or the team in no world.
+  TTrack& Track() const;
+  int32_t DeltaMs() const;
+  // Sub-step length, seconds.
+  double DeltaT() const;
+
+  // ---- personal goals (owned) ----
+  int32_t AddGoal(std::unique_ptr<TGoal> Goal);
+  // Removes the entry when the index is valid and hands the goal back; null otherwise.
+  std::unique_ptr<TGoal> DeleteGoal(int32_t Index);
+  TGoal* Goals(int32_t Index) const;
+  int32_t GoalCount() const { return static_cast<int32_t>(FGoals.size()); }
+  void EvaluateGoals(int32_t Phase);
+
+  // ---- steps ----
+  void SetInFuture(bool On);
+  // Leaves a future without scoring or storing it: the way out when a step fails half done.
+  void AbandonFuture();
+  void PrepareFirstSubStep();
+  void PrepareNextSubStep();
+  void PrepareRealMove();
+  void DrawEndPoints();
+  void AdaptEndPointScale();
+
+  // ---- base parameters, on State ----
+  double Size() const { return State().Param(FSizeIndex).Value; }
+  void SetSize(double X);
+  double SizeMin() const { return State().Param(FSizeIndex).MinValue; }
+  bool IsDead() const { return State().Param(FDeadIndex).Value > 0.5; }
+  void SetDead(bool On);
+  double Health() const { return State().Param(FHealthIndex).Value; }
+  // An explicit setting: kills at 0 and revives a dead player above 0.
+  void SetHealth(double X);
+  // Damage: lowers health to X and kills at 0, but never revives.
+  void LowerHealth(double X);
+  double Energy() const { return State().Param(FEnergyIndex).Value; }
+  void SetEnergy(double X) { State().Param(FEnergyIndex).SetValue(X); }
+
+  // ---- grid ----
+  int32_t GridSize() const;
+  void SetGridSize(int32_t R);
+  int32_t TargetCount() const { return FTargetCount; }
+
+  // ---- evolution ----
+  void ColorFromGoals();
+  void CopyGoalValues(const TPlayer& Source);
+  void RandomizeGoals();
+  void MutateGoals();
+
+  bool IsAILevel6() const { return FAILevel == 6; }
+  bool IsAILevel7() const { return FAILevel == 7; }
+  bool IsAILevel8() const { return FAILevel == 8; }
+
+protected:
+  TPlayer();
+  // The rest of the construction, once the object is complete.
+  void Create();
+
+  int32_t FSizeIndex = 0;
+  int32_t FDeadIndex = 0;
+  int32_t FHealthIndex = 0;
+  int32_t FEnergyIndex = 0;
+  int32_t FEnergyGoal = 1;      // index in the goals of the energy goal made at creation
+  int32_t FHealthGoal = 0;      // index in the goals of the health goal made at creation
+  int32_t FGridSize = 10;       // pixels
+  int32_t FTargetCount = 100;   // counted futures the grid adjustment aims at
+  bool FFirstShape = true;      // the outline storage has not been created yet
+  bool FShapeDirty = true;      // the outline must be recomputed before use
+
+private:
+  bool FInFuture = false;
+  std::vector<std::unique_ptr<TGoal>> FGoals;
+  TState FRealState;
+  TState FFutureState;
+  TListOfFutures FFutures;
+};

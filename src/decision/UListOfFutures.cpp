@@ -1,0 +1,304 @@
+#include "decision/UListOfFutures.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "agents/UPlayer.h"
+#include "platform/UArith.h"
+
+namespace {
+
+// The value SetValue would store for x.
+double WithinRange(const TStateParam& Param, double x) {
+  return Param.MaxValue > Param.MinValue ? std::clamp(x, Param.MinValue, Param.MaxValue) : x;
+}
+
+} // namespace
+
+TListOfFutures::TListOfFutures(TPlayer* Owner) : FOwner(Owner) {}
+
+int32_t TListOfFutures::AddFuture(const TState& State) {
+  if (FFutureCount == static_cast<int32_t>(FFutures.size()))
+    FFutures.push_back(std::make_unique<TState>(State.Owner()));
+  else if (FFutures[FFutureCount]->Owner() != State.Owner())
+    FFutures[FFutureCount] = std::make_unique<TState>(State.Owner());
+  TState& future = *FFutures[FFutureCount];
+  // A recycled slot must look like a new state: no option, counted, at time 0, alive.
+  future.Option = nullptr;
+  future.Discarded = false;
+  future.Assign(State);
+  future.Time = 0;
+  future.DeathTime = -1;
+  future.ConvertToMacro();
+  return FFutureCount++;
+}
+
+void TListOfFutures::Clear() {
+  FFutureCount = 0;
+  FOptionCount = 0;
+}
+
+TState& TListOfFutures::GetFuture(int32_t I) {
+  CheckListIndex(I, FFutureCount);
+  return *FFutures[I];
+}
+
+TState& TListOfFutures::GetOption(int32_t I) {
+  CheckListIndex(I, FOptionCount);
+  return *FOptions[I];
+}
+
+void TListOfFutures::Decide(TState& State) {
+  GroupOptions();
+  ScoreOptions();
+  NormalizeScores();
+  CombineOptions(State);
+  if (FOwner->IsAILevel6())
+    AvoidYShapes(State);
+  if (FOwner->IsAILevel8())
+    AdjustSensitivity(State);
+}
+
+void TListOfFutures::ShowFutures() {
+  for (int32_t i = 0; i < FFutureCount; ++i)
+    if (!FFutures[i]->Discarded)
+      FOwner->DrawEndPoint(*FFutures[i]);
+  FOwner->AdaptEndPointScale();
+}
+
+void TListOfFutures::GroupOptions() {
+  FOptionCount = 0;
+  for (int32_t i = 0; i < FFutureCount; ++i) {
+    TState& future = *FFutures[i];
+    TState* option = nullptr;
+    for (int32_t k = 0; k < FOptionCount && option == nullptr; ++k)
+      if (future.SameFreeParams(*FOptions[k]))
+        option = FOptions[k].get();
+    if (option == nullptr) {
+      if (FOptionCount == static_cast<int32_t>(FOptions.size()))
+        FOptions.push_back(std::make_unique<TState>(FOwner));
+      option = FOptions[FOptionCount++].get();
+      option->Option = nullptr;
+      option->Discarded = false;
+      option->Assign(future);
+      option->ResetScore();
+    }
+    future.Option = option;
+  }
+}
+
+uint64_t TListOfFutures::CellHash(const TState& Future) const {
+  uint64_t h = reinterpret_cast<uintptr_t>(Future.Option) * 0x9E3779B97F4A7C15ull;
+  for (int32_t i = 0; i < Future.PositionalParamCount(); ++i) {
+    h ^= static_cast<uint32_t>(Future.PositionalParam(i).Macro);
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 29;
+  }
+  return h ^ (h >> 32);
+}
+
+void TListOfFutures::PrepareCellTable() {
+  // At most half full, so that probes stay short.
+  size_t size = 16;
+  while (size < 2 * static_cast<size_t>(FFutureCount))
+    size *= 2;
+  FCellTable.assign(size, -1);
+}
+
+void TListOfFutures::ScoreOptions() {
+  FDotCount = 0;
+  for (int32_t k = 0; k < FOptionCount; ++k)
+    FOptions[k]->ResetScore();
+  PrepareCellTable();
+  const uint64_t mask = FCellTable.size() - 1;
+  // The table holds, for every (option, cell) seen so far, the one future still counted there, so
+  // a lookup finds what a scan of the earlier counted futures would find first.
+  for (int32_t i = 0; i < FFutureCount; ++i) {
+    TState& future = *FFutures[i];
+    TState& option = *future.Option;
+    uint64_t slot = CellHash(future) & mask;
+    int32_t counted = -1;
+    while (FCellTable[slot] >= 0) {
+      const TState& other = *FFutures[FCellTable[slot]];
+      if (other.Option == future.Option && future.SameMacroState(other)) {
+        counted = FCellTable[slot];
+        break;
+      }
+      slot = (slot + 1) & mask;
+    }
+    const long double score = future.GetScore();
+    if (counted < 0) {
+      FCellTable[slot] = i;
+      FDotCount = CheckedAdd(FDotCount, 1);
+      option.AddScore(score, 1);
+      option.FutureCount = CheckedAdd(option.FutureCount, 1);
+      continue;
+    }
+    TState& earlier = *FFutures[counted];
+    const long double earlierScore = earlier.GetScore();
+    if (score > earlierScore) {
+      // The better future takes the cell: its predecessor's score leaves the sum it went into.
+      earlier.Discarded = true;
+      if (earlierScore >= 0)
+        option.ScorePositive -= earlierScore;
+      else
+        option.ScoreNegative += earlierScore;
+      option.AddScore(score, 1);
+      FCellTable[slot] = i;
+    } else {
+      future.Discarded = true;
+    }
+  }
+}
+
+void TListOfFutures::NormalizeScores() {
+  if (FOptionCount == 0)
+    return;
+  if (FOwner->IsAILevel7() || FOwner->IsAILevel8()) {
+    // The worst option weighs nothing, so that no weight is negative.
+    long double lowest = FOptions[0]->GetScore();
+    for (int32_t k = 1; k < FOptionCount; ++k)
+      lowest = std::min(lowest, FOptions[k]->GetScore());
+    for (int32_t k = 0; k < FOptionCount; ++k)
+      FOptions[k]->SetScore(FOptions[k]->GetScore() - lowest);
+  }
+  FWeights.resize(FOptionCount);
+  long double sum = 0;
+  for (int32_t k = 0; k < FOptionCount; ++k) {
+    FWeights[k] = FOptions[k]->GetScore();
+    sum += FWeights[k];
+  }
+  if (!std::isfinite(sum)) {
+    // Huge factors can overflow a score or the sum; dividing every score by the largest
+    // magnitude keeps their ratios, which is all the weights need.
+    long double largest = 0;
+    for (long double w : FWeights)
+      largest = std::max(largest, std::fabs(w));
+    sum = 0;
+    for (long double& w : FWeights) {
+      if (std::isinf(largest))
+        w = std::isinf(w) ? std::copysign(1.0L, w) : 0.0L;
+      else
+        w /= largest;
+      sum += w;
+    }
+  }
+  if (sum == 0) {
+    for (int32_t k = 0; k < FOptionCount; ++k) {
+      FOptions[k]->SetScore(std::log(static_cast<long double>(FOptions[k]->FutureCount)));
+      FWeights[k] = FOptions[k]->GetScore();
+      sum += FWeights[k];
+    }
+  }
+  if (sum > 0)
+    for (int32_t k = 0; k < FOptionCount; ++k)
+      FOptions[k]->SetScore(FWeights[k] / sum);
+}
+
+void TListOfFutures::CombineOptions(TState& State) {
+  for (int32_t p = 0; p < State.FreeParamCount(); ++p) {
+    TStateParam& param = State.FreeParam(p);
+    param.SetValue(0);
+    for (int32_t k = 0; k < FOptionCount; ++k) {
+      const TState& option = *FOptions[k];
+      param.SetValue(static_cast<double>(param.Value + option.GetScore() *
+                                                           option.FreeParam(p).RoundedValue()));
+    }
+  }
+}
+
+void TListOfFutures::AvoidYShapes(TState& State) {
+  for (int32_t p = 0; p < State.FreeParamCount(); ++p) {
+    // Only the options that pushed this parameter tell how its value scores; the others merely
+    // carry last step's decision along.
+    FPoints.clear();
+    for (int32_t k = 0; k < FOptionCount; ++k) {
+      const TState& option = *FOptions[k];
+      const double v = option.FreeParam(p).RoundedValue();
+      if (option.ChosenFreeParam == p && v != 0)
+        FPoints.push_back({v, static_cast<double>(option.GetScore())});
+    }
+    const int32_t n = static_cast<int32_t>(FPoints.size());
+    if (n < 3)
+      continue;
+    for (int32_t k = 1; k <= n - 1; ++k)
+      for (int32_t d = k - 1; d >= 0; --d)
+        if (FPoints[d][0] > FPoints[d + 1][0])
+          std::swap(FPoints[d], FPoints[d + 1]);
+    TStateParam& param = State.FreeParam(p);
+    const double cur = param.Value;
+    const TInterpolation curve = Interpolate(FPoints, cur);
+    const double g =
+        std::sqrt(std::max(curve.ScoreAtCur, 0.001) / std::max(curve.BestScore, 0.001));
+    param.SetValue(cur * g + (1 - g) * curve.BestX);
+  }
+}
+
+TListOfFutures::TInterpolation TListOfFutures::Interpolate(const TPointList& Points, double Cur) {
+  TInterpolation result;
+  const int32_t n = static_cast<int32_t>(Points.size());
+  if (n == 0)
+    return result;
+  double prev = Points[0][0];
+  for (int32_t p = 0; p <= n - 2; ++p) {
+    const int32_t before = std::max(p - 1, 0);
+    const int32_t next = p + 1;
+    const int32_t after = std::min(p + 2, n - 1);
+    const double tx0 = (Points[next][0] - Points[before][0]) * 0.5;
+    const double ty0 = (Points[next][1] - Points[before][1]) * 0.5;
+    const double tx1 = (Points[after][0] - Points[p][0]) * 0.5;
+    const double ty1 = (Points[after][1] - Points[p][1]) * 0.5;
+    for (int32_t k = 0; k <= 5; ++k) {
+      const double t = k / 5.0;
+      const double h00 = 2 * t * t * t - 3 * t * t + 1;
+      const double h10 = t * t * t - 2 * t * t + t;
+      const double h01 = -2 * t * t * t + 3 * t * t;
+      const double h11 = t * t * t - t * t;
+      const double x = h00 * Points[p][0] + h10 * tx0 + h01 * Points[next][0] + h11 * tx1;
+      const double y = h00 * Points[p][1] + h10 * ty0 + h01 * Points[next][1] + h11 * ty1;
+      if (y > result.BestScore) {
+        result.BestScore = y;
+        result.BestX = x;
+      }
+      if (prev <= Cur && x >= Cur)
+        result.ScoreAtCur = y;
+      prev = x;
+    }
+  }
+  return result;
+}
+
+void TListOfFutures::AdjustSensitivity(TState& State) {
+  for (int32_t p = 0; p < State.FreeParamCount(); ++p) {
+    int32_t k = 0;
+    bool smallEmpty = true, largeEmpty = true;
+    long double smallMax = 0, largeMax = 0;
+    for (int32_t o = 0; o < FOptionCount; ++o) {
+      const TState& option = *FOptions[o];
+      const TStateParam& param = option.FreeParam(p);
+      const double v = param.RoundedValue();
+      if (option.ChosenFreeParam != p || v == 0)
+        continue;
+      ++k;
+      // Compare with the pushes as ChooseOption can set them, that is within the range.
+      const double small = WithinRange(param, param.SmallPush());
+      const double large = WithinRange(param, param.LargePush());
+      const double m = std::fabs(v);
+      const long double score = option.GetScore();
+      if (std::fabs(m - small) < std::fabs(m - large)) {
+        smallMax = smallEmpty ? score : std::max(smallMax, score);
+        smallEmpty = false;
+      } else {
+        largeMax = largeEmpty ? score : std::max(largeMax, score);
+        largeEmpty = false;
+      }
+    }
+    if (k != 4)
+      continue;
+    TStateParam& q = State.FreeParam(p);
+    if (smallMax > largeMax && q.Sensitivity > 0.1)
+      q.Sensitivity = q.Sensitivity * 0.9;
+    else if (largeMax > smallMax && q.Sensitivity < 1)
+      q.Sensitivity = std::min(q.Sensitivity * 1.3, 1.0);
+  }
+}

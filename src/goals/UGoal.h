@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class TPlayer;
+
+// How a team goal's effect on one member reaches the other members.
+enum TGoalMode : uint8_t { gmCompetitive = 0, gmIndividual = 1, gmCooperative = 2 };
+
+// A score contribution as a goal reports it: an additive value and a factor.
+struct TScoreContribution {
+  double Add = 0;
+  double Mult = 1;
+};
+
+// A goal turns a measurement of a player's current state into a score contribution, weighted by
+// the goal's strength. Personal goals belong to a player, team goals to a team.
+class TGoal {
+public:
+  uint8_t FMode = gmIndividual; // team goals only
+  double FValue;                // strength, 0 .. FMaxValue; 0 or less does nothing
+  double FMaxValue = 10.0;
+  double FScoreAdd = 0;         // contribution being built by the current evaluation
+  double FScoreMult = 1;
+  TPlayer* FPlayer = nullptr;   // player of the last evaluation (not owned)
+  bool FSoonerBetter = false;   // contributions early in a future weigh more
+  bool FAlwaysDraw = false;     // drawn for its team's first member even when it draws no goals
+  std::string FDescription = "Generic goal";
+
+  // Keeps the value as given; only SetValue clamps.
+  explicit TGoal(double Value) : FValue(Value) {}
+  virtual ~TGoal() = default;
+  TGoal(const TGoal&) = delete;
+  TGoal& operator=(const TGoal&) = delete;
+
+  void SetValue(double X);
+
+  // Fills FScoreAdd and/or FScoreMult for FPlayer in the given phase (0 after a sub-step or
+  // before the real move, 1 at the end of a future).
+  virtual void Compute(int32_t Phase) = 0;
+  // Scores the player's current state and reports the contribution as it stood before the
+  // strength was applied ({0, 1} when the goal did nothing).
+  TScoreContribution Evaluate(TPlayer& Player, int32_t Phase);
+  // Start of every simulation step, for team goals.
+  virtual void BeginStep() {}
+  virtual void Draw() {}
+
+private:
+  void ApplyScore();
+};

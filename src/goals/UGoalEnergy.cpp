@@ -1,0 +1,13 @@
+#include "goals/UGoalEnergy.h"
+
+#include "agents/UPlayer.h"
+
+TGoalEnergy::TGoalEnergy(double Value) : TGoal(Value) { FDescription = "Cares about energy"; }
+
+void TGoalEnergy::Compute(int32_t Phase) {
+  if (Phase != 1)
+    return;
+  const double level = FPlayer->Energy();
+  FScoreAdd = level;
+  FScoreMult = (level / 100) * (level / 100);
+}

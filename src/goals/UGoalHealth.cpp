@@ -1,0 +1,13 @@
+#include "goals/UGoalHealth.h"
+
+#include "agents/UPlayer.h"
+
+TGoalHealth::TGoalHealth(double Value) : TGoal(Value) { FDescription = "Cares about health"; }
+
+void TGoalHealth::Compute(int32_t Phase) {
+  if (Phase != 1)
+    return;
+  const double level = FPlayer->Health();
+  FScoreAdd = level;
+  FScoreMult = (level / 100) * (level / 100);
+}

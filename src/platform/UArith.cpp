@@ -1,0 +1,55 @@
+#include "platform/UArith.h"
+
+#include <cmath>
+#include <string>
+
+#include "platform/UErrors.h"
+
+namespace {
+
+[[noreturn]] void RaiseRange() { throw ERangeError("Range check error"); }
+[[noreturn]] void RaiseOverflow() { throw ERangeError("Integer overflow"); }
+
+} // namespace
+
+int32_t RoundToInt32(double x) {
+  // lrint rounds in the current mode, which is to-nearest-even and never changed by this program.
+  // The bounds are checked on the rounded value so that -2147483648.4 is accepted; NaN fails both.
+  const double r = std::nearbyint(x);
+  if (!(r >= -2147483648.0 && r <= 2147483647.0))
+    RaiseRange();
+  return static_cast<int32_t>(r);
+}
+
+int32_t RoundToInt32(long double x) {
+  const long double r = std::nearbyintl(x);
+  if (!(r >= -2147483648.0L && r <= 2147483647.0L))
+    RaiseRange();
+  return static_cast<int32_t>(r);
+}
+
+int32_t CheckedAdd(int32_t a, int32_t b) {
+  int32_t r;
+  if (__builtin_add_overflow(a, b, &r))
+    RaiseOverflow();
+  return r;
+}
+
+int64_t CheckedAdd(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r))
+    RaiseOverflow();
+  return r;
+}
+
+int32_t CheckedMul(int32_t a, int32_t b) {
+  int32_t r;
+  if (__builtin_mul_overflow(a, b, &r))
+    RaiseOverflow();
+  return r;
+}
+
+void CheckListIndex(int64_t index, int64_t count) {
+  if (index < 0 || index >= count)
+    throw ERangeError("List index out of bounds (" + std::to_string(index) + ")");
+}

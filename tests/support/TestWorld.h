@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "agents/UPlayer.h"
+#include "goals/UGoal.h"
+#include "platform/UClock.h"
+#include "world/UTrack.h"
+
+// A world without ground: it only counts how often the step applies it and wipes the drawing.
+class TFlatTrack : public TTrack {
+public:
+  int32_t ApplyCount = 0;
+  int32_t ClearCount = 0;
+  void ApplyTrack() override { ++ApplyCount; }
+  void ClearDrawing() override { ++ClearCount; }
+};
+
+// A clock that moves on by a fixed amount at every reading.
+class TTickingClock : public TClock {
+public:
+  explicit TTickingClock(int64_t TickMs) : FTickMs(TickMs) {}
+  int64_t NowMs() override { return FNow += FTickMs; }
+  int32_t Readings() const { return static_cast<int32_t>(FNow / FTickMs); }
+
+private:
+  int64_t FTickMs;
+  int64_t FNow = 0;
+};
+
+// A point on a line: "PosX" moves by "Push" pixels per second; "Push" is its one free parameter.
+// Small enough to follow a whole decision by hand.
+class TLinePlayer : public TPlayer {
+public:
+  static std::unique_ptr<TLinePlayer> New(double X = 0, double Range = 10);
+  // Records of what the step did to this player, in order: 'F' first sub-step, 'N' next
+  // sub-step, 'R' real move, from its Prepare... calls.
+  std::string Log;
+  int32_t PosXIndex = 0;
+  int32_t PushIndex = 0;
+
+  double PosX() const { return State().Param(PosXIndex).Value; }
+  void UpdateShape() override {}
+  void CreateParams() override;
+  std::unique_ptr<TPlayer> Clone() const override;
+  void DrawTrace() override {}
+  void DrawEndPoint(const TState&) override {}
+  void Advance() override;
+  bool CollidesWith(TPlayer&) override { return false; }
+  bool WantsToDuplicate() const override { return WantsChild; }
+  bool WantsChild = false;
+
+protected:
+  TLinePlayer() = default;
+  double FRange = 10;
+};
+
+// Rewards moving right: adds the distance covered to the right in each sub-step.
+class TGoalRight : public TGoal {
+public:
+  explicit TGoalRight(double Value) : TGoal(Value) { FDescription = "Go right"; }
+  void Compute(int32_t Phase) override;
+};
+
+// A goal that reports a fixed contribution in phase 0, for testing how teams pass it on.
+class TGoalFixed : public TGoal {
+public:
+  TGoalFixed(double Value, double Add, double Mult) : TGoal(Value), FAdd(Add), FMult(Mult) {}
+  void Compute(int32_t Phase) override {
+    if (Phase == 0) {
+      FScoreAdd = FAdd;
+      FScoreMult = FMult;
+    }
+  }
+
+private:
+  double FAdd, FMult;
+};
