@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "agents/UPlayer.h"
+#include "platform/UCanvas.h"
+
+class TTrack2D;
+
+// A player with a rigid body on the circuit picture: position, heading and velocities held in its
+// state, a convex outline computed from them, contact with the off-road pixels (wall bounce,
+// death outside the picture), the point-in-outline test collisions rest on, and its drawing.
+// It has no drive of its own; the kart and the rocket add their controls and their outline.
+//
+// Units: pixels of the picture (x right, y down), headings in radians (growing clockwise on
+// screen), velocities in pixels per second, rotation speed in radians per second.
+class TPlayer2D : public TPlayer {
+public:
+  struct TVertex {
+    double X = 0;
+    double Y = 0;
+  };
+
+  bool FTouching = false;     // the last UpdateContact found an outline point off the road
+  double FContactX = 0;       // mean exact position of the off-road vertices last found
+  double FContactY = 0;
+  bool FEdgesDirty = true;    // FEdges must be recomputed before use
+  std::vector<TVertex> FVertices; // outline vertices, exact
+  std::vector<TPoint> FPoints;    // the same, rounded; every pixel test and the drawing use these
+  std::vector<TVertex> FEdges;    // edge i = vertex (i + 1) mod n - vertex i, from FPoints
+
+  // ---- accessors of the current state ----
+  double PosX() const { return State().Param(FPosXIndex).Value; }
+  void SetPosX(double X);
+  double PosY() const { return State().Param(FPosYIndex).Value; }
+  void SetPosY(double Y);
+  double Angle() const { return State().Param(FAngleIndex).Value; }
+  // Also keeps "Angle2", the heading in whole degrees, in step.
+  void SetAngle(double X);
+  double VelX() const { return State().Param(FVelXIndex).Value; }
+  void SetVelX(double X) { State().Param(FVelXIndex).SetValue(X); }
+  double VelY() const { return State().Param(FVelYIndex).Value; }
+  void SetVelY(double X) { State().Param(FVelYIndex).SetValue(X); }
+  double VelRot() const { return State().Param(FVelRotIndex).Value; }
+  void SetVelRot(double X) { State().Param(FVelRotIndex).SetValue(X); }
+  // Position at the start of the current sub-step.
+  double PrevPosX() const { return State().Param(FPosXIndex).StartValue; }
+  double PrevPosY() const { return State().Param(FPosYIndex).StartValue; }
+  double Left() const { return PosX() - Size(); }
+  double Right() const { return PosX() + Size(); }
+  double Top() const { return PosY() - Size(); }
+  double Bottom() const { return PosY() + Size(); }
+
+  // The image track of the owning team's world; raises when that world is not an image track.
+  TTrack2D& Track2D() const;
+
+  // ---- operations of its own ----
+  void Place(double X, double Y, double Angle);
+  void MoveBy(bool Redraw, double DX, double DY, double DAngle);
+  void UpdateContact();
+  void ResolveWallContact();
+  bool IsInsidePicture();
+  bool ContainsPoint(double X, double Y);
+  void UpdateEdges();
+  // The current pose becomes the last pose known to be clear of the walls.
+  void SaveValidPose();
+  // A vertical level bar beside the body, offset pixels right of its start column.
+  void DrawLevel(int32_t Offset, double V);
+
+  // ---- overrides ----
+  void UpdateShape() override;
+  void CreateParams() override;
+  bool WantsToDuplicate() const override { return Energy() >= 99; }
+  void Draw() override;
+  void DrawTrace() override;
+  void DrawEndPoint(const TState& S) override;
+  void Advance() override;
+  bool CollidesWith(TPlayer& Other) override;
+
+protected:
+  TPlayer2D();
+  void Create();
+  // Replaces the outline: vertex i lies at heading + Angles[i] radians, at Size x Radii[i]
+  // from the centre. The triangle of a plain body until a descendant sets its own.
+  void SetOutline(std::vector<double> Angles, std::vector<double> Radii);
+
+  int32_t FPosXIndex = 0;
+  int32_t FPosYIndex = 0;
+  int32_t FAngleIndex = 0;
+  int32_t FAngle2Index = 0;
+  int32_t FVelXIndex = 0;
+  int32_t FVelYIndex = 0;
+  int32_t FVelRotIndex = 0;
+
+private:
+  // Outline in body terms, with the cosine and sine of each vertex angle computed once.
+  std::vector<double> FOutlineAngles;
+  std::vector<double> FOutlineRadii;
+  std::vector<TVertex> FOutlineUnit; // (cos, sin) of each vertex angle, times its radius
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "world/UTrack.h"
+
+class TPicture;
+class TPlayer2D;
+class TPointer;
+
+// The world whose ground is a picture: pure black pixels are out of track, every other pixel is
+// road. The road map is read once when the picture is loaded; drawing on the picture afterwards
+// does not change it. Holds the frictions the vehicles read, the point tests, the mouse pointer
+// over the picture, and the pass that applies collisions and road contact to the players.
+class TTrack2D : public TTrack {
+public:
+  double FFriction = 0.015;    // friction coefficient along the heading
+  double FSideFriction = 0.2;  // sliding friction coefficient across the heading
+  TPicture* FImage = nullptr;  // the displayed picture the world draws on (not owned)
+  int32_t FWidth = 0;          // size of the loaded picture, pixels
+  int32_t FHeight = 0;
+
+  TTrack2D();
+  ~TTrack2D() override;
+
+  // Takes the picture as the circuit: builds the road map and keeps a clean copy of it.
+  void LoadTrack(TPicture* Image);
+  void ApplyTrack() override;
+  // Restores the clean picture; nothing before the first LoadTrack.
+  void ClearDrawing() override;
+  // Player I of the world; raises "Track2D contains a player that is not a Player2D." otherwise.
+  TPlayer2D& Player2D(int32_t I) const;
+
+  // Strictly inside: column 0 and row 0 are outside, the last column and row inside.
+  bool PointInPicture(double X, double Y) const;
+  bool PointOnRoad(double X, double Y) const;
+  // The same tests on pixel coordinates, for the bodies' cached integer outline.
+  bool PixelInPicture(int32_t X, int32_t Y) const { return X > 0 && X < FWidth && Y > 0 && Y < FHeight; }
+  bool PixelOnRoad(int32_t X, int32_t Y) const {
+    return PixelInPicture(X, Y) && FRoadMap[static_cast<size_t>(X) * FHeight + Y] != 1;
+  }
+
+  // The pointer that the mouse goals follow or avoid, in picture pixels (not owned; none by
+  // default, which counts as outside).
+  void SetPointer(TPointer* Pointer) { FPointer = Pointer; }
+  int32_t MouseX() const;
+  int32_t MouseY() const;
+  bool MouseInside() const;
+
+private:
+  std::vector<uint8_t> FRoadMap; // [x * FHeight + y]: 1 where the pixel was pure black
+  std::unique_ptr<TPicture> FBackground;
+  TPointer* FPointer = nullptr;
+};
