@@ -1,5 +1,7 @@
 #include "support/TestWorld.h"
 
+#include <algorithm>
+
 std::unique_ptr<TLinePlayer> TLinePlayer::New(double X, double Range) {
   std::unique_ptr<TLinePlayer> player(new TLinePlayer());
   player->FRange = Range;
@@ -20,6 +22,7 @@ void TLinePlayer::CreateParams() {
 std::unique_ptr<TPlayer> TLinePlayer::Clone() const {
   std::unique_ptr<TLinePlayer> copy = New(0, FRange);
   copy->Assign(*this);
+  copy->WantsChild = WantsChild;
   return copy;
 }
 
