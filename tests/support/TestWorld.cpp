@@ -14,9 +14,11 @@ std::unique_ptr<TLinePlayer> TLinePlayer::New(double X, double Range) {
 void TLinePlayer::CreateParams() {
   TPlayer::CreateParams();
   State().AddParam(TStateParam::CreatePositional("PosX", 0, 15));
+  State().AddParam(TStateParam::CreateVariable("Speed", 0, 20, -20));
   State().AddParam(TStateParam::CreateFree("Push", FRange));
   PosXIndex = State().IndexOfParam("PosX");
   PushIndex = State().IndexOfParam("Push");
+  SpeedIndex = State().IndexOfParam("Speed");
 }
 
 std::unique_ptr<TPlayer> TLinePlayer::Clone() const {
@@ -28,8 +30,10 @@ std::unique_ptr<TPlayer> TLinePlayer::Clone() const {
 
 void TLinePlayer::Advance() {
   TPlayer::Advance();
+  TStateParam& speed = State().Param(SpeedIndex);
+  speed.SetValue(speed.Value + State().Param(PushIndex).Value * DeltaT());
   TStateParam& x = State().Param(PosXIndex);
-  x.SetValue(x.Value + State().Param(PushIndex).Value * DeltaT());
+  x.SetValue(x.Value + speed.Value * DeltaT());
 }
 
 void TGoalRight::Compute(int32_t Phase) {

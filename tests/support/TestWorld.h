@@ -31,8 +31,9 @@ private:
   int64_t FNow = 0;
 };
 
-// A point on a line: "PosX" moves by "Push" pixels per second; "Push" is its one free parameter.
-// Small enough to follow a whole decision by hand.
+// A point on a line: its "Speed" (pixels per second, within +-20) changes by "Push" per second and
+// moves "PosX"; "Push" is its one free parameter, as the vehicles push their controls. Small
+// enough to follow a whole decision by hand.
 class TLinePlayer : public TPlayer {
 public:
   static std::unique_ptr<TLinePlayer> New(double X = 0, double Range = 10);
@@ -41,6 +42,7 @@ public:
   std::string Log;
   int32_t PosXIndex = 0;
   int32_t PushIndex = 0;
+  int32_t SpeedIndex = 0;
 
   double PosX() const { return State().Param(PosXIndex).Value; }
   void UpdateShape() override {}
