@@ -113,15 +113,15 @@ void TQtCanvas::Line(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   if (dx == 0 && dy == 0)
     return;
   // Walk the major axis one pixel at a time; the minor coordinate of step k is the exact one,
-  // k * minor / steps, rounded half up. Steps whose pen square misses the image are skipped
+  // k * minorDelta / steps, rounded half up. Steps whose pen square misses the image are skipped
   // without walking them, so a line with far-away ends costs no more than one across the image.
-  const bool acrossMajor = std::abs(dx) >= std::abs(dy);
-  const int64_t steps = acrossMajor ? std::abs(dx) : std::abs(dy);
-  const int64_t majorStart = acrossMajor ? X1 : Y1;
-  const int64_t minorStart = acrossMajor ? Y1 : X1;
-  const int64_t majorSign = (acrossMajor ? dx : dy) > 0 ? 1 : -1;
-  const int64_t minorDelta = acrossMajor ? dy : dx;
-  const int64_t extent = acrossMajor ? FImage.width() : FImage.height();
+  const bool xMajor = std::abs(dx) >= std::abs(dy);
+  const int64_t steps = xMajor ? std::abs(dx) : std::abs(dy);
+  const int64_t majorStart = xMajor ? X1 : Y1;
+  const int64_t minorStart = xMajor ? Y1 : X1;
+  const int64_t majorSign = (xMajor ? dx : dy) > 0 ? 1 : -1;
+  const int64_t minorDelta = xMajor ? dy : dx;
+  const int64_t extent = xMajor ? FImage.width() : FImage.height();
   const int64_t before = (FPenWidth - 1) / 2;
   const int64_t after = FPenWidth - 1 - before;
   // Major coordinates whose pen square reaches into the image: -after .. extent - 1 + before.
@@ -139,7 +139,7 @@ void TQtCanvas::Line(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   bool inRun = false;
   const auto flush = [&] {
     const int64_t lo = std::min(runStart, runEnd), hi = std::max(runStart, runEnd) + 1;
-    if (acrossMajor)
+    if (xMajor)
       PenBlock(lo, runMinor, hi, runMinor + 1);
     else
       PenBlock(runMinor, lo, runMinor + 1, hi);
