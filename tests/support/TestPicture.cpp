@@ -1,5 +1,6 @@
 #include "support/TestPicture.h"
 
+#include <sstream>
 #include <stdexcept>
 
 void TRecordingCanvas::SetPenColor(int32_t Color) { Calls.push_back("Pen " + std::to_string(Color)); }
@@ -23,8 +24,9 @@ void TRecordingCanvas::Polygon(const TPoint* Points, int32_t Count) {
 
 namespace {
 std::string Four(const char* Name, int32_t A, int32_t B, int32_t C, int32_t D) {
-  return std::string(Name) + " " + std::to_string(A) + " " + std::to_string(B) + " " +
-         std::to_string(C) + " " + std::to_string(D);
+  std::ostringstream call;
+  call << Name << ' ' << A << ' ' << B << ' ' << C << ' ' << D;
+  return call.str();
 }
 } // namespace
 
