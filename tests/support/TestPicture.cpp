@@ -16,10 +16,11 @@ void TRecordingCanvas::SetBrushColor(int32_t Color) {
 void TRecordingCanvas::SetBrushClear() { Calls.push_back("BrushClear"); }
 
 void TRecordingCanvas::Polygon(const TPoint* Points, int32_t Count) {
-  std::string call = "Polygon";
+  std::ostringstream call;
+  call << "Polygon";
   for (int32_t i = 0; i < Count; ++i)
-    call += " " + std::to_string(Points[i].X) + " " + std::to_string(Points[i].Y);
-  Calls.push_back(call);
+    call << ' ' << Points[i].X << ' ' << Points[i].Y;
+  Calls.push_back(call.str());
 }
 
 namespace {
