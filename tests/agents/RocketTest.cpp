@@ -59,8 +59,8 @@ TEST(Rocket, FuelCutsTheMainEngineFirstThenTheRotation) {
   w.Rocket.SetRotaPower(3);
   w.Rocket.Advance();
   EXPECT_NEAR(w.Rocket.MainPower(), 4, 1e-12); // 40 x 0.01 / 0.1
-  EXPECT_NEAR(w.Rocket.Energy(), 0, 1e-15);
-  EXPECT_NEAR(w.Rocket.RotaPower(), 0, 1e-12);
+  EXPECT_EQ(w.Rocket.Energy(), 0);
+  EXPECT_EQ(w.Rocket.RotaPower(), 0);
   EXPECT_FALSE(w.Rocket.IsDead()); // an empty rocket only falls
 }
 
