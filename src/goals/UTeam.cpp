@@ -8,6 +8,8 @@
 #include "platform/UErrors.h"
 #include "world/UTrack.h"
 
+TTeam::TTeam() = default;
+
 TTeam::~TTeam() {
   // Members first, then goals, each from the front, as the team took them in.
   while (!FMembers.empty())

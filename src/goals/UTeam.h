@@ -15,7 +15,7 @@ public:
   TTrack* FTrack = nullptr;  // set by the world's AddTeam
   bool FDrawGoals = false;   // draw the team goals
 
-  TTeam() = default;
+  TTeam();
   ~TTeam();
   TTeam(const TTeam&) = delete;
   TTeam& operator=(const TTeam&) = delete;
