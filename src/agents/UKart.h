@@ -23,6 +23,7 @@ public:
   double MinPower() const { return State().Param(FPowerIndex).MinValue; }
   void SetMaxPower(double X) { State().Param(FPowerIndex).MaxValue = X; }
 
+  bool IsKart() const override { return true; }
   bool IsTurning() const override;
   void CreateParams() override;
   std::unique_ptr<TPlayer> Clone() const override;

@@ -8,6 +8,7 @@
 #include "decision/UState.h"
 
 class TGoal;
+class TPlayer2D;
 class TTeam;
 class TTrack;
 
@@ -66,6 +67,12 @@ public:
   virtual void Crash(double Strength);
   // Creates a child in the same team and returns it (owned by the team).
   virtual TPlayer* Duplicate();
+
+  // ---- kind queries, for the per-sub-step paths where a dynamic_cast would cost too much ----
+  virtual TPlayer2D* AsPlayer2D() { return nullptr; }
+  virtual const TPlayer2D* AsPlayer2D() const { return nullptr; }
+  virtual bool IsKart() const { return false; }
+  virtual bool IsRocket() const { return false; }
 
   // ---- states and world ----
   TState& State() { return FInFuture ? FFutureState : FRealState; }

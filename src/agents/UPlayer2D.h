@@ -22,10 +22,10 @@ public:
     double Y = 0;
   };
 
-  bool FTouching = false;     // the last UpdateContact found an outline point off the road
-  double FContactX = 0;       // mean exact position of the off-road vertices last found
+  bool FTouching = false; // the last UpdateContact found an outline point off the road
+  double FContactX = 0;   // mean exact position of the off-road vertices last found
   double FContactY = 0;
-  bool FEdgesDirty = true;    // FEdges must be recomputed before use
+  bool FEdgesDirty = true;        // FEdges must be recomputed before use
   std::vector<TVertex> FVertices; // outline vertices, exact
   std::vector<TPoint> FPoints;    // the same, rounded; every pixel test and the drawing use these
   std::vector<TVertex> FEdges;    // edge i = vertex (i + 1) mod n - vertex i, from FPoints
@@ -54,6 +54,10 @@ public:
 
   // The image track of the owning team's world; raises when that world is not an image track.
   TTrack2D& Track2D() const;
+  // The same, or null when the player is in no world or its world is not an image track.
+  TTrack2D* FindTrack2D() const;
+  // The saved pose is the last pose found clear of the walls; a new or placed body has none yet.
+  bool HasSavedPose() const;
 
   // ---- operations of its own ----
   void Place(double X, double Y, double Angle);
@@ -72,11 +76,15 @@ public:
   void UpdateShape() override;
   void CreateParams() override;
   bool WantsToDuplicate() const override { return Energy() >= 99; }
+  // Also marks the cached outline stale: it belongs to the state that was replaced.
+  void Assign(const TPlayer& Source) override;
   void Draw() override;
   void DrawTrace() override;
   void DrawEndPoint(const TState& S) override;
   void Advance() override;
   bool CollidesWith(TPlayer& Other) override;
+  TPlayer2D* AsPlayer2D() override { return this; }
+  const TPlayer2D* AsPlayer2D() const override { return this; }
 
 protected:
   TPlayer2D();
@@ -84,6 +92,10 @@ protected:
   // Replaces the outline: vertex i lies at heading + Angles[i] radians, at Size x Radii[i]
   // from the centre. The triangle of a plain body until a descendant sets its own.
   void SetOutline(std::vector<double> Angles, std::vector<double> Radii);
+  // The canvas of the world's displayed picture; null when there is nothing to draw on.
+  TCanvas* DrawingCanvas() const;
+  // Forgets the saved pose, so that the wall step-back waits for a pose found clear.
+  void ForgetSavedPose();
 
   int32_t FPosXIndex = 0;
   int32_t FPosYIndex = 0;
@@ -98,4 +110,8 @@ private:
   std::vector<double> FOutlineAngles;
   std::vector<double> FOutlineRadii;
   std::vector<TVertex> FOutlineUnit; // (cos, sin) of each vertex angle, times its radius
+  // The world the image track below was resolved for, so that the class test runs once per
+  // change of world rather than once per call.
+  mutable const TTrack* FResolvedTrack = nullptr;
+  mutable TTrack2D* FTrack2D = nullptr;
 };

@@ -19,6 +19,7 @@ public:
   double MainPush() const { return State().Param(FMainPushIndex).Value; }
   double RotaPush() const { return State().Param(FRotaPushIndex).Value; }
 
+  bool IsRocket() const override { return true; }
   bool IsTurning() const override;
   void CreateParams() override;
   std::unique_ptr<TPlayer> Clone() const override;

@@ -16,10 +16,10 @@ class TPointer;
 // over the picture, and the pass that applies collisions and road contact to the players.
 class TTrack2D : public TTrack {
 public:
-  double FFriction = 0.015;    // friction coefficient along the heading
-  double FSideFriction = 0.2;  // sliding friction coefficient across the heading
-  TPicture* FImage = nullptr;  // the displayed picture the world draws on (not owned)
-  int32_t FWidth = 0;          // size of the loaded picture, pixels
+  double FFriction = 0.015;   // friction coefficient along the heading
+  double FSideFriction = 0.2; // sliding friction coefficient across the heading
+  TPicture* FImage = nullptr; // the displayed picture the world draws on (not owned)
+  int32_t FWidth = 0;         // size of the loaded picture, pixels
   int32_t FHeight = 0;
 
   TTrack2D();
@@ -37,7 +37,9 @@ public:
   bool PointInPicture(double X, double Y) const;
   bool PointOnRoad(double X, double Y) const;
   // The same tests on pixel coordinates, for the bodies' cached integer outline.
-  bool PixelInPicture(int32_t X, int32_t Y) const { return X > 0 && X < FWidth && Y > 0 && Y < FHeight; }
+  bool PixelInPicture(int32_t X, int32_t Y) const {
+    return X > 0 && X < FWidth && Y > 0 && Y < FHeight;
+  }
   bool PixelOnRoad(int32_t X, int32_t Y) const {
     return PixelInPicture(X, Y) && FRoadMap[static_cast<size_t>(X) * FHeight + Y] != 1;
   }
@@ -50,6 +52,9 @@ public:
   bool MouseInside() const;
 
 private:
+  // The player-to-player part of ApplyTrack.
+  void ApplyCollisions();
+
   std::vector<uint8_t> FRoadMap; // [x * FHeight + y]: 1 where the pixel was pure black
   std::unique_ptr<TPicture> FBackground;
   TPointer* FPointer = nullptr;

@@ -1,0 +1,184 @@
+#include "agents/URocket.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "agents/UUtils.h"
+#include "platform/UArith.h"
+#include "world/UTrack.h"
+#include "world/UTrack2D.h"
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+constexpr double Degree = Pi / 180;
+// Pixels per second squared, downward on the screen.
+constexpr double Gravity = 9.8;
+// Air drag: share of the velocities and of the rotation speed kept after each sub-step.
+constexpr double Drag = 0.99;
+constexpr double RotationDrag = 0.9;
+// Thrust of the main engine (pixels per second squared) per unit of energy burnt per second.
+constexpr double MainPerEnergy = 40;
+// The same for the rotation engine (radians per second squared).
+constexpr double RotaPerEnergy = 10;
+// Indexes of the two tail corners in the outline, the corners the rocket lands on.
+constexpr int32_t TailLeft = 2;
+constexpr int32_t TailRight = 3;
+
+} // namespace
+
+std::unique_ptr<TRocket> TRocket::New(double X, double Y, double Angle) {
+  std::unique_ptr<TRocket> rocket(new TRocket());
+  rocket->Create(X, Y, Angle);
+  return rocket;
+}
+
+void TRocket::Create(double X, double Y, double Angle) {
+  TPlayer2D::Create();
+  // In units of Size / 3, close to (3, 0), (2, 1), (-2, 2), (-2, -2), (2, -1): a nose, two
+  // shoulders and the two tail corners.
+  SetOutline({0, 26.6 * Degree, 135 * Degree, 225 * Degree, 333 * Degree},
+             {3.0 / 3, 2.24 / 3, 2.83 / 3, 2.83 / 3, 2.24 / 3});
+  Place(X, Y, Angle);
+  SetSize(12);
+  FTargetCount = 250;
+  Commit();
+}
+
+void TRocket::CreateParams() {
+  TPlayer2D::CreateParams();
+  TState& s = State();
+  s.AddParam(TStateParam::CreateVariable("MainPower", 0, 50, 0));
+  s.AddParam(TStateParam::CreateVariable("RotaPower", 0, 3, -3));
+  s.AddParam(TStateParam::CreateFree("MainPush", 80));
+  s.AddParam(TStateParam::CreateFree("RotaPush", 15));
+  FRotaPowerIndex = s.IndexOfParam("RotaPower");
+  FMainPowerIndex = s.IndexOfParam("MainPower");
+  FRotaPushIndex = s.IndexOfParam("RotaPush");
+  FMainPushIndex = s.IndexOfParam("MainPush");
+}
+
+std::unique_ptr<TPlayer> TRocket::Clone() const {
+  std::unique_ptr<TRocket> copy = New(0, 0, 0);
+  copy->Assign(*this);
+  return copy;
+}
+
+bool TRocket::IsTurning() const {
+  return State().Param(FRotaPushIndex).RoundedValue() != 0;
+}
+
+int32_t TRocket::TraceColor(const TState& S) const {
+  const int32_t shade = RoundToInt32(100.0 * S.Time / Track().FFutureMs + 155);
+  if (S.Param(FRotaPushIndex).RoundedValue() > 0)
+    return MakeColor(255, shade, shade);
+  return MakeColor(shade, shade, 255);
+}
+
+void TRocket::Advance() {
+  TPlayer2D::Advance();
+  const double dt = DeltaT();
+  const double h = dt * dt / 2;
+  TState& st = State();
+  TStateParam& main = st.Param(FMainPowerIndex);
+  TStateParam& rota = st.Param(FRotaPowerIndex);
+
+  if (IsDead()) {
+    main.SetValue(0);
+    rota.SetValue(0);
+  } else {
+    main.SetValue(main.Value + st.Param(FMainPushIndex).Value * dt);
+    rota.SetValue(rota.Value + st.Param(FRotaPushIndex).Value * dt);
+  }
+
+  // Engines burn energy; what the fuel cannot pay for is cut, the main engine first.
+  main.SetValue(std::min(main.Value, MainPerEnergy * Energy() / dt));
+  SetEnergy(std::max(Energy() - dt * main.Value / MainPerEnergy, 0.0));
+  const double q0 = rota.Value;
+  rota.SetValue((q0 > 0 ? 1 : (q0 < 0 ? -1 : 0)) *
+                std::min(std::fabs(q0), RotaPerEnergy * Energy() / dt));
+  SetEnergy(std::max(Energy() - dt * std::fabs(rota.Value) / RotaPerEnergy, 0.0));
+
+  // Thrust along the heading before this sub-step's rotation, gravity downward.
+  const double a = Angle();
+  const double m = main.Value;
+  const double q = rota.Value;
+  const double accX = m * std::cos(a);
+  const double accY = m * std::sin(a) + Gravity;
+  SetVelRot(VelRot() + q * dt);
+  SetVelX(VelX() + accX * dt);
+  SetVelY(VelY() + accY * dt);
+  SetAngle(a + VelRot() * dt);
+  SetPosX(PosX() + VelX() * dt + accX * h);
+  SetPosY(PosY() + VelY() * dt + accY * h);
+  SetVelRot(RotationDrag * VelRot());
+  SetVelX(Drag * VelX());
+  SetVelY(Drag * VelY());
+}
+
+void TRocket::Crash(double Impact) {
+  const double a = Angle();
+  const double ca = std::cos(a), sa = std::sin(a);
+  const double w = VelRot();
+  double e = 10 * w * w + (Impact / 2) * (Impact / 2);
+  // Where the contact lies along the body: about +1 at the nose, -1 at the tail.
+  const double size = Size();
+  const double p = ca * (FContactX - PosX()) / size + sa * (FContactY - PosY()) / size;
+  double threshold = 5;
+  if (p < -0.6) {
+    // A touch on the tail hurts less the more upright the rocket stands.
+    const double up = std::max(0.0, -sa);
+    const double g = up * up * up * up;
+    e = e / (g + 1);
+    threshold = 10 * g;
+  }
+  LowerHealth(Health() - std::max(e - threshold, 0.0));
+
+  // Landing: upright within about 18 degrees, both tail corners just above black ground.
+  if (IsDead() || !(Health() > 0) || !(sa < -0.95))
+    return;
+  UpdateShape();
+  const TTrack2D& track = Track2D();
+  const TPoint& left = FPoints[TailLeft];
+  const TPoint& right = FPoints[TailRight];
+  if (track.PixelOnRoad(left.X, CheckedAdd(left.Y, 2)) ||
+      track.PixelOnRoad(right.X, CheckedAdd(right.Y, 2)))
+    return;
+  TStateParam& main = State().Param(FMainPowerIndex);
+  if (Energy() < 50 && !track.Evolution()) {
+    // Sits and refuels, and a future in which it does so scores higher.
+    main.SetValue(0);
+    State().Param(FRotaPowerIndex).SetValue(0);
+    SetEnergy(Energy() + 1);
+    State().AddScore(Health() / 100, 1);
+  } else {
+    main.SetValue(std::max(main.Value, 20.0));
+  }
+}
+
+void TRocket::Draw() {
+  TPlayer2D::Draw();
+  TCanvas* canvas = DrawingCanvas();
+  if (canvas == nullptr)
+    return;
+  const double x = PosX(), y = PosY(), size = Size(), a = Angle();
+  const double ca = std::cos(a), sa = std::sin(a);
+
+  // Window.
+  canvas->SetBrushColor(MakeColor(0xA6, 0xCA, 0xF0));
+  canvas->SetPenColor(MakeColor(0, 0, 255));
+  canvas->Ellipse(RoundToInt32(x - 0.3 * size), RoundToInt32(y - 0.3 * size),
+                  RoundToInt32(x + 0.3 * size), RoundToInt32(y + 0.3 * size));
+
+  // Flame backward from the tail, MainPower pixels long; side jet across the tail, 10 pixels per
+  // unit of RotaPower.
+  const int32_t tx = RoundToInt32(x - size * ca);
+  const int32_t ty = RoundToInt32(y - size * sa);
+  const double main = MainPower(), rota = RotaPower();
+  canvas->SetPenColor(MakeColor(255, 0, 0));
+  canvas->Line(tx, ty, CheckedAdd(tx, -RoundToInt32(main * ca)),
+               CheckedAdd(ty, -RoundToInt32(main * sa)));
+  canvas->Line(tx, ty, CheckedAdd(tx, RoundToInt32(10 * rota * std::cos(a + Pi / 2))),
+               CheckedAdd(ty, RoundToInt32(10 * rota * std::sin(a + Pi / 2))));
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "goals/UGoal.h"
+
+// "Love speeding": after every sub-step, adds the distance the body covered in it, measured in
+// body sizes, so that futures that race farther score higher.
+class TGoal2DRaced : public TGoal {
+public:
+  explicit TGoal2DRaced(double Value);
+  void Compute(int32_t Phase) override;
+};

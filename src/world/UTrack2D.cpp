@@ -1,0 +1,145 @@
+#include "world/UTrack2D.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "agents/UPlayer2D.h"
+#include "platform/UArith.h"
+#include "platform/UErrors.h"
+#include "platform/UPicture.h"
+#include "platform/UPointer.h"
+
+namespace {
+
+// Share of the approach speed along the normal that a collision exchanges: a little less than
+// half, so the two bodies do not quite reach the same speed along the normal.
+constexpr double CollisionImpulse = 0.45;
+// Separation of colliding bodies: each moves this many pixels per pass, for at most so many passes.
+constexpr double SeparationStep = 2;
+constexpr int32_t SeparationPasses = 4;
+// What a kart takes from a rocket it hits, when evolution is on: at most this much energy, of
+// which it keeps this share, and the score a future earns for it.
+constexpr double StolenEnergyMax = 25;
+constexpr double StolenEnergyKept = 0.9;
+constexpr long double HitRocketScore = 500;
+constexpr long double HitRocketFactor = 1.5;
+
+} // namespace
+
+TTrack2D::TTrack2D() = default;
+
+TTrack2D::~TTrack2D() = default;
+
+void TTrack2D::LoadTrack(TPicture* Image) {
+  FImage = Image;
+  FWidth = Image->Width();
+  FHeight = Image->Height();
+  FRoadMap.assign(static_cast<size_t>(FWidth) * FHeight, 0);
+  for (int32_t x = 0; x < FWidth; ++x)
+    for (int32_t y = 0; y < FHeight; ++y)
+      FRoadMap[static_cast<size_t>(x) * FHeight + y] = Image->Pixel(x, y) == 0 ? 1 : 0;
+  FBackground = Image->Clone();
+}
+
+void TTrack2D::ClearDrawing() {
+  if (FImage != nullptr && FBackground != nullptr)
+    FImage->CopyFrom(*FBackground);
+}
+
+TPlayer2D& TTrack2D::Player2D(int32_t I) const {
+  TPlayer2D* player = Players(I)->AsPlayer2D();
+  if (player == nullptr)
+    throw EError("Track2D contains a player that is not a Player2D.");
+  return *player;
+}
+
+bool TTrack2D::PointInPicture(double X, double Y) const {
+  return PixelInPicture(RoundToInt32(X), RoundToInt32(Y));
+}
+
+bool TTrack2D::PointOnRoad(double X, double Y) const {
+  return PixelOnRoad(RoundToInt32(X), RoundToInt32(Y));
+}
+
+int32_t TTrack2D::MouseX() const {
+  return FPointer != nullptr ? FPointer->X() : -1;
+}
+
+int32_t TTrack2D::MouseY() const {
+  return FPointer != nullptr ? FPointer->Y() : -1;
+}
+
+bool TTrack2D::MouseInside() const {
+  if (FPointer == nullptr || FImage == nullptr)
+    return false;
+  const int32_t x = MouseX(), y = MouseY();
+  return x > 0 && x < FImage->Width() && y > 0 && y < FImage->Height();
+}
+
+void TTrack2D::ApplyTrack() {
+  if (FCollisions)
+    ApplyCollisions();
+  for (int32_t i = 0; i < PlayerCount(); ++i) {
+    TPlayer2D& player = Player2D(i);
+    player.UpdateContact();
+    player.ResolveWallContact();
+  }
+}
+
+void TTrack2D::ApplyCollisions() {
+  // Positions changed by one pair are seen by the next.
+  for (int32_t i = 0; i < PlayerCount(); ++i) {
+    TPlayer2D& pi = Player2D(i);
+    for (int32_t j = i + 1; j < PlayerCount(); ++j) {
+      TPlayer2D& pj = Player2D(j);
+      // Bounding squares first; touching squares count as overlapping.
+      if (!(pj.Right() >= pi.Left() && pj.Left() <= pi.Right() && pj.Bottom() >= pi.Top() &&
+            pj.Top() <= pi.Bottom()))
+        continue;
+      const bool hitI = pi.CollidesWith(pj);
+      const bool hitJ = !hitI && pj.CollidesWith(pi);
+      if (!hitI && !hitJ)
+        continue;
+
+      // Unit normal from I to J; none when the centres coincide.
+      double nx = pj.PosX() - pi.PosX();
+      double ny = pj.PosY() - pi.PosY();
+      const double l = (nx == 0 && ny == 0) ? 1 : std::sqrt(nx * nx + ny * ny);
+      nx /= l;
+      ny /= l;
+
+      const double f = std::max(0.0, (pi.VelX() - pj.VelX()) * nx + (pi.VelY() - pj.VelY()) * ny);
+      pi.SetVelX(pi.VelX() - CollisionImpulse * nx * f);
+      pi.SetVelY(pi.VelY() - CollisionImpulse * ny * f);
+      pj.SetVelX(pj.VelX() + CollisionImpulse * nx * f);
+      pj.SetVelY(pj.VelY() + CollisionImpulse * ny * f);
+
+      for (int32_t k = 0; k < SeparationPasses; ++k) {
+        pi.MoveBy(false, -SeparationStep * nx, -SeparationStep * ny, 0);
+        pj.MoveBy(false, SeparationStep * nx, SeparationStep * ny, 0);
+        if (hitI && !pi.CollidesWith(pj))
+          break;
+        if (hitJ && !pj.CollidesWith(pi))
+          break;
+      }
+
+      double damage = f;
+      if (Evolution() && !pi.IsDead() && !pj.IsDead()) {
+        TPlayer2D* kart = pj.IsKart() ? &pj : (pi.IsKart() ? &pi : nullptr);
+        TPlayer2D* rocket = pj.IsRocket() ? &pj : (pi.IsRocket() ? &pi : nullptr);
+        if (kart != nullptr && rocket != nullptr) {
+          // The kart feeds on the rocket: it heals by the impact and takes up to 25 energy.
+          kart->SetHealth(kart->Health() + f);
+          const double v = std::min(rocket->Energy(), StolenEnergyMax);
+          kart->SetEnergy(kart->Energy() + StolenEnergyKept * v);
+          rocket->SetEnergy(rocket->Energy() - v);
+          kart->State().AddScore(HitRocketScore, HitRocketFactor);
+          damage = v;
+        }
+      }
+      // Damage only: never revives a dead body.
+      pi.LowerHealth(pi.Health() - damage);
+      pj.LowerHealth(pj.Health() - damage);
+    }
+  }
+}
