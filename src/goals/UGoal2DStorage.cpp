@@ -11,15 +11,6 @@
 #include "platform/URandom.h"
 #include "world/UTrack2D.h"
 
-namespace {
-const TPlayer2D& Body(const TPlayer& Player) {
-  const TPlayer2D* body = Player.AsPlayer2D();
-  if (body == nullptr)
-    throw EError("Track2D contains a player that is not a Player2D.");
-  return *body;
-}
-} // namespace
-
 TGoal2DStorage::TGoal2DStorage(int32_t BoxX, int32_t BoxY, int32_t HalfSize, double Capacity,
                                double Value)
     : TGoal(Value), FBoxX(BoxX), FBoxY(BoxY), FBoxHalfSize(std::max(1, HalfSize)),
@@ -53,9 +44,11 @@ void TGoal2DStorage::Compute(int32_t Phase) {
   TPlayer& player = *FPlayer;
   if (player.IsDead() || FStored >= FCapacity)
     return;
-  const TPlayer2D& body = Body(player);
-  const double reach = body.Size() + FBoxHalfSize; // pixels from the box centre
-  if (!(std::abs(body.PosX() - FBoxX) < reach && std::abs(body.PosY() - FBoxY) < reach))
+  const TPlayer2D* body = player.AsPlayer2D();
+  if (body == nullptr)
+    return;
+  const double reach = body->Size() + FBoxHalfSize; // pixels from the box centre
+  if (!(std::abs(body->PosX() - FBoxX) < reach && std::abs(body->PosY() - FBoxY) < reach))
     return;
   const double delta = std::max(player.Energy() - KeptEnergy, 0.0);
   FScoreAdd += delta;
@@ -66,13 +59,12 @@ void TGoal2DStorage::Compute(int32_t Phase) {
 }
 
 void TGoal2DStorage::Draw() {
-  if (FPlayer == nullptr)
-    return;
-  const TTrack2D& track = Body(*FPlayer).Track2D();
-  if (track.FImage == nullptr)
+  const TPlayer2D* body = FPlayer != nullptr ? FPlayer->AsPlayer2D() : nullptr;
+  const TTrack2D* track = body != nullptr ? body->FindTrack2D() : nullptr;
+  if (track == nullptr || track->FImage == nullptr)
     return;
   const int32_t h = FBoxHalfSize;
-  TCanvas& canvas = track.FImage->Canvas();
+  TCanvas& canvas = track->FImage->Canvas();
   canvas.SetPenColor(MakeColor(0, 0, 255));
   canvas.SetBrushClear();
   canvas.Rectangle(FBoxX - h, FBoxY - h, FBoxX + h, FBoxY + h);

@@ -7,19 +7,9 @@
 #include "agents/UUtils.h"
 #include "platform/UArith.h"
 #include "platform/UCanvas.h"
-#include "platform/UErrors.h"
 #include "platform/UPicture.h"
 #include "platform/URandom.h"
 #include "world/UTrack2D.h"
-
-namespace {
-const TPlayer2D& Body(const TPlayer& Player) {
-  const TPlayer2D* body = Player.AsPlayer2D();
-  if (body == nullptr)
-    throw EError("Track2D contains a player that is not a Player2D.");
-  return *body;
-}
-} // namespace
 
 TGoal2DSweets::TGoal2DSweets(double Value) : TGoal(Value) {
   FDescription = "Get drops";
@@ -29,14 +19,14 @@ bool TGoal2DSweets::PlaceDrop(int32_t I) {
   CheckListIndex(I, MaxDrops);
   if (FDropAmount[I] > 0)
     return true;
-  if (FPlayer == nullptr) {
+  const TPlayer2D* body = FPlayer != nullptr ? FPlayer->AsPlayer2D() : nullptr;
+  if (body == nullptr) {
     FSlotsLeftEmpty = true;
     return false;
   }
-  const TPlayer2D& body = Body(*FPlayer);
-  const TTrack2D& track = body.Track2D();
+  const TTrack2D& track = body->Track2D();
   const int32_t amount = RoundToInt32(Random() * 4) + 2;
-  const double d = 1.5 * body.Size(); // pixels of road around the drop
+  const double d = 1.5 * body->Size(); // pixels of road around the drop
   // Over the picture itself: its whole road can receive drops, whatever size it is shown at.
   const double w = track.FWidth;
   const double h = track.FHeight;
@@ -79,14 +69,16 @@ void TGoal2DSweets::Compute(int32_t Phase) {
     return;
   if (player.Track().Evolution() && !player.IsRocket())
     return;
-  const TPlayer2D& body = Body(player);
+  const TPlayer2D* body = player.AsPlayer2D();
+  if (body == nullptr)
+    return;
   if (FNeedsPlacing)
     PlaceDrops();
   const bool inFuture = player.InFuture();
   std::array<int32_t, MaxDrops>& amounts = inFuture ? FFutureAmount : FDropAmount;
-  const double x = body.PosX();
-  const double y = body.PosY();
-  const double size = body.Size();
+  const double x = body->PosX();
+  const double y = body->PosY();
+  const double size = body->Size();
   for (int32_t i = 0; i < MaxDrops; ++i) {
     if (amounts[i] <= 0)
       continue;
@@ -108,10 +100,11 @@ void TGoal2DSweets::Compute(int32_t Phase) {
 void TGoal2DSweets::Draw() {
   if (FNeedsPlacing || FPlayer == nullptr || FPlayer->InFuture())
     return;
-  const TTrack2D& track = Body(*FPlayer).Track2D();
-  if (track.FImage == nullptr)
+  const TPlayer2D* body = FPlayer->AsPlayer2D();
+  const TTrack2D* track = body != nullptr ? body->FindTrack2D() : nullptr;
+  if (track == nullptr || track->FImage == nullptr)
     return;
-  TCanvas& canvas = track.FImage->Canvas();
+  TCanvas& canvas = track->FImage->Canvas();
   canvas.SetBrushColor(MakeColor(255, 251, 240));
   canvas.SetPenColor(MakeColor(0, 128, 0));
   for (int32_t i = 0; i < MaxDrops; ++i) {

@@ -34,8 +34,8 @@ public:
   // Fills slot I when it is empty: an amount of 2 to 6 contacts at a random place of the
   // picture's road where the last evaluated player, 1.5 of its sizes away in the four axis
   // directions, is on the road too. Gives up after MaxPlaceTries places, leaving the slot empty
-  // (so also when no player has been evaluated yet). Answers whether the slot holds a drop.
-  // Raises ERangeError for an index outside 0 .. MaxDrops - 1.
+  // (and places nothing before a body has been evaluated). Answers whether the slot holds a
+  // drop. Raises ERangeError for an index outside 0 .. MaxDrops - 1.
   bool PlaceDrop(int32_t I);
   // PlaceDrop for every slot in order; then nothing waits for placing.
   void PlaceDrops();

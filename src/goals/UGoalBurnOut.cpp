@@ -8,18 +8,8 @@
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UCanvas.h"
-#include "platform/UErrors.h"
 #include "platform/UPicture.h"
 #include "world/UTrack2D.h"
-
-namespace {
-const TPlayer2D& Body(const TPlayer& Player) {
-  const TPlayer2D* body = Player.AsPlayer2D();
-  if (body == nullptr)
-    throw EError("Track2D contains a player that is not a Player2D.");
-  return *body;
-}
-} // namespace
 
 TGoalBurnOut::TGoalBurnOut(TTeam* Team, double Value) : TGoal(Value), FTeam(Team) {
   SetValue(Value);
@@ -42,12 +32,12 @@ void TGoalBurnOut::Compute(int32_t Phase) {
   const double drain = player.DeltaT() * 100; // energy per sub-step: 100 per second
   for (int32_t i = 0; i < FTeam->MemberCount(); ++i) {
     TPlayer& member = *FTeam->Members(i);
-    if (&member == &player)
+    const TPlayer2D* body = member.AsPlayer2D();
+    if (&member == &player || body == nullptr)
       continue;
-    const TPlayer2D& body = Body(member);
-    const double dx = body.PosX() - qx;
-    const double dy = body.PosY() - qy;
-    if (!(std::sqrt(dx * dx + dy * dy) < body.Size()))
+    const double dx = body->PosX() - qx;
+    const double dy = body->PosY() - qy;
+    if (!(std::sqrt(dx * dx + dy * dy) < body->Size()))
       continue;
     const double e0 = member.Energy();
     member.SetEnergy(e0 - drain);
@@ -63,7 +53,7 @@ void TGoalBurnOut::Compute(int32_t Phase) {
       canvas.SetPenColor(MakeColor(255, 0, 0));
       canvas.SetPenWidth(3);
       canvas.Line(RoundToInt32(rocket.PosX()), RoundToInt32(rocket.PosY()),
-                  RoundToInt32(body.PosX()), RoundToInt32(body.PosY()));
+                  RoundToInt32(body->PosX()), RoundToInt32(body->PosY()));
       canvas.SetPenWidth(1);
     }
     track->ProcessMessages();

@@ -6,18 +6,8 @@
 #include "agents/UPlayer2D.h"
 #include "agents/UUtils.h"
 #include "platform/UCanvas.h"
-#include "platform/UErrors.h"
 #include "platform/UPicture.h"
 #include "world/UTrack2D.h"
-
-namespace {
-const TPlayer2D& Body(const TPlayer& Player) {
-  const TPlayer2D* body = Player.AsPlayer2D();
-  if (body == nullptr)
-    throw EError("Track2D contains a player that is not a Player2D.");
-  return *body;
-}
-} // namespace
 
 TGoalMouse::TGoalMouse(bool Avoid, double Value) : TGoal(Value), FAvoid(Avoid) {
   SetValue(Value);
@@ -27,21 +17,20 @@ TGoalMouse::TGoalMouse(bool Avoid, double Value) : TGoal(Value), FAvoid(Avoid) {
 void TGoalMouse::Compute(int32_t Phase) {
   if (Phase != 0 || FPlayer->IsDead())
     return;
-  const TPlayer2D& body = Body(*FPlayer);
-  const TTrack2D* track = body.FindTrack2D();
+  const TPlayer2D* body = FPlayer->AsPlayer2D();
+  const TTrack2D* track = body != nullptr ? body->FindTrack2D() : nullptr;
   if (track == nullptr || !track->MouseInside())
     return;
-  const double dx = body.PosX() - track->MouseX();
-  const double dy = body.PosY() - track->MouseY();
+  const double dx = body->PosX() - track->MouseX();
+  const double dy = body->PosY() - track->MouseY();
   // Distance in body sizes, then in hundreds of them.
-  const double q = std::sqrt(dx * dx + dy * dy) / (body.Size() + 1) / 100;
+  const double q = std::sqrt(dx * dx + dy * dy) / (body->Size() + 1) / 100;
   FScoreMult = FAvoid ? std::min(1.0, std::sqrt(q)) : std::sqrt(1 / (q + 1));
 }
 
 void TGoalMouse::Draw() {
-  if (FPlayer == nullptr)
-    return;
-  const TTrack2D* track = Body(*FPlayer).FindTrack2D();
+  const TPlayer2D* body = FPlayer != nullptr ? FPlayer->AsPlayer2D() : nullptr;
+  const TTrack2D* track = body != nullptr ? body->FindTrack2D() : nullptr;
   if (track == nullptr || track->FImage == nullptr)
     return;
   const int32_t mx = track->MouseX();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "goals/GoalWorld.h"
 #include "goals/UGoal2DRaced.h"
 #include "goals/UGoal2DStorage.h"
 #include "goals/UGoal2DSweets.h"
@@ -62,4 +63,23 @@ TEST(GoalScore, StrengthWeighsTheValueAndPowersTheFactorExceptAFactorOfOne) {
   EXPECT_EQ(player.State().ScoreFactor, 0.125L);
   TGoalFixed(0.5, 0, 0).Evaluate(player, 0);
   EXPECT_EQ(player.State().ScoreFactor, 0);
+}
+
+TEST(GoalValue, GoalsOfThePictureIgnorePlayersWithoutABody) {
+  TGoalWorld w;
+  TFixedPointer pointer(100, 100);
+  w.Track.SetPointer(&pointer);
+  TPlayer& line = *w.Team.AddMember(TLinePlayer::New(100));
+  w.AddKart(100, 100);
+  TGoal2DTeamAway away(&w.Team, 1);
+  TGoalMouse mouse(true, 1);
+  TGoal2DSweets drops(1);
+  TGoal2DStorage box(100, 100, 6, 500, 1);
+  for (TGoal* goal : std::initializer_list<TGoal*>{&away, &mouse, &drops, &box}) {
+    const TScoreContribution c = goal->Evaluate(line, 0);
+    EXPECT_EQ(c.Add, 0) << goal->FDescription;
+    EXPECT_EQ(c.Mult, 1) << goal->FDescription;
+  }
+  EXPECT_EQ(line.Energy(), 50);
+  EXPECT_TRUE(drops.FNeedsPlacing);
 }
