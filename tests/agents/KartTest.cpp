@@ -20,20 +20,6 @@ struct TKartWorld {
 
 } // namespace
 
-TEST(Kart, NewKartHasItsControlsAndSize) {
-  TKartWorld w;
-  EXPECT_EQ(w.Kart.Size(), 10);
-  EXPECT_EQ(w.Kart.TargetCount(), 80);
-  EXPECT_EQ(w.Kart.PosX(), 1000);
-  EXPECT_EQ(w.Kart.MaxTurn(), Pi / 4);
-  EXPECT_EQ(w.Kart.MaxPower(), 15);
-  EXPECT_EQ(w.Kart.MinPower(), -15);
-  EXPECT_EQ(w.Kart.State().FreeParamCount(), 2);
-  EXPECT_EQ(w.Kart.State().ParamByName("PushPower").MaxValue, 180);
-  EXPECT_TRUE(w.Kart.IsKart());
-  EXPECT_FALSE(w.Kart.IsRocket());
-}
-
 TEST(Kart, AtRestUsesTheBaseConsumptionAndStaysPut) {
   TKartWorld w;
   w.Kart.Advance();
@@ -99,7 +85,7 @@ TEST(Kart, TurnRateFollowsTheForwardSpeedUpTo10PixelsPerSecond) {
 
 TEST(Kart, RollingDampingNeverSpeedsUpAReversingKart) {
   TKartWorld w;
-  w.Kart.SetVelX(-300); // as written, the damping would be 1.03 here
+  w.Kart.SetVelX(-300); // unclamped, the damping would be 1.03 here
   for (int i = 0; i < 5; ++i) {
     const double before = w.Kart.VelX();
     w.Kart.Advance();
