@@ -1,0 +1,117 @@
+#include "goals/UGoal2DSweets.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "agents/UPlayer2D.h"
+#include "agents/UUtils.h"
+#include "platform/UArith.h"
+#include "platform/UCanvas.h"
+#include "platform/UPicture.h"
+#include "platform/URandom.h"
+#include "world/UTrack2D.h"
+
+TGoal2DSweets::TGoal2DSweets(double Value) : TGoal(Value) {
+  FDescription = "Get drops";
+}
+
+bool TGoal2DSweets::PlaceDrop(int32_t I) {
+  CheckListIndex(I, MaxDrops);
+  if (FDropAmount[I] > 0)
+    return true;
+  const TPlayer2D* body = FPlayer != nullptr ? FPlayer->AsPlayer2D() : nullptr;
+  if (body == nullptr) {
+    FSlotsLeftEmpty = true;
+    return false;
+  }
+  const TTrack2D& track = body->Track2D();
+  const int32_t amount = RoundToInt32(Random() * 4) + 2;
+  const double d = 1.5 * body->Size(); // pixels of road around the drop
+  // Over the picture itself: its whole road can receive drops, whatever size it is shown at.
+  const double w = track.FWidth;
+  const double h = track.FHeight;
+  for (int32_t tries = 0; tries < MaxPlaceTries; ++tries) {
+    const int32_t x = RoundToInt32((Random() * 0.8 + 0.1) * w);
+    const int32_t y = RoundToInt32((Random() * 0.8 + 0.1) * h);
+    if (track.PointOnRoad(x, y) && track.PointOnRoad(x + d, y) && track.PointOnRoad(x - d, y) &&
+        track.PointOnRoad(x, y + d) && track.PointOnRoad(x, y - d)) {
+      FDropX[I] = x;
+      FDropY[I] = y;
+      FDropAmount[I] = amount;
+      FFutureAmount[I] = amount;
+      return true;
+    }
+  }
+  FSlotsLeftEmpty = true;
+  return false;
+}
+
+void TGoal2DSweets::PlaceDrops() {
+  FSlotsLeftEmpty = false;
+  for (int32_t i = 0; i < MaxDrops; ++i)
+    PlaceDrop(i);
+  FNeedsPlacing = false;
+}
+
+void TGoal2DSweets::BeginStep() {
+  // At most once per step, so that a circuit with no room for drops costs one bounded search per
+  // step rather than one per sub-step. A goal set to 0 does nothing, placing included.
+  if (FSlotsLeftEmpty && !FNeedsPlacing && FValue > 0 && FPlayer != nullptr)
+    PlaceDrops();
+  FFutureAmount = FDropAmount;
+}
+
+void TGoal2DSweets::Compute(int32_t Phase) {
+  if (Phase != 0)
+    return;
+  TPlayer& player = *FPlayer;
+  if (player.IsDead())
+    return;
+  if (player.Track().Evolution() && !player.IsRocket())
+    return;
+  const TPlayer2D* body = player.AsPlayer2D();
+  if (body == nullptr)
+    return;
+  if (FNeedsPlacing)
+    PlaceDrops();
+  const bool inFuture = player.InFuture();
+  std::array<int32_t, MaxDrops>& amounts = inFuture ? FFutureAmount : FDropAmount;
+  const double x = body->PosX();
+  const double y = body->PosY();
+  const double size = body->Size();
+  for (int32_t i = 0; i < MaxDrops; ++i) {
+    if (amounts[i] <= 0)
+      continue;
+    if (!(std::abs(x - FDropX[i]) < size && std::abs(y - FDropY[i]) < size))
+      continue;
+    // The share of the offered energy the player could take: less near full energy, 0 at full.
+    const double e0 = player.Energy();
+    player.SetEnergy(e0 + DropEnergy);
+    const double gain = (player.Energy() - e0) / DropEnergy;
+    if (gain == 0)
+      continue;
+    FScoreAdd += gain;
+    amounts[i] = std::max(0, RoundToInt32(amounts[i] - gain));
+    if (!inFuture && amounts[i] == 0)
+      PlaceDrop(i);
+  }
+}
+
+void TGoal2DSweets::Draw() {
+  if (FNeedsPlacing || FPlayer == nullptr || FPlayer->InFuture())
+    return;
+  const TPlayer2D* body = FPlayer->AsPlayer2D();
+  const TTrack2D* track = body != nullptr ? body->FindTrack2D() : nullptr;
+  if (track == nullptr || track->FImage == nullptr)
+    return;
+  TCanvas& canvas = track->FImage->Canvas();
+  canvas.SetBrushColor(MakeColor(255, 251, 240));
+  canvas.SetPenColor(MakeColor(0, 128, 0));
+  for (int32_t i = 0; i < MaxDrops; ++i) {
+    if (FDropAmount[i] <= 0)
+      continue;
+    // The radius shows what is left in the drop.
+    const int32_t r = FDropAmount[i] + 1;
+    canvas.Ellipse(FDropX[i] - r, FDropY[i] - r, FDropX[i] + r, FDropY[i] + r);
+  }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "goals/UGoal.h"
+
+// "Get drops": energy drops scattered over the road. A player that touches a drop takes up to
+// DropEnergy energy from it in each evaluation after a sub-step, and the share of it that the
+// player could take is the goal's score. The real drops change only in the evaluation on the real
+// states; the futures of a step consume a copy of them, made afresh at every step. An emptied real
+// drop is replaced at once at a new random place. With evolution on, only rockets collect drops.
+class TGoal2DSweets : public TGoal {
+public:
+  static constexpr int32_t MaxDrops = 100;
+  static constexpr int32_t DropEnergy = 2;        // energy offered per contact
+  static constexpr int32_t MaxPlaceTries = 10000; // random places tried for one drop
+
+  std::array<int32_t, MaxDrops> FDropX{}; // pixels
+  std::array<int32_t, MaxDrops> FDropY{};
+  std::array<int32_t, MaxDrops> FDropAmount{}; // contacts left in the real world; 0 or less: empty
+  std::array<int32_t, MaxDrops>
+      FFutureAmount{};       // contacts left as the futures of this step see them
+  bool FNeedsPlacing = true; // every empty slot is filled at the next evaluation
+
+  explicit TGoal2DSweets(double Value);
+
+  void Compute(int32_t Phase) override;
+  // Gives the futures of the new step the real drops, after trying once more to fill the slots
+  // for which no place was found.
+  void BeginStep() override;
+  void Draw() override;
+
+  // Fills slot I when it is empty: an amount of 2 to 6 contacts at a random place of the
+  // picture's road where the last evaluated player, 1.5 of its sizes away in the four axis
+  // directions, is on the road too. Gives up after MaxPlaceTries places, leaving the slot empty
+  // (and places nothing before a body has been evaluated). Answers whether the slot holds a
+  // drop. Raises ERangeError for an index outside 0 .. MaxDrops - 1.
+  bool PlaceDrop(int32_t I);
+  // PlaceDrop for every slot in order; then nothing waits for placing.
+  void PlaceDrops();
+
+private:
+  bool FSlotsLeftEmpty = false; // a placement gave up on some slot
+};

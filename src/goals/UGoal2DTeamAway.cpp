@@ -1,0 +1,34 @@
+#include "goals/UGoal2DTeamAway.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "agents/UPlayer2D.h"
+#include "goals/UTeam.h"
+
+TGoal2DTeamAway::TGoal2DTeamAway(TTeam* Team, double Value) : TGoal(Value), FTeam(Team) {
+  SetValue(Value);
+  FDescription = "Avoid others";
+}
+
+void TGoal2DTeamAway::Compute(int32_t Phase) {
+  if (Phase != 0 || FTeam == nullptr || FPlayer->IsDead())
+    return;
+  // Only bodies have places to keep apart.
+  const TPlayer2D* self = FPlayer->AsPlayer2D();
+  if (self == nullptr)
+    return;
+  const double x = self->PosX();
+  const double y = self->PosY();
+  const double range = 10 * FValue * self->Size(); // pixels
+  double factor = 1;
+  for (int32_t i = 0; i < FTeam->MemberCount(); ++i) {
+    const TPlayer2D* other = FTeam->Members(i)->AsPlayer2D();
+    if (other == nullptr || other == self)
+      continue;
+    const double dx = other->PosX() - x;
+    const double dy = other->PosY() - y;
+    factor *= std::min(1.0, std::sqrt(dx * dx + dy * dy) / range);
+  }
+  FScoreMult = factor;
+}

@@ -1,0 +1,65 @@
+#include "goals/UGoalBurnOut.h"
+
+#include <cmath>
+
+#include "agents/UPlayer2D.h"
+#include "agents/URocket.h"
+#include "agents/UUtils.h"
+#include "goals/UTeam.h"
+#include "platform/UArith.h"
+#include "platform/UCanvas.h"
+#include "platform/UPicture.h"
+#include "world/UTrack2D.h"
+
+TGoalBurnOut::TGoalBurnOut(TTeam* Team, double Value) : TGoal(Value), FTeam(Team) {
+  SetValue(Value);
+  FDescription = "Stole energy from others";
+}
+
+void TGoalBurnOut::Compute(int32_t Phase) {
+  if (Phase != 0 || FTeam == nullptr)
+    return;
+  TPlayer& player = *FPlayer;
+  // Tested once, before the members are visited: a rocket can drain several members in one
+  // evaluation even when the first already brought it above 99.
+  if (!player.IsRocket() || player.IsDead() || player.Energy() > 99)
+    return;
+  const TRocket& rocket = static_cast<const TRocket&>(player);
+  // The end of the exhaust, behind the rocket: farther away the harder the main engine works.
+  const double length = rocket.MainPower() + rocket.Size(); // pixels
+  const int32_t qx = RoundToInt32(rocket.PosX() - std::cos(rocket.Angle()) * length);
+  const int32_t qy = RoundToInt32(rocket.PosY() - std::sin(rocket.Angle()) * length);
+  const double drain = player.DeltaT() * 100; // energy per sub-step: 100 per second
+  for (int32_t i = 0; i < FTeam->MemberCount(); ++i) {
+    TPlayer& member = *FTeam->Members(i);
+    const TPlayer2D* body = member.AsPlayer2D();
+    if (&member == &player || body == nullptr)
+      continue;
+    const double dx = body->PosX() - qx;
+    const double dy = body->PosY() - qy;
+    if (!(std::sqrt(dx * dx + dy * dy) < body->Size()))
+      continue;
+    const double e0 = member.Energy();
+    member.SetEnergy(e0 - drain);
+    const double taken = e0 - member.Energy();
+    player.SetEnergy(player.Energy() + taken / 2);
+    if (player.InFuture())
+      continue;
+    TTrack2D* track = rocket.FindTrack2D();
+    if (track == nullptr)
+      continue;
+    if (track->FImage != nullptr) {
+      TCanvas& canvas = track->FImage->Canvas();
+      canvas.SetPenColor(MakeColor(255, 0, 0));
+      canvas.SetPenWidth(3);
+      canvas.Line(RoundToInt32(rocket.PosX()), RoundToInt32(rocket.PosY()),
+                  RoundToInt32(body->PosX()), RoundToInt32(body->PosY()));
+      canvas.SetPenWidth(1);
+    }
+    track->ProcessMessages();
+    // The window's handlers may have removed players meanwhile; the member count is read afresh
+    // above, and a rocket that is no longer a member drains nobody more.
+    if (FTeam->IndexOfMember(&player) < 0)
+      return;
+  }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "agents/UKart.h"
+#include "agents/URocket.h"
+#include "goals/UTeam.h"
+#include "platform/UPointer.h"
+#include "support/TestPicture.h"
+#include "world/UTrack2D.h"
+
+// An image track on an open road with one team, for the goals that measure bodies on a picture.
+struct TGoalWorld {
+  std::unique_ptr<TTestPicture> Picture;
+  TTrack2D Track;
+  TTeam Team;
+
+  explicit TGoalWorld(int32_t Width = 400, int32_t Height = 300, int32_t Border = 5)
+      : Picture(TTestPicture::OpenRoad(Width, Height, Border)) {
+    Track.LoadTrack(Picture.get());
+    Track.AddTeam(&Team);
+  }
+
+  TKart& AddKart(double X, double Y, double Angle = 0) {
+    return static_cast<TKart&>(*Team.AddMember(TKart::New(X, Y, Angle)));
+  }
+  TRocket& AddRocket(double X, double Y, double Angle = 0) {
+    return static_cast<TRocket&>(*Team.AddMember(TRocket::New(X, Y, Angle)));
+  }
+  TRecordingCanvas& Canvas() { return Picture->Recorder(); }
+};
+
+// The mouse pointer where the test puts it, in picture pixels.
+class TFixedPointer : public TPointer {
+public:
+  TFixedPointer(int32_t X, int32_t Y) : PX(X), PY(Y) {}
+  int32_t X() const override { return PX; }
+  int32_t Y() const override { return PY; }
+  int32_t PX;
+  int32_t PY;
+};
