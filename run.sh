@@ -4,4 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./install-deps.sh
 ./build.sh
-echo "Built the simulation core library (build/libkartsim_core.a) and its tests."
+# The program's start without a window: the first rocket on the built-in circuit for a few
+# seconds, then what happened.
+exec build/src/ui/batch/kartsim-batch --scenario rocket --steps 30 "$@"

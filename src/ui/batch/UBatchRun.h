@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/batch/UBatchOptions.h"
+
+class TPlayer;
+class TQtPicture;
+class TTeam;
+class TTrack2D;
+
+// One batch run: builds the scenario's world as the window would, runs its steps, writes the
+// frames and the CSV rows it was asked for, and keeps what the summary reports.
+class TBatchRun {
+public:
+  // What the summary says of one player that took part.
+  struct TPlayerRecord {
+    int32_t Index = 0;
+    std::string Kind;
+    int32_t BornStep = 0;
+    std::optional<int32_t> RemovedStep;
+    bool Alive = true;
+    double Health = 0, Energy = 0, Size = 0, X = 0, Y = 0;
+    double Distance = 0;       // path length of its real position over the run, pixels
+    TPlayer* Player = nullptr; // while it is in the world
+  };
+
+  explicit TBatchRun(TBatchOptions Options);
+  ~TBatchRun();
+  TBatchRun(const TBatchRun&) = delete;
+  TBatchRun& operator=(const TBatchRun&) = delete;
+
+  // Runs every step. Progress, when given, receives a line now and then on long runs. Errors of
+  // the simulation and of the files propagate.
+  void Run(std::ostream* Progress);
+
+  std::string JsonSummary() const;
+  std::string TextSummary() const;
+  uint64_t Seed() const { return FSeed; }
+
+private:
+  void BuildWorld();
+  void AddScenarioPlayers();
+  void Track(int32_t Step);
+  void WriteCsvRows(std::ostream& Csv, int32_t Step) const;
+  void WriteFrame(int32_t Step) const;
+
+  TBatchOptions FOptions;
+  uint64_t FSeed = 0;
+  std::unique_ptr<TQtPicture> FPicture;
+  std::unique_ptr<TTrack2D> FTrack;
+  std::unique_ptr<TTeam> FTeam;
+  std::vector<TPlayerRecord> FRecords;
+  std::vector<int32_t> FFutures; // futures per step
+  std::vector<double> FStepMs;   // wall time per step
+  int64_t FFuturesNs = 0;        // time spent in the futures loops
+  int64_t FBodySubSteps = 0;     // futures x sub-steps x players, summed over the steps
+};

@@ -1,0 +1,40 @@
+// kartsim-batch: runs the simulation without a window, for repeatable experiments, measurements
+// and rendering on machines without a screen.
+#include <QCoreApplication>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "ui/batch/UBatchOptions.h"
+#include "ui/batch/UBatchRun.h"
+
+int main(int argc, char** argv) {
+  // The picture adapters read the built-in circuit from the program's resources.
+  QCoreApplication app(argc, argv);
+  TBatchOptions options;
+  try {
+    options = TBatchOptions::Parse(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const EBatchUsage& e) {
+    std::cerr << "kartsim-batch: " << e.what() << std::endl;
+    return 2;
+  }
+  if (options.Help) {
+    std::cout << TBatchOptions::HelpText();
+    return 0;
+  }
+  try {
+    TBatchRun run(options);
+    const bool progress = !options.Json || isatty(STDERR_FILENO);
+    run.Run(progress ? &std::cerr : nullptr);
+    if (options.Json)
+      std::cout << run.JsonSummary() << std::endl;
+    else
+      std::cout << run.TextSummary();
+  } catch (const std::exception& e) {
+    std::cerr << "kartsim-batch: " << e.what() << std::endl;
+    return 1;
+  }
+  return 0;
+}
