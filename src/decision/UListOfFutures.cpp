@@ -30,6 +30,32 @@ int32_t TListOfFutures::AddFuture(const TState& State) {
   future.Time = 0;
   future.DeathTime = -1;
   future.ConvertToMacro();
+
+  if (FFutureCount == 0) {
+    FFreeCount = future.FreeParamCount();
+    FPositionalCount = future.PositionalParamCount();
+  } else {
+    // Futures are compared parameter by parameter, so they must all have the same ones; as in
+    // any comparison, the shorter state fails with its index error.
+    const TState& first = *FFutures[0];
+    if (future.FreeParamCount() != FFreeCount)
+      (future.FreeParamCount() < FFreeCount ? future : first)
+          .FreeParam(std::min(future.FreeParamCount(), FFreeCount));
+    if (future.PositionalParamCount() != FPositionalCount)
+      (future.PositionalParamCount() < FPositionalCount ? future : first)
+          .PositionalParam(std::min(future.PositionalParamCount(), FPositionalCount));
+  }
+  const size_t n = static_cast<size_t>(FFutureCount) + 1;
+  EnsureSize(FFirstActions, n * FFreeCount);
+  EnsureSize(FCells, n * FPositionalCount);
+  EnsureSize(FSums, n);
+  int32_t* actions = FFirstActions.data() + static_cast<size_t>(FFutureCount) * FFreeCount;
+  for (int32_t p = 0; p < FFreeCount; ++p)
+    actions[p] = future.FreeParam(p).Milli;
+  int32_t* cells = FCells.data() + static_cast<size_t>(FFutureCount) * FPositionalCount;
+  for (int32_t q = 0; q < FPositionalCount; ++q)
+    cells[q] = future.PositionalParam(q).Macro;
+  FSums[FFutureCount] = {future.ScorePositive, future.ScoreFactor, future.ScoreNegative};
   return FFutureCount++;
 }
 
@@ -66,31 +92,47 @@ void TListOfFutures::ShowFutures() {
   FOwner->AdaptEndPointScale();
 }
 
-void TListOfFutures::GroupOptions() {
-  FOptionCount = 0;
-  for (int32_t i = 0; i < FFutureCount; ++i) {
-    TState& future = *FFutures[i];
-    TState* option = nullptr;
-    for (int32_t k = 0; k < FOptionCount && option == nullptr; ++k)
-      if (future.SameFreeParams(*FOptions[k]))
-        option = FOptions[k].get();
-    if (option == nullptr) {
-      if (FOptionCount == static_cast<int32_t>(FOptions.size()))
-        FOptions.push_back(std::make_unique<TState>(FOwner));
-      option = FOptions[FOptionCount++].get();
-      option->Option = nullptr;
-      option->Discarded = false;
-      option->Assign(future);
-      option->ResetScore();
-    }
-    future.Option = option;
-  }
+bool TListOfFutures::SameFirstAction(int32_t A, int32_t B) const {
+  const int32_t* a = FFirstActions.data() + static_cast<size_t>(A) * FFreeCount;
+  const int32_t* b = FFirstActions.data() + static_cast<size_t>(B) * FFreeCount;
+  return std::equal(a, a + FFreeCount, b);
 }
 
-uint64_t TListOfFutures::CellHash(const TState& Future) const {
-  uint64_t h = reinterpret_cast<uintptr_t>(Future.Option) * 0x9E3779B97F4A7C15ull;
-  for (int32_t i = 0; i < Future.PositionalParamCount(); ++i) {
-    h ^= static_cast<uint32_t>(Future.PositionalParam(i).Macro);
+bool TListOfFutures::SameCell(int32_t A, int32_t B) const {
+  const int32_t* a = FCells.data() + static_cast<size_t>(A) * FPositionalCount;
+  const int32_t* b = FCells.data() + static_cast<size_t>(B) * FPositionalCount;
+  return std::equal(a, a + FPositionalCount, b);
+}
+
+void TListOfFutures::GroupOptions() {
+  FOptionCount = 0;
+  FOptionFirst.clear();
+  EnsureSize(FOptionOf, static_cast<size_t>(FFutureCount));
+  for (int32_t i = 0; i < FFutureCount; ++i) {
+    int32_t k = 0;
+    while (k < FOptionCount && !SameFirstAction(i, FOptionFirst[k]))
+      ++k;
+    if (k == FOptionCount) {
+      if (FOptionCount == static_cast<int32_t>(FOptions.size()))
+        FOptions.push_back(std::make_unique<TState>(FOwner));
+      TState& option = *FOptions[FOptionCount++];
+      option.Option = nullptr;
+      option.Discarded = false;
+      option.Assign(*FFutures[i]);
+      option.ResetScore();
+      FOptionFirst.push_back(i);
+    }
+    FOptionOf[i] = k;
+  }
+  for (int32_t i = 0; i < FFutureCount; ++i)
+    FFutures[i]->Option = FOptions[FOptionOf[i]].get();
+}
+
+uint64_t TListOfFutures::CellHash(int32_t Future) const {
+  uint64_t h = (static_cast<uint64_t>(FOptionOf[Future]) + 1) * 0x9E3779B97F4A7C15ull;
+  const int32_t* cells = FCells.data() + static_cast<size_t>(Future) * FPositionalCount;
+  for (int32_t q = 0; q < FPositionalCount; ++q) {
+    h ^= static_cast<uint32_t>(cells[q]);
     h *= 0xBF58476D1CE4E5B9ull;
     h ^= h >> 29;
   }
@@ -109,24 +151,30 @@ void TListOfFutures::ScoreOptions() {
   FDotCount = 0;
   for (int32_t k = 0; k < FOptionCount; ++k)
     FOptions[k]->ResetScore();
+  // Every future is scored once; the owner's level (and, at level 1, whether it is dead now) is
+  // the same for all of them.
+  const int32_t level = FOwner->FAILevel;
+  const bool ownerDead = level == 1 && FOwner->IsDead();
+  EnsureSize(FScores, static_cast<size_t>(FFutureCount));
+  for (int32_t i = 0; i < FFutureCount; ++i)
+    FScores[i] = TState::ScoreOf(level, ownerDead, FSums[i].Positive, FSums[i].Factor,
+                                 FSums[i].Negative);
+  EnsureSize(FDiscarded, static_cast<size_t>(FFutureCount));
   PrepareCellTable();
   const uint64_t mask = FCellTable.size() - 1;
   // The table holds, for every (option, cell) seen so far, the one future still counted there, so
   // a lookup finds what a scan of the earlier counted futures would find first.
   for (int32_t i = 0; i < FFutureCount; ++i) {
-    TState& future = *FFutures[i];
-    TState& option = *future.Option;
-    uint64_t slot = CellHash(future) & mask;
+    TState& option = *FOptions[FOptionOf[i]];
+    uint64_t slot = CellHash(i) & mask;
     int32_t counted = -1;
-    while (FCellTable[slot] >= 0) {
-      const TState& other = *FFutures[FCellTable[slot]];
-      if (other.Option == future.Option && future.SameMacroState(other)) {
-        counted = FCellTable[slot];
+    for (int32_t j; (j = FCellTable[slot]) >= 0; slot = (slot + 1) & mask)
+      if (FOptionOf[j] == FOptionOf[i] && SameCell(i, j)) {
+        counted = j;
         break;
       }
-      slot = (slot + 1) & mask;
-    }
-    const long double score = future.GetScore();
+    const long double score = FScores[i];
+    FDiscarded[i] = 0;
     if (counted < 0) {
       FCellTable[slot] = i;
       FDotCount = CheckedAdd(FDotCount, 1);
@@ -134,11 +182,10 @@ void TListOfFutures::ScoreOptions() {
       option.FutureCount = CheckedAdd(option.FutureCount, 1);
       continue;
     }
-    TState& earlier = *FFutures[counted];
-    const long double earlierScore = earlier.GetScore();
+    const long double earlierScore = FScores[counted];
     if (score > earlierScore) {
       // The better future takes the cell: its predecessor's score leaves the sum it went into.
-      earlier.Discarded = true;
+      FDiscarded[counted] = 1;
       if (earlierScore >= 0)
         option.ScorePositive -= earlierScore;
       else
@@ -146,9 +193,11 @@ void TListOfFutures::ScoreOptions() {
       option.AddScore(score, 1);
       FCellTable[slot] = i;
     } else {
-      future.Discarded = true;
+      FDiscarded[i] = 1;
     }
   }
+  for (int32_t i = 0; i < FFutureCount; ++i)
+    FFutures[i]->Discarded = FDiscarded[i] != 0;
 }
 
 void TListOfFutures::NormalizeScores() {

@@ -58,9 +58,22 @@ public:
   static TInterpolation Interpolate(const TPointList& Points, double Cur);
 
 private:
+  // Sums of the score contributions of one stored future.
+  struct TSums {
+    long double Positive;
+    long double Factor;
+    long double Negative;
+  };
+
   // Slot of the cell table for a future: hashes its option and its grid cell.
-  uint64_t CellHash(const TState& Future) const;
+  uint64_t CellHash(int32_t Future) const;
+  bool SameCell(int32_t A, int32_t B) const;
+  bool SameFirstAction(int32_t A, int32_t B) const;
   void PrepareCellTable();
+  template <class T> static void EnsureSize(std::vector<T>& Array, size_t Size) {
+    if (Array.size() < Size)
+      Array.resize(Size);
+  }
 
   TPlayer* FOwner;
   int32_t FDotCount = 0;
@@ -68,6 +81,18 @@ private:
   int32_t FFutureCount = 0;
   std::vector<std::unique_ptr<TState>> FOptions; // pool; the first FOptionCount are in use
   int32_t FOptionCount = 0;
+  // What the decision reads of each stored future, side by side, so that deciding from tens of
+  // thousands of futures walks a few arrays rather than as many scattered states. The states
+  // get their Option and Discarded written back once the decision has set them.
+  int32_t FFreeCount = 0;             // free parameters of every stored future
+  int32_t FPositionalCount = 0;       // positional parameters of every stored future
+  std::vector<int32_t> FFirstActions; // [future * FFreeCount + p]: Milli of free parameter p
+  std::vector<int32_t> FCells;        // [future * FPositionalCount + q]: Macro of positional q
+  std::vector<TSums> FSums;
+  std::vector<long double> FScores;   // the futures' scores during ScoreOptions
+  std::vector<int32_t> FOptionOf;     // option index of each future
+  std::vector<uint8_t> FDiscarded;    // each future's Discarded, as ScoreOptions sets it
+  std::vector<int32_t> FOptionFirst;  // first future of each option
   // Open-addressing table from (option, cell) to the future counted there, -1 when empty.
   std::vector<int32_t> FCellTable;
   // Scratch space kept between steps, so that deciding allocates nothing once it has grown.

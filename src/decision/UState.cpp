@@ -215,10 +215,16 @@ void TState::SetGaussian(bool B) {
 }
 
 long double TState::GetScore() const {
-  const long double d = ScorePositive * ScoreFactor;
-  switch (FOwner->FAILevel) {
+  const int32_t level = FOwner->FAILevel;
+  return ScoreOf(level, level == 1 && FOwner->IsDead(), ScorePositive, ScoreFactor, ScoreNegative);
+}
+
+long double TState::ScoreOf(int32_t AILevel, bool OwnerDead, long double Positive,
+                            long double Factor, long double Negative) {
+  const long double d = Positive * Factor;
+  switch (AILevel) {
   case 1:
-    return FOwner->IsDead() ? 0 : 1;
+    return OwnerDead ? 0 : 1;
   case 2:
   case 3:
     return 1;
@@ -229,7 +235,7 @@ long double TState::GetScore() const {
     return d * d;
   case 7:
   case 8:
-    return d * d - ScoreNegative * ScoreNegative;
+    return d * d - Negative * Negative;
   default:
     throw EError("Using an AI level not defined in UState.GetScore!");
   }

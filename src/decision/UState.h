@@ -139,6 +139,10 @@ public:
 
   // Score of this future or option by the owner's AI level.
   long double GetScore() const;
+  // The score of given sums at an AI level (OwnerDead matters at level 1 only); raises for a
+  // level that has no formula.
+  static long double ScoreOf(int32_t AILevel, bool OwnerDead, long double Positive,
+                             long double Factor, long double Negative);
   void SetScore(long double X);
   // A score contribution: a positive value adds to the positive sum, a negative one to the
   // negative sum, the factor multiplies the factor.

@@ -272,3 +272,17 @@ TEST(ListOfFutures, SensitivityCanReachOneWhenLargePushesAreCutToTheRange) {
   // At 0.8 the large push 288 is cut to 180, nearer the small push 96 than to 288.
   EXPECT_DOUBLE_EQ(SensitivityAfter(0.8, 2, 1), 1);
 }
+
+TEST(ListOfFutures, FuturesOfAnotherShapeCannotJoinTheList) {
+  auto player = TLinePlayer::New(0, 10);
+  AddTestFuture(*player, 10, 0, 1);
+  TState other(player.get());
+  other.AddParam(TStateParam::CreatePositional("PosX", 0, 15));
+  try {
+    player->Futures().AddFuture(other);
+    FAIL();
+  } catch (const EStateError& e) {
+    EXPECT_STREQ(e.what(), "TState: FreeParam index 0 out of boundaries.");
+  }
+  EXPECT_EQ(player->Futures().FutureCount(), 1);
+}
