@@ -84,7 +84,8 @@ void TKart::Advance() {
 
   // Velocity split at the heading into a forward and a side part.
   const double a0 = Angle();
-  const double c0 = std::cos(a0), s0 = std::sin(a0);
+  double c0, s0;
+  HeadingCosSin(a0, c0, s0);
   const double vx = VelX(), vy = VelY();
   double f = c0 * vx + s0 * vy;
   double fx = f * c0, fy = f * s0;
@@ -134,9 +135,10 @@ void TKart::Advance() {
 
   // Steering: full rate from 10 pixels per second forward, less when slower, none at rest.
   SetAngle(a0 + turn.Value * dt * std::min(f / 10, 1.0));
-  const double a1 = Angle();
-  const double accX = a * std::cos(a1);
-  const double accY = a * std::sin(a1);
+  double c1, s1;
+  HeadingCosSin(Angle(), c1, s1);
+  const double accX = a * c1;
+  const double accY = a * s1;
 
   SetVelX(fx * damp + sx + dt * accX);
   SetVelY(fy * damp + sy + dt * accY);

@@ -81,7 +81,9 @@ void TPlayer::Assign(const TPlayer& Source) {
   FAutoGrid = Source.FAutoGrid;
 }
 
-int32_t TPlayer::TraceColor(const TState&) const { return MakeColor(128, 128, 128); }
+int32_t TPlayer::TraceColor(const TState&) const {
+  return MakeColor(128, 128, 128);
+}
 
 void TPlayer::AdjustGrid() {
   if (!FAutoGrid)
@@ -101,7 +103,9 @@ void TPlayer::Advance() {
   s.Time = CheckedAdd(s.Time, static_cast<int64_t>(DeltaMs()));
 }
 
-void TPlayer::Crash(double Strength) { LowerHealth(Health() - (Strength / 2) * (Strength / 2)); }
+void TPlayer::Crash(double Strength) {
+  LowerHealth(Health() - (Strength / 2) * (Strength / 2));
+}
 
 TPlayer* TPlayer::Duplicate() {
   std::unique_ptr<TPlayer> clone = Clone();
@@ -125,9 +129,13 @@ TTrack& TPlayer::Track() const {
   return *FTeam->FTrack;
 }
 
-int32_t TPlayer::DeltaMs() const { return Track().FDeltaMs; }
+int32_t TPlayer::DeltaMs() const {
+  return Track().FDeltaMs;
+}
 
-double TPlayer::DeltaT() const { return Track().DeltaT(); }
+double TPlayer::DeltaT() const {
+  return Track().DeltaT();
+}
 
 int32_t TPlayer::AddGoal(std::unique_ptr<TGoal> Goal) {
   FGoals.push_back(std::move(Goal));
@@ -255,9 +263,8 @@ void TPlayer::SetGridSize(int32_t R) {
 void TPlayer::ColorFromGoals() {
   int32_t channel[3];
   for (int32_t j = 0; j < 3; ++j)
-    channel[j] = j < GoalCount()
-                     ? RoundToInt32(FGoals[j]->FValue * 255 / FGoals[j]->FMaxValue)
-                     : 128;
+    channel[j] =
+        j < GoalCount() ? RoundToInt32(FGoals[j]->FValue * 255 / FGoals[j]->FMaxValue) : 128;
   FColor = MakeColor(channel[0], channel[1], channel[2]);
 }
 

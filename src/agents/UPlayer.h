@@ -25,19 +25,19 @@ public:
   TPlayer(const TPlayer&) = delete;
   TPlayer& operator=(const TPlayer&) = delete;
 
-  TTeam* FTeam = nullptr;       // owning team, set by its AddMember
-  int32_t FColor = 0;           // display colour, packed as MakeColor packs it
-  bool FDrawTraces = false;     // draw the traces of the futures
-  bool FDrawEndPoints = false;  // draw the ending points
-  bool FDrawGoals = false;      // draw the goals of the player
-  bool FDrawLevels = false;     // draw the level bars beyond energy and health
+  TTeam* FTeam = nullptr;            // owning team, set by its AddMember
+  int32_t FColor = 0;                // display colour, packed as MakeColor packs it
+  bool FDrawTraces = false;          // draw the traces of the futures
+  bool FDrawEndPoints = false;       // draw the ending points
+  bool FDrawGoals = false;           // draw the goals of the player
+  bool FDrawLevels = false;          // draw the level bars beyond energy and health
   long double FEndPointScale = 1.0L; // display scale of ending points
   long double FEndPointMax = 0.0L;   // largest ending-point radius drawn since the last adaptation
-  int32_t FAILevel = 8;         // 1 .. 8, selects the scoring
-  bool FHasDuplicated = false;  // duplicated in the real move; cleared on entering a future
-  int32_t FGridMax = 20;        // bounds of the grid size, pixels
+  int32_t FAILevel = 8;              // 1 .. 8, selects the scoring
+  bool FHasDuplicated = false;       // duplicated in the real move; cleared on entering a future
+  int32_t FGridMax = 20;             // bounds of the grid size, pixels
   int32_t FGridMin = 2;
-  bool FAutoGrid = true;        // adapt the grid size after every decision
+  bool FAutoGrid = true; // adapt the grid size after every decision
 
   // ---- virtual operations, in slot order ----
   virtual bool IsTurning() const { return true; }
@@ -143,12 +143,12 @@ protected:
   int32_t FDeadIndex = 0;
   int32_t FHealthIndex = 0;
   int32_t FEnergyIndex = 0;
-  int32_t FEnergyGoal = 1;      // index in the goals of the energy goal made at creation
-  int32_t FHealthGoal = 0;      // index in the goals of the health goal made at creation
-  int32_t FGridSize = 10;       // pixels
-  int32_t FTargetCount = 100;   // counted futures the grid adjustment aims at
-  bool FFirstShape = true;      // the outline storage has not been created yet
-  bool FShapeDirty = true;      // the outline must be recomputed before use
+  int32_t FEnergyGoal = 1;    // index in the goals of the energy goal made at creation
+  int32_t FHealthGoal = 0;    // index in the goals of the health goal made at creation
+  int32_t FGridSize = 10;     // pixels
+  int32_t FTargetCount = 100; // counted futures the grid adjustment aims at
+  bool FFirstShape = true;    // the outline storage has not been created yet
+  bool FShapeDirty = true;    // the outline must be recomputed before use
 
 private:
   bool FInFuture = false;

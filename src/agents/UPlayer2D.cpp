@@ -200,8 +200,10 @@ void TPlayer2D::UpdateShape() {
   const double a = s.Param(FAngleIndex).Value;
   const double size = Size();
   // One sine and cosine for the heading; each vertex turns its precomputed offset by it.
-  const double c = std::cos(a) * size;
-  const double sn = std::sin(a) * size;
+  double c, sn;
+  HeadingCosSin(a, c, sn);
+  c *= size;
+  sn *= size;
   for (size_t i = 0; i < n; ++i) {
     const TVertex& u = FOutlineUnit[i];
     TVertex& v = FVertices[i];
@@ -227,6 +229,16 @@ void TPlayer2D::UpdateEdges() {
     const TPoint& q = FPoints[i + 1 < n ? i + 1 : 0];
     FEdges[i] = {static_cast<double>(q.X) - p.X, static_cast<double>(q.Y) - p.Y};
   }
+}
+
+void TPlayer2D::HeadingCosSin(double Heading, double& Cos, double& Sin) const {
+  if (Heading != FHeading) {
+    FHeading = Heading;
+    FHeadingCos = std::cos(Heading);
+    FHeadingSin = std::sin(Heading);
+  }
+  Cos = FHeadingCos;
+  Sin = FHeadingSin;
 }
 
 bool TPlayer2D::ContainsPoint(double X, double Y) {

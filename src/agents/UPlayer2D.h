@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "agents/UPlayer.h"
@@ -92,6 +93,10 @@ protected:
   // Replaces the outline: vertex i lies at heading + Angles[i] radians, at Size x Radii[i]
   // from the centre. The triangle of a plain body until a descendant sets its own.
   void SetOutline(std::vector<double> Angles, std::vector<double> Radii);
+  // Cosine and sine of a heading. The last heading is remembered: within a sub-step the vehicle's
+  // dynamics and the outline turn by the same heading, and the sine and cosine are the dearest
+  // part of a sub-step.
+  void HeadingCosSin(double Heading, double& Cos, double& Sin) const;
   // The canvas of the world's displayed picture; null when there is nothing to draw on.
   TCanvas* DrawingCanvas() const;
   // Forgets the saved pose, so that the wall step-back waits for a pose found clear.
@@ -110,6 +115,9 @@ private:
   std::vector<double> FOutlineAngles;
   std::vector<double> FOutlineRadii;
   std::vector<TVertex> FOutlineUnit; // (cos, sin) of each vertex angle, times its radius
+  mutable double FHeading = std::numeric_limits<double>::quiet_NaN(); // of FHeadingCos/Sin
+  mutable double FHeadingCos = 1;
+  mutable double FHeadingSin = 0;
   // The world the image track below was resolved for, so that the class test runs once per
   // change of world rather than once per call.
   mutable const TTrack* FResolvedTrack = nullptr;

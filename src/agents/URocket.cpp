@@ -104,8 +104,10 @@ void TRocket::Advance() {
   const double a = Angle();
   const double m = main.Value;
   const double q = rota.Value;
-  const double accX = m * std::cos(a);
-  const double accY = m * std::sin(a) + Gravity;
+  double ca, sa;
+  HeadingCosSin(a, ca, sa);
+  const double accX = m * ca;
+  const double accY = m * sa + Gravity;
   SetVelRot(VelRot() + q * dt);
   SetVelX(VelX() + accX * dt);
   SetVelY(VelY() + accY * dt);

@@ -6,14 +6,20 @@
 #include "agents/UPlayer.h"
 #include "world/UTrack.h"
 
-void TGoal::SetValue(double X) { FValue = std::max(std::min(FMaxValue, X), 0.0); }
+void TGoal::SetValue(double X) {
+  FValue = std::max(std::min(FMaxValue, X), 0.0);
+}
 
 TScoreContribution TGoal::Evaluate(TPlayer& Player, int32_t Phase) {
   if (!(FValue > 0))
     return {};
+  FPlayer = &Player;
+  // Between evaluations the contribution is (0, 1), which is what a goal acting in another phase
+  // reports.
+  if ((FPhases & (1 << Phase)) == 0)
+    return {};
   FScoreAdd = 0;
   FScoreMult = 1;
-  FPlayer = &Player;
   Compute(Phase);
   if (Phase == 0 && FSoonerBetter && Player.InFuture()) {
     // Gains count fully at the start of a future and fade out at its end; a penalty factor is

@@ -8,6 +8,10 @@ class TPlayer;
 // How a team goal's effect on one member reaches the other members.
 enum TGoalMode : uint8_t { gmCompetitive = 0, gmIndividual = 1, gmCooperative = 2 };
 
+// The phases in which a goal's Compute can contribute, as a set of bits: phase 0 comes after
+// every sub-step (and before the real move), phase 1 at the end of a future.
+enum TGoalPhases : uint8_t { gpAfterSubStep = 1, gpEndOfFuture = 2, gpBoth = 3 };
+
 // A score contribution as a goal reports it: an additive value and a factor.
 struct TScoreContribution {
   double Add = 0;
@@ -21,15 +25,16 @@ public:
   uint8_t FMode = gmIndividual; // team goals only
   double FValue;                // strength, 0 .. FMaxValue; 0 or less does nothing
   double FMaxValue = 10.0;
-  double FScoreAdd = 0;         // contribution being built by the current evaluation
+  double FScoreAdd = 0; // contribution being built by the current evaluation
   double FScoreMult = 1;
-  TPlayer* FPlayer = nullptr;   // player of the last evaluation (not owned)
-  bool FSoonerBetter = false;   // contributions early in a future weigh more
-  bool FAlwaysDraw = false;     // drawn for its team's first member even when it draws no goals
+  TPlayer* FPlayer = nullptr; // player of the last evaluation (not owned)
+  bool FSoonerBetter = false; // contributions early in a future weigh more
+  bool FAlwaysDraw = false;   // drawn for its team's first member even when it draws no goals
   std::string FDescription = "Generic goal";
 
-  // Keeps the value as given; only SetValue clamps.
-  explicit TGoal(double Value) : FValue(Value) {}
+  // Keeps the value as given; only SetValue clamps. Phases: where Compute can contribute; the
+  // evaluation skips it in the others, which changes nothing but the time spent.
+  explicit TGoal(double Value, uint8_t Phases = gpBoth) : FValue(Value), FPhases(Phases) {}
   virtual ~TGoal() = default;
   TGoal(const TGoal&) = delete;
   TGoal& operator=(const TGoal&) = delete;
@@ -48,4 +53,6 @@ public:
 
 private:
   void ApplyScore();
+
+  uint8_t FPhases;
 };

@@ -4,7 +4,7 @@
 
 #include "agents/UPlayer2D.h"
 
-TGoal2DRaced::TGoal2DRaced(double Value) : TGoal(Value) {
+TGoal2DRaced::TGoal2DRaced(double Value) : TGoal(Value, gpAfterSubStep) {
   FDescription = "Love speeding";
 }
 

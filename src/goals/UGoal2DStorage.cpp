@@ -13,7 +13,7 @@
 
 TGoal2DStorage::TGoal2DStorage(int32_t BoxX, int32_t BoxY, int32_t HalfSize, double Capacity,
                                double Value)
-    : TGoal(Value), FBoxX(BoxX), FBoxY(BoxY), FBoxHalfSize(std::max(1, HalfSize)),
+    : TGoal(Value, gpAfterSubStep), FBoxX(BoxX), FBoxY(BoxY), FBoxHalfSize(std::max(1, HalfSize)),
       FCapacity(Capacity) {
   FDescription = "Store drops";
 }

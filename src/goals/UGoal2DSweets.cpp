@@ -11,7 +11,7 @@
 #include "platform/URandom.h"
 #include "world/UTrack2D.h"
 
-TGoal2DSweets::TGoal2DSweets(double Value) : TGoal(Value) {
+TGoal2DSweets::TGoal2DSweets(double Value) : TGoal(Value, gpAfterSubStep) {
   FDescription = "Get drops";
 }
 

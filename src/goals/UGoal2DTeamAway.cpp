@@ -6,7 +6,8 @@
 #include "agents/UPlayer2D.h"
 #include "goals/UTeam.h"
 
-TGoal2DTeamAway::TGoal2DTeamAway(TTeam* Team, double Value) : TGoal(Value), FTeam(Team) {
+TGoal2DTeamAway::TGoal2DTeamAway(TTeam* Team, double Value)
+    : TGoal(Value, gpAfterSubStep), FTeam(Team) {
   SetValue(Value);
   FDescription = "Avoid others";
 }

@@ -11,7 +11,7 @@
 #include "platform/UPicture.h"
 #include "world/UTrack2D.h"
 
-TGoalBurnOut::TGoalBurnOut(TTeam* Team, double Value) : TGoal(Value), FTeam(Team) {
+TGoalBurnOut::TGoalBurnOut(TTeam* Team, double Value) : TGoal(Value, gpAfterSubStep), FTeam(Team) {
   SetValue(Value);
   FDescription = "Stole energy from others";
 }

@@ -25,7 +25,7 @@ int32_t GoalColumn(int32_t J, int32_t Count) {
 
 } // namespace
 
-TGoalDuplicate::TGoalDuplicate(double Value) : TGoal(Value) {
+TGoalDuplicate::TGoalDuplicate(double Value) : TGoal(Value, gpEndOfFuture) {
   FDescription = "Duplicating is sexy";
   FAlwaysDraw = true;
 }

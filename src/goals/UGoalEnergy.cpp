@@ -2,7 +2,9 @@
 
 #include "agents/UPlayer.h"
 
-TGoalEnergy::TGoalEnergy(double Value) : TGoal(Value) { FDescription = "Cares about energy"; }
+TGoalEnergy::TGoalEnergy(double Value) : TGoal(Value, gpEndOfFuture) {
+  FDescription = "Cares about energy";
+}
 
 void TGoalEnergy::Compute(int32_t Phase) {
   if (Phase != 1)

@@ -2,7 +2,9 @@
 
 #include "agents/UPlayer.h"
 
-TGoalHealth::TGoalHealth(double Value) : TGoal(Value) { FDescription = "Cares about health"; }
+TGoalHealth::TGoalHealth(double Value) : TGoal(Value, gpEndOfFuture) {
+  FDescription = "Cares about health";
+}
 
 void TGoalHealth::Compute(int32_t Phase) {
   if (Phase != 1)

@@ -9,7 +9,7 @@
 #include "platform/UPicture.h"
 #include "world/UTrack2D.h"
 
-TGoalMouse::TGoalMouse(bool Avoid, double Value) : TGoal(Value), FAvoid(Avoid) {
+TGoalMouse::TGoalMouse(bool Avoid, double Value) : TGoal(Value, gpAfterSubStep), FAvoid(Avoid) {
   SetValue(Value);
   FDescription = Avoid ? "Avoid mouse" : "Follow mouse";
 }

@@ -12,8 +12,8 @@ class TTrack;
 // step and the team walks its members in order. It owns its members and its team goals.
 class TTeam {
 public:
-  TTrack* FTrack = nullptr;  // set by the world's AddTeam
-  bool FDrawGoals = false;   // draw the team goals
+  TTrack* FTrack = nullptr; // set by the world's AddTeam
+  bool FDrawGoals = false;  // draw the team goals
 
   TTeam();
   ~TTeam();
