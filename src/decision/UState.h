@@ -147,9 +147,13 @@ public:
   // A score contribution: a positive value adds to the positive sum, a negative one to the
   // negative sum, the factor multiplies the factor.
   void AddScore(long double Value, long double Factor) {
-    ScorePositive += Value > 0 ? Value : 0;
-    ScoreNegative -= Value < 0 ? Value : 0;
-    ScoreFactor *= Factor;
+    // Extended arithmetic is slow: only the sums that change are touched.
+    if (Value > 0)
+      ScorePositive += Value;
+    else if (Value < 0)
+      ScoreNegative -= Value;
+    if (Factor != 1)
+      ScoreFactor *= Factor;
   }
   void ResetScore();
   bool SameFreeParams(const TState& Other) const;
