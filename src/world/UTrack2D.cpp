@@ -86,15 +86,36 @@ void TTrack2D::ApplyTrack() {
   }
 }
 
+TPlayer2D& TTrack2D::Body(int32_t I) const {
+  if (FBodies[I] == nullptr)
+    throw EError("Track2D contains a player that is not a Player2D.");
+  return *FBodies[I];
+}
+
+void TTrack2D::UpdateBox(int32_t I) {
+  const TPlayer2D& body = *FBodies[I];
+  FBoxes[I] = {body.Left(), body.Right(), body.Top(), body.Bottom()};
+}
+
 void TTrack2D::ApplyCollisions() {
+  const int32_t n = PlayerCount();
+  FBodies.resize(n);
+  FBoxes.resize(n);
+  for (int32_t i = 0; i < n; ++i) {
+    FBodies[i] = Players(i)->AsPlayer2D();
+    if (FBodies[i] != nullptr)
+      UpdateBox(i);
+  }
   // Positions changed by one pair are seen by the next.
-  for (int32_t i = 0; i < PlayerCount(); ++i) {
-    TPlayer2D& pi = Player2D(i);
-    for (int32_t j = i + 1; j < PlayerCount(); ++j) {
-      TPlayer2D& pj = Player2D(j);
+  for (int32_t i = 0; i < n; ++i) {
+    TPlayer2D& pi = Body(i);
+    for (int32_t j = i + 1; j < n; ++j) {
+      TPlayer2D& pj = Body(j);
       // Bounding squares first; touching squares count as overlapping.
-      if (!(pj.Right() >= pi.Left() && pj.Left() <= pi.Right() && pj.Bottom() >= pi.Top() &&
-            pj.Top() <= pi.Bottom()))
+      const TBox& bi = FBoxes[i];
+      const TBox& bj = FBoxes[j];
+      if (!(bj.Right >= bi.Left && bj.Left <= bi.Right && bj.Bottom >= bi.Top &&
+            bj.Top <= bi.Bottom))
         continue;
       const bool hitI = pi.CollidesWith(pj);
       const bool hitJ = !hitI && pj.CollidesWith(pi);
@@ -140,6 +161,8 @@ void TTrack2D::ApplyCollisions() {
       // Damage only: never revives a dead body.
       pi.LowerHealth(pi.Health() - damage);
       pj.LowerHealth(pj.Health() - damage);
+      UpdateBox(i);
+      UpdateBox(j);
     }
   }
 }

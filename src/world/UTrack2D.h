@@ -52,10 +52,22 @@ public:
   bool MouseInside() const;
 
 private:
+  // Bounding square of a body: Left, Right, Top, Bottom.
+  struct TBox {
+    double Left, Right, Top, Bottom;
+  };
+
   // The player-to-player part of ApplyTrack.
   void ApplyCollisions();
+  // The body of player I, as resolved for this pass; raises for a player without one.
+  TPlayer2D& Body(int32_t I) const;
+  void UpdateBox(int32_t I);
 
   std::vector<uint8_t> FRoadMap; // [x * FHeight + y]: 1 where the pixel was pure black
   std::unique_ptr<TPicture> FBackground;
   TPointer* FPointer = nullptr;
+  // Scratch of a collision pass, kept between passes: the players' bodies (null for a player
+  // without one) and their bounding squares, so that the pairs compare plain numbers.
+  std::vector<TPlayer2D*> FBodies;
+  std::vector<TBox> FBoxes;
 };
