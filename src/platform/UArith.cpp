@@ -13,13 +13,13 @@ namespace {
 } // namespace
 
 int32_t RoundToInt32(double x) {
-  // lrint rounds in the current mode, which is to-nearest-even and never changed by this program;
-  // it compiles to one instruction. Whatever does not fit 64 bits (NaN and infinities included)
-  // comes back as the lowest 64-bit value, which fails the range check like the rest.
-  const long r = std::lrint(x);
-  if (r < -2147483648L || r > 2147483647L)
+  // Exactly the values that round into the 32-bit range, halves to even: -2^31 - 0.5 rounds up
+  // to -2^31, 2^31 - 0.5 rounds up to 2^31. NaN fails the test too.
+  if (!(x >= -2147483648.5 && x < 2147483647.5))
     RaiseRange();
-  return static_cast<int32_t>(r);
+  // lrint rounds in the current mode, which is to-nearest-even and never changed by this program;
+  // it compiles to one instruction.
+  return static_cast<int32_t>(std::lrint(x));
 }
 
 int32_t RoundToInt32(long double x) {

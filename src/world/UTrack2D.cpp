@@ -34,10 +34,13 @@ void TTrack2D::LoadTrack(TPicture* Image) {
   FImage = Image;
   FWidth = Image->Width();
   FHeight = Image->Height();
-  FRoadMap.assign(static_cast<size_t>(FWidth) * FHeight, 0);
+  FRoadMap.assign((static_cast<size_t>(FWidth) * FHeight + 63) / 64, 0);
   for (int32_t x = 0; x < FWidth; ++x)
     for (int32_t y = 0; y < FHeight; ++y)
-      FRoadMap[static_cast<size_t>(x) * FHeight + y] = Image->Pixel(x, y) == 0 ? 1 : 0;
+      if (Image->Pixel(x, y) == 0) {
+        const size_t bit = static_cast<size_t>(x) * FHeight + y;
+        FRoadMap[bit >> 6] |= uint64_t{1} << (bit & 63);
+      }
   FBackground = Image->Clone();
 }
 
