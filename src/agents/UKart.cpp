@@ -70,9 +70,16 @@ void TKart::Advance() {
   const TTrack2D& track = Track2D();
   const double mu = track.FFriction;
   const double sigma = track.FSideFriction;
+  // Every parameter this sub-step touches, looked up once.
   TState& st = State();
   TStateParam& turn = st.Param(FTurnIndex);
   TStateParam& power = st.Param(FPowerIndex);
+  TStateParam& angle = st.Param(FAngleIndex);
+  TStateParam& velX = st.Param(FVelXIndex);
+  TStateParam& velY = st.Param(FVelYIndex);
+  TStateParam& posX = st.Param(FPosXIndex);
+  TStateParam& posY = st.Param(FPosYIndex);
+  TStateParam& energyLevel = st.Param(FEnergyIndex);
 
   // Controls: the decision sets how fast they change, the bounds keep them in range.
   if (IsDead()) {
@@ -83,10 +90,10 @@ void TKart::Advance() {
   }
 
   // Velocity split at the heading into a forward and a side part.
-  const double a0 = Angle();
+  const double a0 = angle.Value;
   double c0, s0;
   HeadingCosSin(a0, c0, s0);
-  const double vx = VelX(), vy = VelY();
+  const double vx = velX.Value, vy = velY.Value;
   double f = c0 * vx + s0 * vy;
   double fx = f * c0, fy = f * s0;
   double sx = vx - fx, sy = vy - fy;
@@ -102,7 +109,7 @@ void TKart::Advance() {
   if (p < 0) {
     if (f > 0) {
       // Braking: slows the kart down to a stop, never into reverse within this sub-step.
-      f = std::max(f - dt * mu * 100 * MaxPower() * std::fabs(p / MinPower()), 0.0);
+      f = std::max(f - dt * mu * 100 * power.MaxValue * std::fabs(p / power.MinValue), 0.0);
       fx = f * c0;
       fy = f * s0;
       a = 0;
@@ -114,15 +121,15 @@ void TKart::Advance() {
   }
 
   // Energy for this sub-step; what is missing weakens the drive.
-  const double energy = Energy();
+  const double energy = energyLevel.Value;
   double need = e * dt;
   if (energy < need) {
     a = a * energy / need;
     need = energy;
   }
   a = (a > 0 ? 1 : (a < 0 ? -1 : 0)) * std::min(std::fabs(a), 200 * energy);
-  SetEnergy(energy - need);
-  if (Energy() == 0)
+  energyLevel.SetValue(energy - need);
+  if (energyLevel.Value == 0)
     SetDead(true);
 
   // Side friction takes 100 x sigma pixels per second off the side speed each second.
@@ -136,14 +143,14 @@ void TKart::Advance() {
   // Steering: full rate from 10 pixels per second forward, less when slower, none at rest.
   SetAngle(a0 + turn.Value * dt * std::min(f / 10, 1.0));
   double c1, s1;
-  HeadingCosSin(Angle(), c1, s1);
+  HeadingCosSin(angle.Value, c1, s1);
   const double accX = a * c1;
   const double accY = a * s1;
 
-  SetVelX(fx * damp + sx + dt * accX);
-  SetVelY(fy * damp + sy + dt * accY);
-  SetPosX(PosX() + VelX() * dt + accX * h);
-  SetPosY(PosY() + VelY() * dt + accY * h);
+  velX.SetValue(fx * damp + sx + dt * accX);
+  velY.SetValue(fy * damp + sy + dt * accY);
+  posX.SetValue(posX.Value + velX.Value * dt + accX * h);
+  posY.SetValue(posY.Value + velY.Value * dt + accY * h);
   FShapeDirty = true;
 }
 

@@ -160,6 +160,12 @@ void TPlayer::EvaluateGoals(int32_t Phase) {
     FGoals[i]->Evaluate(*this, Phase);
 }
 
+void TPlayer::DrawGoals() {
+  for (size_t i = 0; i < FGoals.size(); ++i)
+    if (FDrawGoals || FGoals[i]->FAlwaysDraw)
+      FGoals[i]->Draw();
+}
+
 void TPlayer::SetInFuture(bool On) {
   if (On == FInFuture)
     return;

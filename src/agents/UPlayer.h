@@ -94,6 +94,9 @@ public:
   TGoal* Goals(int32_t Index) const;
   int32_t GoalCount() const { return static_cast<int32_t>(FGoals.size()); }
   void EvaluateGoals(int32_t Phase);
+  // Draws the personal goals that are to be drawn: all of them with FDrawGoals, otherwise those
+  // that always draw.
+  void DrawGoals();
 
   // ---- steps ----
   void SetInFuture(bool On);

@@ -183,7 +183,7 @@ void TPlayer2D::SaveValidPose() {
 
 // ---- outline ----
 
-void TPlayer2D::UpdateShape() {
+void TPlayer2D::RebuildShape() {
   const size_t n = FOutlineUnit.size();
   if (FFirstShape) {
     FPoints.resize(n);
@@ -213,6 +213,7 @@ void TPlayer2D::UpdateShape() {
   }
   FShapeDirty = false;
   FEdgesDirty = true;
+  FContactFresh = false;
 }
 
 void TPlayer2D::UpdateEdges() {
@@ -284,6 +285,14 @@ bool TPlayer2D::IsInsidePicture() {
 void TPlayer2D::UpdateContact() {
   UpdateShape();
   const TTrack2D& track = Track2D();
+  if (FContactFresh && FContactTrack == &track && FContactRoad == track.RoadVersion()) {
+    if (!FTouching)
+      SaveValidPose();
+    return;
+  }
+  FContactFresh = true;
+  FContactTrack = &track;
+  FContactRoad = track.RoadVersion();
   int32_t count = 0;
   for (size_t i = 0; i < FPoints.size(); ++i) {
     if (track.PixelOnRoad(FPoints[i].X, FPoints[i].Y))

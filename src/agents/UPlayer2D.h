@@ -74,7 +74,12 @@ public:
   void DrawLevel(int32_t Offset, double V);
 
   // ---- overrides ----
-  void UpdateShape() override;
+  // Every descendant keeps this outline mechanism (they only set their own proportions), so
+  // it is final and its cheap "nothing changed" answer is inlined where it is asked.
+  void UpdateShape() final {
+    if (FFirstShape || FShapeDirty)
+      RebuildShape();
+  }
   void CreateParams() override;
   bool WantsToDuplicate() const override { return Energy() >= 99; }
   // Also marks the cached outline stale: it belongs to the state that was replaced.
@@ -93,6 +98,7 @@ protected:
   // Replaces the outline: vertex i lies at heading + Angles[i] radians, at Size x Radii[i]
   // from the centre. The triangle of a plain body until a descendant sets its own.
   void SetOutline(std::vector<double> Angles, std::vector<double> Radii);
+  void RebuildShape();
   // Cosine and sine of a heading. The last heading is remembered: within a sub-step the vehicle's
   // dynamics and the outline turn by the same heading, and the sine and cosine are the dearest
   // part of a sub-step.
@@ -121,5 +127,10 @@ private:
   // The world the image track below was resolved for, so that the class test runs once per
   // change of world rather than once per call.
   mutable const TTrack* FResolvedTrack = nullptr;
+  // UpdateContact's findings (FTouching, FContactX, FContactY) hold for the outline as it stands
+  // and for this road: asking again before the body moves finds the same, so it is not redone.
+  bool FContactFresh = false;
+  const TTrack2D* FContactTrack = nullptr;
+  uint64_t FContactRoad = 0;
   mutable TTrack2D* FTrack2D = nullptr;
 };

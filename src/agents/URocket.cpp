@@ -80,9 +80,17 @@ void TRocket::Advance() {
   TPlayer2D::Advance();
   const double dt = DeltaT();
   const double h = dt * dt / 2;
+  // Every parameter this sub-step touches, looked up once.
   TState& st = State();
   TStateParam& main = st.Param(FMainPowerIndex);
   TStateParam& rota = st.Param(FRotaPowerIndex);
+  TStateParam& energy = st.Param(FEnergyIndex);
+  TStateParam& angle = st.Param(FAngleIndex);
+  TStateParam& velX = st.Param(FVelXIndex);
+  TStateParam& velY = st.Param(FVelYIndex);
+  TStateParam& velRot = st.Param(FVelRotIndex);
+  TStateParam& posX = st.Param(FPosXIndex);
+  TStateParam& posY = st.Param(FPosYIndex);
 
   if (IsDead()) {
     main.SetValue(0);
@@ -93,30 +101,31 @@ void TRocket::Advance() {
   }
 
   // Engines burn energy; what the fuel cannot pay for is cut, the main engine first.
-  main.SetValue(std::min(main.Value, MainPerEnergy * Energy() / dt));
-  SetEnergy(std::max(Energy() - dt * main.Value / MainPerEnergy, 0.0));
+  main.SetValue(std::min(main.Value, MainPerEnergy * energy.Value / dt));
+  energy.SetValue(std::max(energy.Value - dt * main.Value / MainPerEnergy, 0.0));
   const double q0 = rota.Value;
   rota.SetValue((q0 > 0 ? 1 : (q0 < 0 ? -1 : 0)) *
-                std::min(std::fabs(q0), RotaPerEnergy * Energy() / dt));
-  SetEnergy(std::max(Energy() - dt * std::fabs(rota.Value) / RotaPerEnergy, 0.0));
+                std::min(std::fabs(q0), RotaPerEnergy * energy.Value / dt));
+  energy.SetValue(std::max(energy.Value - dt * std::fabs(rota.Value) / RotaPerEnergy, 0.0));
 
   // Thrust along the heading before this sub-step's rotation, gravity downward.
-  const double a = Angle();
+  const double a = angle.Value;
   const double m = main.Value;
   const double q = rota.Value;
   double ca, sa;
   HeadingCosSin(a, ca, sa);
   const double accX = m * ca;
   const double accY = m * sa + Gravity;
-  SetVelRot(VelRot() + q * dt);
-  SetVelX(VelX() + accX * dt);
-  SetVelY(VelY() + accY * dt);
-  SetAngle(a + VelRot() * dt);
-  SetPosX(PosX() + VelX() * dt + accX * h);
-  SetPosY(PosY() + VelY() * dt + accY * h);
-  SetVelRot(RotationDrag * VelRot());
-  SetVelX(Drag * VelX());
-  SetVelY(Drag * VelY());
+  velRot.SetValue(velRot.Value + q * dt);
+  velX.SetValue(velX.Value + accX * dt);
+  velY.SetValue(velY.Value + accY * dt);
+  SetAngle(a + velRot.Value * dt);
+  posX.SetValue(posX.Value + velX.Value * dt + accX * h);
+  posY.SetValue(posY.Value + velY.Value * dt + accY * h);
+  velRot.SetValue(RotationDrag * velRot.Value);
+  velX.SetValue(Drag * velX.Value);
+  velY.SetValue(Drag * velY.Value);
+  FShapeDirty = true;
 }
 
 void TRocket::Crash(double Impact) {

@@ -166,14 +166,9 @@ void TTeam::DrawGoals() {
   if (FDrawGoals && !FInFuture)
     for (size_t g = 0; g < FGoals.size(); ++g)
       FGoals[g]->Draw();
-  if (FMembers.empty())
-    return;
-  TPlayer& first = *FMembers.front();
-  for (int32_t g = 0; g < first.GoalCount(); ++g) {
-    TGoal& goal = *first.Goals(g);
-    if (first.FDrawGoals || goal.FAlwaysDraw)
-      goal.Draw();
-  }
+  // Only the first member's personal goals are drawn by the team.
+  if (!FMembers.empty())
+    FMembers.front()->DrawGoals();
 }
 
 void TTeam::Evolve() {

@@ -39,6 +39,8 @@ public:
   void AddTeam(TTeam* Team);
   TPlayer* Players(int32_t Index) const;
   int32_t PlayerCount() const { return static_cast<int32_t>(FPlayers.size()); }
+  // The players in order, for the passes that walk all of them at every sub-step.
+  const std::vector<TPlayer*>& PlayerList() const { return FPlayers; }
   void RebuildPlayers();
 
   bool Evolution() const { return FEvolution; }

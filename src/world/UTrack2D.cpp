@@ -42,6 +42,7 @@ void TTrack2D::LoadTrack(TPicture* Image) {
         FRoadMap[bit >> 6] |= uint64_t{1} << (bit & 63);
       }
   FBackground = Image->Clone();
+  ++FRoadVersion;
 }
 
 void TTrack2D::ClearDrawing() {
@@ -80,12 +81,14 @@ bool TTrack2D::MouseInside() const {
 }
 
 void TTrack2D::ApplyTrack() {
-  if (FCollisions)
+  if (FCollisions && PlayerCount() > 1)
     ApplyCollisions();
-  for (int32_t i = 0; i < PlayerCount(); ++i) {
-    TPlayer2D& player = Player2D(i);
-    player.UpdateContact();
-    player.ResolveWallContact();
+  for (TPlayer* player : PlayerList()) {
+    TPlayer2D* body = player->AsPlayer2D();
+    if (body == nullptr)
+      throw EError("Track2D contains a player that is not a Player2D.");
+    body->UpdateContact();
+    body->ResolveWallContact();
   }
 }
 
@@ -105,7 +108,7 @@ void TTrack2D::ApplyCollisions() {
   FBodies.resize(n);
   FBoxes.resize(n);
   for (int32_t i = 0; i < n; ++i) {
-    FBodies[i] = Players(i)->AsPlayer2D();
+    FBodies[i] = PlayerList()[i]->AsPlayer2D();
     if (FBodies[i] != nullptr)
       UpdateBox(i);
   }

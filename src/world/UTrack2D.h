@@ -47,6 +47,9 @@ public:
     return (FRoadMap[bit >> 6] >> (bit & 63) & 1) == 0;
   }
 
+  // Changes at every LoadTrack, so that what was found on the old road is not taken for the new.
+  uint64_t RoadVersion() const { return FRoadVersion; }
+
   // The pointer that the mouse goals follow or avoid, in picture pixels (not owned; none by
   // default, which counts as outside).
   void SetPointer(TPointer* Pointer) { FPointer = Pointer; }
@@ -69,6 +72,7 @@ private:
   // Bit x * FHeight + y is 1 where the pixel was pure black. One bit a pixel keeps the map of a
   // whole circuit (60 KB) in the processor's cache, where the bodies look it up at every sub-step.
   std::vector<uint64_t> FRoadMap;
+  uint64_t FRoadVersion = 0;
   std::unique_ptr<TPicture> FBackground;
   TPointer* FPointer = nullptr;
   // Scratch of a collision pass, kept between passes: the players' bodies (null for a player
