@@ -96,7 +96,7 @@ TTrack2D* TPlayer2D::FindTrack2D() const {
   return FTrack2D;
 }
 
-TTrack2D& TPlayer2D::Track2D() const {
+TTrack2D& TPlayer2D::ResolveTrack2D() const {
   TTrack2D* track = FindTrack2D();
   if (track == nullptr) {
     Track(); // raises when there is no world at all
@@ -285,11 +285,10 @@ bool TPlayer2D::IsInsidePicture() {
 void TPlayer2D::UpdateContact() {
   UpdateShape();
   const TTrack2D& track = Track2D();
-  if (FContactFresh && FContactTrack == &track && FContactRoad == track.RoadVersion()) {
-    if (!FTouching)
-      SaveValidPose();
+  // Nothing moved since the last look (any move marks the outline dirty): the same contact
+  // would be found, and a clear pose would be saved again unchanged.
+  if (FContactFresh && FContactTrack == &track && FContactRoad == track.RoadVersion())
     return;
-  }
   FContactFresh = true;
   FContactTrack = &track;
   FContactRoad = track.RoadVersion();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "agents/UPlayer.h"
+#include "goals/UTeam.h"
 #include "platform/UCanvas.h"
 
 class TTrack2D;
@@ -54,7 +55,12 @@ public:
   double Bottom() const { return PosY() + Size(); }
 
   // The image track of the owning team's world; raises when that world is not an image track.
-  TTrack2D& Track2D() const;
+  // Asked several times per sub-step, so the answer found last is checked inline.
+  TTrack2D& Track2D() const {
+    if (FTeam != nullptr && FTeam->FTrack == FResolvedTrack && FTrack2D != nullptr)
+      return *FTrack2D;
+    return ResolveTrack2D();
+  }
   // The same, or null when the player is in no world or its world is not an image track.
   TTrack2D* FindTrack2D() const;
   // The saved pose is the last pose found clear of the walls; a new or placed body has none yet.
@@ -99,6 +105,7 @@ protected:
   // from the centre. The triangle of a plain body until a descendant sets its own.
   void SetOutline(std::vector<double> Angles, std::vector<double> Radii);
   void RebuildShape();
+  TTrack2D& ResolveTrack2D() const;
   // Cosine and sine of a heading. The last heading is remembered: within a sub-step the vehicle's
   // dynamics and the outline turn by the same heading, and the sine and cosine are the dearest
   // part of a sub-step.

@@ -125,6 +125,7 @@ TState::TState(TPlayer* Owner) : FOwner(Owner) {
 void TState::AddParam(const TStateParam& P) {
   const int32_t index = static_cast<int32_t>(FParams.size());
   FParams.push_back(P);
+  ParamsChanged();
   if (P.IsFree())
     FFreeParams.push_back(index);
   if (P.IsPositional())
@@ -153,8 +154,10 @@ int32_t TState::IndexOfParam(const std::string& Name) const {
 }
 
 void TState::Assign(const TState& Source) {
-  if (FParams.size() != Source.FParams.size())
+  if (FParams.size() != Source.FParams.size()) {
     FParams.resize(Source.FParams.size());
+    ParamsChanged();
+  }
   FFreeParams.clear();
   FPositionalParams.clear();
   for (size_t i = 0; i < FParams.size(); ++i) {

@@ -93,15 +93,15 @@ public:
 
   // Appends a parameter and files it in the free or positional list by its kind.
   void AddParam(const TStateParam& P);
-  int32_t ParamCount() const { return static_cast<int32_t>(FParams.size()); }
+  int32_t ParamCount() const { return static_cast<int32_t>(FParamCount); }
   int32_t FreeParamCount() const { return static_cast<int32_t>(FFreeParams.size()); }
   int32_t PositionalParamCount() const { return static_cast<int32_t>(FPositionalParams.size()); }
   bool HasFreeParams() const { return !FFreeParams.empty(); }
 
   TStateParam& Param(int32_t I) {
-    if (static_cast<uint32_t>(I) >= FParams.size())
+    if (static_cast<uint32_t>(I) >= FParamCount)
       RaiseParamIndex(I);
-    return FParams[I];
+    return FParamData[I];
   }
   const TStateParam& Param(int32_t I) const { return const_cast<TState*>(this)->Param(I); }
   TStateParam& FreeParam(int32_t I) {
@@ -164,8 +164,18 @@ private:
   [[noreturn]] static void RaiseFreeParamIndex(int32_t I);
   [[noreturn]] static void RaisePositionalParamIndex(int32_t I);
 
+  // FParams' storage and size, kept beside it: Param is asked dozens of times per sub-step, and
+  // the vector's own size costs a division by the size of a parameter. Refreshed by every change
+  // of FParams (a moved vector keeps its storage).
+  void ParamsChanged() {
+    FParamData = FParams.data();
+    FParamCount = static_cast<uint32_t>(FParams.size());
+  }
+
   TPlayer* FOwner;
   std::vector<TStateParam> FParams;
+  TStateParam* FParamData = nullptr;
+  uint32_t FParamCount = 0;
   std::vector<int32_t> FFreeParams;       // indexes in FParams of the free parameters
   std::vector<int32_t> FPositionalParams; // indexes in FParams of the positional parameters
 };
