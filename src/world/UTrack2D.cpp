@@ -107,22 +107,26 @@ void TTrack2D::ApplyCollisions() {
   const int32_t n = PlayerCount();
   FBodies.resize(n);
   FBoxes.resize(n);
+  // Players 0 .. bodies - 1 have a body; the pass fails where it first meets one without.
+  int32_t bodies = n;
   for (int32_t i = 0; i < n; ++i) {
     FBodies[i] = PlayerList()[i]->AsPlayer2D();
     if (FBodies[i] != nullptr)
       UpdateBox(i);
+    else if (bodies == n)
+      bodies = i;
   }
   // Positions changed by one pair are seen by the next.
   for (int32_t i = 0; i < n; ++i) {
     TPlayer2D& pi = Body(i);
-    for (int32_t j = i + 1; j < n; ++j) {
-      TPlayer2D& pj = Body(j);
+    TBox bi = FBoxes[i];
+    for (int32_t j = i + 1; j < bodies; ++j) {
       // Bounding squares first; touching squares count as overlapping.
-      const TBox& bi = FBoxes[i];
       const TBox& bj = FBoxes[j];
       if (!(bj.Right >= bi.Left && bj.Left <= bi.Right && bj.Bottom >= bi.Top &&
             bj.Top <= bi.Bottom))
         continue;
+      TPlayer2D& pj = *FBodies[j];
       const bool hitI = pi.CollidesWith(pj);
       const bool hitJ = !hitI && pj.CollidesWith(pi);
       if (!hitI && !hitJ)
@@ -169,6 +173,9 @@ void TTrack2D::ApplyCollisions() {
       pj.LowerHealth(pj.Health() - damage);
       UpdateBox(i);
       UpdateBox(j);
+      bi = FBoxes[i];
     }
+    if (bodies < n)
+      Body(bodies); // raises: the walk over the pairs has reached a player without a body
   }
 }
