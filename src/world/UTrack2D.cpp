@@ -99,8 +99,10 @@ TPlayer2D& TTrack2D::Body(int32_t I) const {
 }
 
 void TTrack2D::UpdateBox(int32_t I) {
+  // Left, Right, Top and Bottom, from one reading of the position and size.
   const TPlayer2D& body = *FBodies[I];
-  FBoxes[I] = {body.Left(), body.Right(), body.Top(), body.Bottom()};
+  const double x = body.PosX(), y = body.PosY(), size = body.Size();
+  FBoxes[I] = {x - size, x + size, y - size, y + size};
 }
 
 void TTrack2D::ApplyCollisions() {
