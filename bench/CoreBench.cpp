@@ -28,6 +28,17 @@ struct TBenchWorld {
   }
 };
 
+// One sub-step of a future as the world's step runs it: the first prepares an option push.
+void SubStep(TBenchWorld& W, int32_t J) {
+  if (J == 1)
+    W.Team.FirstSubStep();
+  else
+    W.Team.NextSubStep();
+  W.Track.ApplyTrack();
+  W.Team.EvaluateGoals(0);
+  W.Team.DrawGoals();
+}
+
 // Runs sub-steps of futures as the world's step does, starting a new future every
 // SubStepCount sub-steps; the cost of starting and storing futures is spread over them.
 void RunSubSteps(benchmark::State& S, TBenchWorld& W) {
@@ -42,13 +53,7 @@ void RunSubSteps(benchmark::State& S, TBenchWorld& W) {
       W.Team.SetInFuture(true);
       j = 0;
     }
-    if (j++ == 0)
-      W.Team.FirstSubStep();
-    else
-      W.Team.NextSubStep();
-    W.Track.ApplyTrack();
-    W.Team.EvaluateGoals(0);
-    W.Team.DrawGoals();
+    SubStep(W, ++j);
   }
   W.Team.SetInFuture(false);
 }
@@ -86,15 +91,8 @@ static void BM_KartWholeFuture(benchmark::State& S) {
     if (w.Team.Members(0)->Futures().FutureCount() >= 10000)
       w.Team.BeginStep();
     w.Team.SetInFuture(true);
-    for (int32_t j = 1; j <= count; ++j) {
-      if (j == 1)
-        w.Team.FirstSubStep();
-      else
-        w.Team.NextSubStep();
-      w.Track.ApplyTrack();
-      w.Team.EvaluateGoals(0);
-      w.Team.DrawGoals();
-    }
+    for (int32_t j = 1; j <= count; ++j)
+      SubStep(w, j);
     w.Team.SetInFuture(false);
   }
 }

@@ -53,14 +53,11 @@ std::unique_ptr<TPlayer> TKart::Clone() const {
 }
 
 bool TKart::IsTurning() const {
-  return State().Param(FPushTurnIndex).RoundedValue() != 0;
+  return PushesTurn(FPushTurnIndex);
 }
 
 int32_t TKart::TraceColor(const TState& S) const {
-  const int32_t shade = RoundToInt32(100.0 * S.Time / Track().FFutureMs + 155);
-  if (S.Param(FPushTurnIndex).RoundedValue() > 0)
-    return MakeColor(255, shade, shade);
-  return MakeColor(shade, shade, 255);
+  return TurnTraceColor(S, FPushTurnIndex);
 }
 
 void TKart::Advance() {

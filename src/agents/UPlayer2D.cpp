@@ -232,6 +232,18 @@ void TPlayer2D::UpdateEdges() {
   }
 }
 
+bool TPlayer2D::PushesTurn(int32_t PushIndex) const {
+  return State().Param(PushIndex).RoundedValue() != 0;
+}
+
+int32_t TPlayer2D::TurnTraceColor(const TState& S, int32_t PushIndex) const {
+  // From 155 at the start of a future to 255 at its end.
+  const int32_t shade = RoundToInt32(100.0 * S.Time / Track().FFutureMs + 155);
+  if (S.Param(PushIndex).RoundedValue() > 0)
+    return MakeColor(255, shade, shade);
+  return MakeColor(shade, shade, 255);
+}
+
 void TPlayer2D::HeadingCosSin(double Heading, double& Cos, double& Sin) const {
   if (Heading != FHeading) {
     FHeading = Heading;

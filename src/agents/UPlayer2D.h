@@ -104,6 +104,11 @@ protected:
   // Replaces the outline: vertex i lies at heading + Angles[i] radians, at Size x Radii[i]
   // from the centre. The triangle of a plain body until a descendant sets its own.
   void SetOutline(std::vector<double> Angles, std::vector<double> Radii);
+  // A vehicle's trace and turning follow the push of its turning control (the parameter at
+  // PushIndex): a trace is drawn while that push is not 0 at 1/1000, red while it turns right and
+  // blue otherwise, fading to white toward the end of the future.
+  bool PushesTurn(int32_t PushIndex) const;
+  int32_t TurnTraceColor(const TState& S, int32_t PushIndex) const;
   void RebuildShape();
   TTrack2D& ResolveTrack2D() const;
   // Cosine and sine of a heading. The last heading is remembered: within a sub-step the vehicle's

@@ -66,14 +66,11 @@ std::unique_ptr<TPlayer> TRocket::Clone() const {
 }
 
 bool TRocket::IsTurning() const {
-  return State().Param(FRotaPushIndex).RoundedValue() != 0;
+  return PushesTurn(FRotaPushIndex);
 }
 
 int32_t TRocket::TraceColor(const TState& S) const {
-  const int32_t shade = RoundToInt32(100.0 * S.Time / Track().FFutureMs + 155);
-  if (S.Param(FRotaPushIndex).RoundedValue() > 0)
-    return MakeColor(255, shade, shade);
-  return MakeColor(shade, shade, 255);
+  return TurnTraceColor(S, FRotaPushIndex);
 }
 
 void TRocket::Advance() {
