@@ -5,6 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake          # build system
+  make           # what cmake's default generator drives
   g++            # C++20 compiler
   qt6-base-dev   # window, pictures and drawing (Qt 6 Widgets and Gui)
   libgtest-dev   # unit tests
@@ -37,7 +38,7 @@ if ! "${SUDO[@]}" apt-get update; then
   echo "error: apt-get update failed; cannot install: ${missing[*]}" >&2
   exit 1
 fi
-if ! "${SUDO[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
+if ! "${SUDO[@]}" apt-get install -y "${missing[@]}"; then
   echo "error: could not install: ${missing[*]}" >&2
   exit 1
 fi

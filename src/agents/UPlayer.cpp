@@ -123,19 +123,7 @@ TPlayer* TPlayer::Duplicate() {
   return child;
 }
 
-TTrack& TPlayer::Track() const {
-  if (FTeam == nullptr || FTeam->FTrack == nullptr)
-    throw EError("Player belongs to no world.");
-  return *FTeam->FTrack;
-}
-
-int32_t TPlayer::DeltaMs() const {
-  return Track().FDeltaMs;
-}
-
-double TPlayer::DeltaT() const {
-  return Track().DeltaT();
-}
+void TPlayer::RaiseNoWorld() { throw EError("Player belongs to no world."); }
 
 int32_t TPlayer::AddGoal(std::unique_ptr<TGoal> Goal) {
   FGoals.push_back(std::move(Goal));

@@ -6,6 +6,8 @@
 
 #include "decision/UListOfFutures.h"
 #include "decision/UState.h"
+#include "goals/UTeam.h"
+#include "world/UTrack.h"
 
 class TGoal;
 class TPlayer2D;
@@ -82,10 +84,15 @@ public:
   TListOfFutures& Futures() { return FFutures; }
   bool InFuture() const { return FInFuture; }
   // The world of the owning team; raises when the player is in no team or the team in no world.
-  TTrack& Track() const;
-  int32_t DeltaMs() const;
+  // Asked several times per sub-step, hence inline.
+  TTrack& Track() const {
+    if (FTeam == nullptr || FTeam->FTrack == nullptr)
+      RaiseNoWorld();
+    return *FTeam->FTrack;
+  }
+  int32_t DeltaMs() const { return Track().FDeltaMs; }
   // Sub-step length, seconds.
-  double DeltaT() const;
+  double DeltaT() const { return Track().DeltaT(); }
 
   // ---- personal goals (owned) ----
   int32_t AddGoal(std::unique_ptr<TGoal> Goal);
@@ -154,6 +161,8 @@ protected:
   bool FShapeDirty = true;    // the outline must be recomputed before use
 
 private:
+  [[noreturn]] static void RaiseNoWorld();
+
   bool FInFuture = false;
   std::vector<std::unique_ptr<TGoal>> FGoals;
   TState FRealState;

@@ -47,7 +47,14 @@ public:
   // Switching evolution on recolours every player from its goals and shows its goals.
   void SetEvolution(bool On);
   // Sub-step length, seconds.
-  double DeltaT() const { return FDeltaMs / 1000.0; }
+  // Asked several times per sub-step; the division is redone only when FDeltaMs has changed.
+  double DeltaT() const {
+    if (FDeltaMs != FDeltaTMs) {
+      FDeltaTMs = FDeltaMs;
+      FDeltaT = FDeltaMs / 1000.0;
+    }
+    return FDeltaT;
+  }
   // Sub-steps per future: FFutureMs / FDeltaMs rounded, at least 2.
   int32_t SubStepCount() const;
 
@@ -71,6 +78,8 @@ private:
   void AbandonFutures();
 
   bool FEvolution = false;
+  mutable int32_t FDeltaTMs = 0; // the FDeltaMs that FDeltaT was computed for
+  mutable double FDeltaT = 0;
   std::vector<TTeam*> FTeams;
   std::vector<TPlayer*> FPlayers;
   TClock* FClock;
