@@ -13,18 +13,20 @@ enum TParamKind : uint8_t { pkAttribute = 0, pkVariable = 1, pkPositional = 2, p
 // One named real value of a state, with its bounds and the bookkeeping of the decision.
 class TStateParam {
 public:
-  std::string Name;        // trimmed, upper case
+  // The fields the sub-steps read and write come first, together in the parameter's first cache
+  // line; the name, read only when parameters are looked up, comes last.
   double Value = 0;        // current value
   double StartValue = 0;   // value at the start of the current sub-step
-  int32_t Milli = 0;       // Value x 1000, rounded; refreshed only by UpdateMilli
-  double SavedValue = 0;   // copy taken by SaveValue (the last pose clear of walls, for bodies)
-  TParamKind Kind = pkAttribute;
   double MaxValue = 0;     // the bounds apply only while MaxValue > MinValue
   double MinValue = 0;
-  bool Gaussian = true;    // Randomize draws from a normal distribution when set
+  double SavedValue = 0;   // copy taken by SaveValue (the last pose clear of walls, for bodies)
   double Precision = 0;    // grid size of a positional parameter, pixels; 0 for the others
   double Sensitivity = 0.5; // scale of the option pushes of a free parameter
+  int32_t Milli = 0;       // Value x 1000, rounded; refreshed only by UpdateMilli
   int32_t Macro = 0;       // index of the grid cell, set by ConvertToMacro
+  TParamKind Kind = pkAttribute;
+  bool Gaussian = true;    // Randomize draws from a normal distribution when set
+  std::string Name;        // trimmed, upper case
 
   // An empty attribute (all zero).
   TStateParam() = default;
