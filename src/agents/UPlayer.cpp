@@ -123,7 +123,9 @@ TPlayer* TPlayer::Duplicate() {
   return child;
 }
 
-void TPlayer::RaiseNoWorld() { throw EError("Player belongs to no world."); }
+void TPlayer::RaiseNoWorld() {
+  throw EError("Player belongs to no world.");
+}
 
 int32_t TPlayer::AddGoal(std::unique_ptr<TGoal> Goal) {
   FGoals.push_back(std::move(Goal));

@@ -157,8 +157,8 @@ void TListOfFutures::ScoreOptions() {
   const bool ownerDead = level == 1 && FOwner->IsDead();
   EnsureSize(FScores, static_cast<size_t>(FFutureCount));
   for (int32_t i = 0; i < FFutureCount; ++i)
-    FScores[i] = TState::ScoreOf(level, ownerDead, FSums[i].Positive, FSums[i].Factor,
-                                 FSums[i].Negative);
+    FScores[i] =
+        TState::ScoreOf(level, ownerDead, FSums[i].Positive, FSums[i].Factor, FSums[i].Negative);
   EnsureSize(FDiscarded, static_cast<size_t>(FFutureCount));
   PrepareCellTable();
   const uint64_t mask = FCellTable.size() - 1;
@@ -250,8 +250,8 @@ void TListOfFutures::CombineOptions(TState& State) {
     param.SetValue(0);
     for (int32_t k = 0; k < FOptionCount; ++k) {
       const TState& option = *FOptions[k];
-      param.SetValue(static_cast<double>(param.Value + option.GetScore() *
-                                                           option.FreeParam(p).RoundedValue()));
+      param.SetValue(static_cast<double>(param.Value +
+                                         option.GetScore() * option.FreeParam(p).RoundedValue()));
     }
   }
 }

@@ -89,10 +89,10 @@ private:
   std::vector<int32_t> FFirstActions; // [future * FFreeCount + p]: Milli of free parameter p
   std::vector<int32_t> FCells;        // [future * FPositionalCount + q]: Macro of positional q
   std::vector<TSums> FSums;
-  std::vector<long double> FScores;   // the futures' scores during ScoreOptions
-  std::vector<int32_t> FOptionOf;     // option index of each future
-  std::vector<uint8_t> FDiscarded;    // each future's Discarded, as ScoreOptions sets it
-  std::vector<int32_t> FOptionFirst;  // first future of each option
+  std::vector<long double> FScores;  // the futures' scores during ScoreOptions
+  std::vector<int32_t> FOptionOf;    // option index of each future
+  std::vector<uint8_t> FDiscarded;   // each future's Discarded, as ScoreOptions sets it
+  std::vector<int32_t> FOptionFirst; // first future of each option
   // Open-addressing table from (option, cell) to the future counted there, -1 when empty.
   std::vector<int32_t> FCellTable;
   // Scratch space kept between steps, so that deciding allocates nothing once it has grown.

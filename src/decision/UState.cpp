@@ -39,8 +39,7 @@ TStateParam TStateParam::CreateVariable(const std::string& Name, double Value, d
   return Create(Name, pkVariable, Value, MaxValue, MinValue, 0);
 }
 
-TStateParam TStateParam::CreatePositional(const std::string& Name, double Value,
-                                          double Precision) {
+TStateParam TStateParam::CreatePositional(const std::string& Name, double Value, double Precision) {
   return Create(Name, pkPositional, Value, 0, 0, Precision);
 }
 
@@ -48,7 +47,9 @@ TStateParam TStateParam::CreateFree(const std::string& Name, double Range) {
   return Create(Name, pkFree, 0, Range, -Range, 0);
 }
 
-void TStateParam::UpdateMilli() { Milli = RoundToInt32(Value * 1000); }
+void TStateParam::UpdateMilli() {
+  Milli = RoundToInt32(Value * 1000);
+}
 
 void TStateParam::SetName(const std::string& Text) {
   const auto isBlank = [](unsigned char c) { return c <= ' '; };

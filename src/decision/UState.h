@@ -15,18 +15,18 @@ class TStateParam {
 public:
   // The fields the sub-steps read and write come first, together in the parameter's first cache
   // line; the name, read only when parameters are looked up, comes last.
-  double Value = 0;        // current value
-  double StartValue = 0;   // value at the start of the current sub-step
-  double MaxValue = 0;     // the bounds apply only while MaxValue > MinValue
+  double Value = 0;      // current value
+  double StartValue = 0; // value at the start of the current sub-step
+  double MaxValue = 0;   // the bounds apply only while MaxValue > MinValue
   double MinValue = 0;
-  double SavedValue = 0;   // copy taken by SaveValue (the last pose clear of walls, for bodies)
-  double Precision = 0;    // grid size of a positional parameter, pixels; 0 for the others
+  double SavedValue = 0;    // copy taken by SaveValue (the last pose clear of walls, for bodies)
+  double Precision = 0;     // grid size of a positional parameter, pixels; 0 for the others
   double Sensitivity = 0.5; // scale of the option pushes of a free parameter
-  int32_t Milli = 0;       // Value x 1000, rounded; refreshed only by UpdateMilli
-  int32_t Macro = 0;       // index of the grid cell, set by ConvertToMacro
+  int32_t Milli = 0;        // Value x 1000, rounded; refreshed only by UpdateMilli
+  int32_t Macro = 0;        // index of the grid cell, set by ConvertToMacro
   TParamKind Kind = pkAttribute;
-  bool Gaussian = true;    // Randomize draws from a normal distribution when set
-  std::string Name;        // trimmed, upper case
+  bool Gaussian = true; // Randomize draws from a normal distribution when set
+  std::string Name;     // trimmed, upper case
 
   // An empty attribute (all zero).
   TStateParam() = default;
@@ -70,15 +70,15 @@ public:
 // same class is a player's real state, the state a future runs on, a stored future and an option.
 class TState {
 public:
-  TState* Option = nullptr;   // on a stored future: the option it belongs to (not owned)
-  bool Discarded = false;     // on a stored future: not counted, a better one ended in its cell
-  bool Gaussian = false;      // copied to every free parameter by SetGaussian
+  TState* Option = nullptr; // on a stored future: the option it belongs to (not owned)
+  bool Discarded = false;   // on a stored future: not counted, a better one ended in its cell
+  bool Gaussian = false;    // copied to every free parameter by SetGaussian
   long double ScorePositive = 0;
   long double ScoreFactor = 1;
   long double ScoreNegative = 0;
-  int32_t FutureCount = 0;    // on an option: its counted futures (distinct cells)
-  int64_t Time = 0;           // simulated time of the future, milliseconds
-  int64_t DeathTime = -1;     // Time when the owner died in this future; -1 while alive
+  int32_t FutureCount = 0; // on an option: its counted futures (distinct cells)
+  int64_t Time = 0;        // simulated time of the future, milliseconds
+  int64_t DeathTime = -1;  // Time when the owner died in this future; -1 while alive
   // Free parameter (by index in the free list) that the first action of this future pushed; -1
   // when none. Lets the decision tell the parameter an option is about from those it only
   // carried along.

@@ -7,8 +7,12 @@
 
 namespace {
 
-[[noreturn]] void RaiseRange() { throw ERangeError("Range check error"); }
-[[noreturn]] void RaiseOverflow() { throw ERangeError("Integer overflow"); }
+[[noreturn]] void RaiseRange() {
+  throw ERangeError("Range check error");
+}
+[[noreturn]] void RaiseOverflow() {
+  throw ERangeError("Integer overflow");
+}
 
 } // namespace
 

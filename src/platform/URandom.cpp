@@ -9,8 +9,8 @@ struct TGenerator {
   uint64_t S[4];
 };
 
-TGenerator Generator = {{0x9E3779B97F4A7C15ull, 0xBF58476D1CE4E5B9ull, 0x94D049BB133111EBull,
-                         0x2545F4914F6CDD1Dull}};
+TGenerator Generator = {
+    {0x9E3779B97F4A7C15ull, 0xBF58476D1CE4E5B9ull, 0x94D049BB133111EBull, 0x2545F4914F6CDD1Dull}};
 
 uint64_t SplitMix(uint64_t& x) {
   uint64_t z = (x += 0x9E3779B97F4A7C15ull);
@@ -19,7 +19,9 @@ uint64_t SplitMix(uint64_t& x) {
   return z ^ (z >> 31);
 }
 
-inline uint64_t Rotl(uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+inline uint64_t Rotl(uint64_t x, int k) {
+  return (x << k) | (x >> (64 - k));
+}
 
 } // namespace
 

@@ -8,7 +8,9 @@
 #include "platform/UClock.h"
 #include "platform/UMessagePump.h"
 
-TTrack::TTrack() : FClock(&TSteadyClock::Instance()) { SetEvolution(false); }
+TTrack::TTrack() : FClock(&TSteadyClock::Instance()) {
+  SetEvolution(false);
+}
 
 TTrack::~TTrack() = default;
 
@@ -49,7 +51,9 @@ int32_t TTrack::SubStepCount() const {
   return std::max(2, RoundToInt32(static_cast<double>(FFutureMs) / FDeltaMs));
 }
 
-void TTrack::SetClock(TClock* Clock) { FClock = Clock != nullptr ? Clock : &TSteadyClock::Instance(); }
+void TTrack::SetClock(TClock* Clock) {
+  FClock = Clock != nullptr ? Clock : &TSteadyClock::Instance();
+}
 
 void TTrack::ProcessMessages() {
   if (FMessagePump != nullptr)
@@ -74,7 +78,8 @@ void TTrack::Step(int32_t BudgetMs) {
 void TTrack::RunFutures(int32_t BudgetMs, int32_t Count) {
   const auto started = std::chrono::steady_clock::now();
   // A monotonic clock: a budget that spans midnight still ends.
-  const int64_t deadline = CheckedAdd(FClock->NowMs(), static_cast<int64_t>(RoundToInt32(BudgetMs * 0.9)));
+  const int64_t deadline =
+      CheckedAdd(FClock->NowMs(), static_cast<int64_t>(RoundToInt32(BudgetMs * 0.9)));
   ClearDrawing();
   int32_t futures = 0;
   for (;;) {

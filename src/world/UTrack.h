@@ -13,11 +13,11 @@ class TTeam;
 // comes from a descendant, which applies the ground to the players and wipes the drawing.
 class TTrack {
 public:
-  TTeam* FTeam = nullptr;     // the current team: the last one added
-  int32_t FFutureMs = 5000;   // length of one simulated future, milliseconds
-  int32_t FDeltaMs = 100;     // length of one sub-step, milliseconds
-  int32_t FMinFutures = 100;  // a step runs at least one future more than this
-  bool FCollisions = false;   // player-to-player collisions are detected
+  TTeam* FTeam = nullptr;    // the current team: the last one added
+  int32_t FFutureMs = 5000;  // length of one simulated future, milliseconds
+  int32_t FDeltaMs = 100;    // length of one sub-step, milliseconds
+  int32_t FMinFutures = 100; // a step runs at least one future more than this
+  bool FCollisions = false;  // player-to-player collisions are detected
   // When above 0, every step runs exactly this many futures and ignores the clock, so that runs
   // repeat exactly and can be measured; 0 lets the budget decide.
   int32_t FFixedFutures = 0;

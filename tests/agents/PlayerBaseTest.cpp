@@ -9,7 +9,9 @@
 
 namespace {
 
-int32_t Channel(int32_t Color, int Shift) { return (Color >> Shift) & 0xFF; }
+int32_t Channel(int32_t Color, int Shift) {
+  return (Color >> Shift) & 0xFF;
+}
 
 // A world of one team, for the operations that go through the team.
 struct TLineWorld {

@@ -127,7 +127,7 @@ TEST(ListOfFutures, AtLevels7And8TheWorstOptionWeighsNothing) {
   for (int level : {7, 8}) {
     auto player = TLinePlayer::New(0, 10);
     player->FAILevel = level;
-    AddTestFuture(*player, 5, 0, 2);               // scores 4
+    AddTestFuture(*player, 5, 0, 2);                   // scores 4
     AddTestFuture(*player, -5, 0, 0, std::sqrt(5.0L)); // scores -5
     player->Futures().Decide(player->RealState());
     EXPECT_NEAR(static_cast<double>(player->Futures().GetOption(0).GetScore()), 1, 1e-12);
@@ -257,11 +257,11 @@ double SensitivityAfter(double Sensitivity, double LargeScore, double SmallScore
 TEST(ListOfFutures, SensitivityFollowsTheBetterGroupOfPushes) {
   EXPECT_DOUBLE_EQ(SensitivityAfter(0.5, 2, 1), 0.65);
   EXPECT_DOUBLE_EQ(SensitivityAfter(0.5, 1, 2), 0.45);
-  EXPECT_DOUBLE_EQ(SensitivityAfter(0.5, 1, 1), 0.5);       // equal maxima
+  EXPECT_DOUBLE_EQ(SensitivityAfter(0.5, 1, 1), 0.5);           // equal maxima
   EXPECT_DOUBLE_EQ(SensitivityAfter(0.5, 2, 1, false, 3), 0.5); // three options only
-  EXPECT_DOUBLE_EQ(SensitivityAfter(0.1, 1, 2), 0.1);       // no lower than 0.1
-  EXPECT_DOUBLE_EQ(SensitivityAfter(0.9, 2, 1), 1);         // no higher than 1
-  EXPECT_DOUBLE_EQ(SensitivityAfter(0.5, -1, -2), 0.65);    // negative scores are real scores
+  EXPECT_DOUBLE_EQ(SensitivityAfter(0.1, 1, 2), 0.1);           // no lower than 0.1
+  EXPECT_DOUBLE_EQ(SensitivityAfter(0.9, 2, 1), 1);             // no higher than 1
+  EXPECT_DOUBLE_EQ(SensitivityAfter(0.5, -1, -2), 0.65);        // negative scores are real scores
 }
 
 TEST(ListOfFutures, SensitivityIgnoresOptionsThatPushedAnotherParameter) {

@@ -85,9 +85,8 @@ TEST(Team, PassesATeamGoalsContributionOnByItsMode) {
     long double OtherPositive, OtherNegative, OtherFactor;
   };
   const long double m = 0.5L + 1e-12L;
-  const TCase cases[] = {{gmIndividual, 0, 0, 1},
-                         {gmCooperative, 4, 0, m * m},
-                         {gmCompetitive, 0, 4, 1 / (m * m)}};
+  const TCase cases[] = {
+      {gmIndividual, 0, 0, 1}, {gmCooperative, 4, 0, m * m}, {gmCompetitive, 0, 4, 1 / (m * m)}};
   for (const TCase& c : cases) {
     TTeamWorld w;
     TLinePlayer* a = w.Add();

@@ -3,7 +3,9 @@
 #include <sstream>
 #include <stdexcept>
 
-void TRecordingCanvas::SetPenColor(int32_t Color) { Calls.push_back("Pen " + std::to_string(Color)); }
+void TRecordingCanvas::SetPenColor(int32_t Color) {
+  Calls.push_back("Pen " + std::to_string(Color));
+}
 
 void TRecordingCanvas::SetPenWidth(int32_t Width) {
   Calls.push_back("PenWidth " + std::to_string(Width));
@@ -13,7 +15,9 @@ void TRecordingCanvas::SetBrushColor(int32_t Color) {
   Calls.push_back("Brush " + std::to_string(Color));
 }
 
-void TRecordingCanvas::SetBrushClear() { Calls.push_back("BrushClear"); }
+void TRecordingCanvas::SetBrushClear() {
+  Calls.push_back("BrushClear");
+}
 
 void TRecordingCanvas::Polygon(const TPoint* Points, int32_t Count) {
   std::ostringstream call;
