@@ -1,6 +1,8 @@
 #include "world/UTrack.h"
 
+#include <algorithm>
 #include <chrono>
+#include <thread>
 
 #include "agents/UPlayer.h"
 #include "goals/UTeam.h"
@@ -49,6 +51,15 @@ void TTrack::SetEvolution(bool On) {
 
 int32_t TTrack::SubStepCount() const {
   return std::max(2, RoundToInt32(static_cast<double>(FFutureMs) / FDeltaMs));
+}
+
+int32_t TTrack::HardwareThreads() {
+  // Unknown (0) counts as one.
+  return std::max(1, static_cast<int32_t>(std::thread::hardware_concurrency()));
+}
+
+void TTrack::SetThreads(int32_t N) {
+  FThreads = N > 0 ? N : HardwareThreads();
 }
 
 void TTrack::SetClock(TClock* Clock) {

@@ -22,6 +22,12 @@ public:
   // repeat exactly and can be measured; 0 lets the budget decide.
   int32_t FFixedFutures = 0;
 
+  // Threads that run the futures of a step; 1 runs them all on the calling thread. Setting 0 (or
+  // less) takes every hardware thread of the machine, which is also the default.
+  int32_t Threads() const { return FThreads; }
+  void SetThreads(int32_t N);
+  static int32_t HardwareThreads();
+
   TTrack();
   virtual ~TTrack();
   TTrack(const TTrack&) = delete;
@@ -78,6 +84,7 @@ private:
   void AbandonFutures();
 
   bool FEvolution = false;
+  int32_t FThreads = HardwareThreads();
   mutable int32_t FDeltaTMs = 0; // the FDeltaMs that FDeltaT was computed for
   mutable double FDeltaT = 0;
   std::vector<TTeam*> FTeams;
