@@ -15,58 +15,112 @@ double WithinRange(const TStateParam& Param, double x) {
 
 } // namespace
 
-TListOfFutures::TListOfFutures(TPlayer* Owner) : FOwner(Owner) {}
+TListOfFutures::TListOfFutures(TPlayer* Owner) : FOwner(Owner), FLayout(Owner) {}
 
 int32_t TListOfFutures::AddFuture(const TState& State) {
-  if (FFutureCount == static_cast<int32_t>(FFutures.size()))
-    FFutures.push_back(std::make_unique<TState>(State.Owner()));
-  else if (FFutures[FFutureCount]->Owner() != State.Owner())
-    FFutures[FFutureCount] = std::make_unique<TState>(State.Owner());
-  TState& future = *FFutures[FFutureCount];
-  // A recycled slot must look like a new state: no option, counted, at time 0, alive.
-  future.Option = nullptr;
-  future.Discarded = false;
-  future.Assign(State);
-  future.Time = 0;
-  future.DeathTime = -1;
-  future.ConvertToMacro();
-
   if (FFutureCount == 0) {
-    FFreeCount = future.FreeParamCount();
-    FPositionalCount = future.PositionalParamCount();
+    FLayout.Assign(State);
+    FFreeCount = State.FreeParamCount();
+    FPositionalCount = State.PositionalParamCount();
   } else {
-    // Futures are compared parameter by parameter, so they must all have the same ones; as in
-    // any comparison, the shorter state fails with its index error.
-    const TState& first = *FFutures[0];
-    if (future.FreeParamCount() != FFreeCount)
-      (future.FreeParamCount() < FFreeCount ? future : first)
-          .FreeParam(std::min(future.FreeParamCount(), FFreeCount));
-    if (future.PositionalParamCount() != FPositionalCount)
-      (future.PositionalParamCount() < FPositionalCount ? future : first)
-          .PositionalParam(std::min(future.PositionalParamCount(), FPositionalCount));
+    CheckLayout(State);
   }
-  const size_t n = static_cast<size_t>(FFutureCount) + 1;
+  const int32_t i = FFutureCount;
+  MakeRoom(i);
+  int32_t* actions = FFirstActions.data() + static_cast<size_t>(i) * FFreeCount;
+  for (int32_t p = 0; p < FFreeCount; ++p)
+    actions[p] = State.FreeParam(p).Milli;
+  int32_t* cells = FCells.data() + static_cast<size_t>(i) * FPositionalCount;
+  for (int32_t q = 0; q < FPositionalCount; ++q)
+    cells[q] = State.PositionalParam(q).CellOf();
+  FChosen[i] = State.ChosenFreeParam;
+  FSums[i] = {State.ScorePositive, State.ScoreFactor, State.ScoreNegative};
+  // Only now is it stored: a parameter without precision has raised before.
+  Keep(i);
+  return i;
+}
+
+void TListOfFutures::TakeFuture(const TListOfFutures& Source, int32_t I) {
+  CheckListIndex(I, Source.FFutureCount);
+  if (FFutureCount == 0) {
+    FLayout.Assign(Source.FLayout);
+    FFreeCount = Source.FFreeCount;
+    FPositionalCount = Source.FPositionalCount;
+  } else {
+    CheckLayout(Source.FLayout);
+  }
+  const int32_t i = FFutureCount;
+  MakeRoom(i);
+  std::copy_n(Source.FirstActions(I), FFreeCount,
+              FFirstActions.data() + static_cast<size_t>(i) * FFreeCount);
+  std::copy_n(Source.Cells(I), FPositionalCount,
+              FCells.data() + static_cast<size_t>(i) * FPositionalCount);
+  FChosen[i] = Source.FChosen[I];
+  FSums[i] = Source.FSums[I];
+  Keep(i);
+}
+
+void TListOfFutures::CheckLayout(const TState& State) const {
+  // Futures are compared parameter by parameter, so they must all have the same ones; as in any
+  // comparison, the shorter state fails with its index error.
+  if (State.FreeParamCount() != FFreeCount)
+    (State.FreeParamCount() < FFreeCount ? State : FLayout)
+        .FreeParam(std::min(State.FreeParamCount(), FFreeCount));
+  if (State.PositionalParamCount() != FPositionalCount)
+    (State.PositionalParamCount() < FPositionalCount ? State : FLayout)
+        .PositionalParam(std::min(State.PositionalParamCount(), FPositionalCount));
+}
+
+void TListOfFutures::MakeRoom(int32_t I) {
+  const size_t n = static_cast<size_t>(I) + 1;
   EnsureSize(FFirstActions, n * FFreeCount);
   EnsureSize(FCells, n * FPositionalCount);
+  EnsureSize(FChosen, n);
   EnsureSize(FSums, n);
-  int32_t* actions = FFirstActions.data() + static_cast<size_t>(FFutureCount) * FFreeCount;
-  for (int32_t p = 0; p < FFreeCount; ++p)
-    actions[p] = future.FreeParam(p).Milli;
-  int32_t* cells = FCells.data() + static_cast<size_t>(FFutureCount) * FPositionalCount;
-  for (int32_t q = 0; q < FPositionalCount; ++q)
-    cells[q] = future.PositionalParam(q).Macro;
-  FSums[FFutureCount] = {future.ScorePositive, future.ScoreFactor, future.ScoreNegative};
-  return FFutureCount++;
+  EnsureSize(FOptionOf, n);
+  EnsureSize(FDiscarded, n);
+}
+
+void TListOfFutures::Keep(int32_t I) {
+  // A new future has no option yet and is counted until a decision says otherwise.
+  FDiscarded[I] = 0;
+  FGrouped = false;
+  FFutureCount = CheckedAdd(I, 1);
 }
 
 void TListOfFutures::Clear() {
   FFutureCount = 0;
   FOptionCount = 0;
+  FGrouped = false;
 }
 
-TState& TListOfFutures::GetFuture(int32_t I) {
+void TListOfFutures::FillView(int32_t I, TState& View) const {
+  const int32_t* actions = FirstActions(I);
+  for (int32_t p = 0; p < FFreeCount; ++p) {
+    TStateParam& param = View.FreeParam(p);
+    param.Milli = actions[p];
+    param.Value = param.RoundedValue();
+  }
+  const int32_t* cells = Cells(I);
+  for (int32_t q = 0; q < FPositionalCount; ++q)
+    View.PositionalParam(q).SetCell(cells[q]);
+  View.ChosenFreeParam = FChosen[I];
+  View.ScorePositive = FSums[I].Positive;
+  View.ScoreFactor = FSums[I].Factor;
+  View.ScoreNegative = FSums[I].Negative;
+  View.FutureCount = 0;
+  View.Time = 0;
+  View.DeathTime = -1;
+  View.Option = FGrouped ? FOptions[FOptionOf[I]].get() : nullptr;
+  View.Discarded = FDiscarded[I] != 0;
+}
+
+TState TListOfFutures::GetFuture(int32_t I) const {
   CheckListIndex(I, FFutureCount);
-  return *FFutures[I];
+  TState view(FOwner);
+  view.Assign(FLayout);
+  FillView(I, view);
+  return view;
 }
 
 TState& TListOfFutures::GetOption(int32_t I) {
@@ -86,28 +140,33 @@ void TListOfFutures::Decide(TState& State) {
 }
 
 void TListOfFutures::ShowFutures() {
-  for (int32_t i = 0; i < FFutureCount; ++i)
-    if (!FFutures[i]->Discarded)
-      FOwner->DrawEndPoint(*FFutures[i]);
+  if (FFutureCount > 0) {
+    if (FView == nullptr)
+      FView = std::make_unique<TState>(FOwner);
+    FView->Assign(FLayout);
+    for (int32_t i = 0; i < FFutureCount; ++i)
+      if (FDiscarded[i] == 0) {
+        FillView(i, *FView);
+        FOwner->DrawEndPoint(*FView);
+      }
+  }
   FOwner->AdaptEndPointScale();
 }
 
 bool TListOfFutures::SameFirstAction(int32_t A, int32_t B) const {
-  const int32_t* a = FFirstActions.data() + static_cast<size_t>(A) * FFreeCount;
-  const int32_t* b = FFirstActions.data() + static_cast<size_t>(B) * FFreeCount;
-  return std::equal(a, a + FFreeCount, b);
+  const int32_t* a = FirstActions(A);
+  return std::equal(a, a + FFreeCount, FirstActions(B));
 }
 
 bool TListOfFutures::SameCell(int32_t A, int32_t B) const {
-  const int32_t* a = FCells.data() + static_cast<size_t>(A) * FPositionalCount;
-  const int32_t* b = FCells.data() + static_cast<size_t>(B) * FPositionalCount;
-  return std::equal(a, a + FPositionalCount, b);
+  const int32_t* a = Cells(A);
+  return std::equal(a, a + FPositionalCount, Cells(B));
 }
 
 void TListOfFutures::GroupOptions() {
   FOptionCount = 0;
   FOptionFirst.clear();
-  EnsureSize(FOptionOf, static_cast<size_t>(FFutureCount));
+  FGrouped = false;
   for (int32_t i = 0; i < FFutureCount; ++i) {
     int32_t k = 0;
     while (k < FOptionCount && !SameFirstAction(i, FOptionFirst[k]))
@@ -115,22 +174,23 @@ void TListOfFutures::GroupOptions() {
     if (k == FOptionCount) {
       if (FOptionCount == static_cast<int32_t>(FOptions.size()))
         FOptions.push_back(std::make_unique<TState>(FOwner));
+      // An option is its first future, without the future's score.
       TState& option = *FOptions[FOptionCount++];
+      option.Assign(FLayout);
+      FillView(i, option);
       option.Option = nullptr;
       option.Discarded = false;
-      option.Assign(*FFutures[i]);
       option.ResetScore();
       FOptionFirst.push_back(i);
     }
     FOptionOf[i] = k;
   }
-  for (int32_t i = 0; i < FFutureCount; ++i)
-    FFutures[i]->Option = FOptions[FOptionOf[i]].get();
+  FGrouped = true;
 }
 
 uint64_t TListOfFutures::CellHash(int32_t Future) const {
   uint64_t h = (static_cast<uint64_t>(FOptionOf[Future]) + 1) * 0x9E3779B97F4A7C15ull;
-  const int32_t* cells = FCells.data() + static_cast<size_t>(Future) * FPositionalCount;
+  const int32_t* cells = Cells(Future);
   for (int32_t q = 0; q < FPositionalCount; ++q) {
     h ^= static_cast<uint32_t>(cells[q]);
     h *= 0xBF58476D1CE4E5B9ull;
@@ -159,7 +219,6 @@ void TListOfFutures::ScoreOptions() {
   for (int32_t i = 0; i < FFutureCount; ++i)
     FScores[i] =
         TState::ScoreOf(level, ownerDead, FSums[i].Positive, FSums[i].Factor, FSums[i].Negative);
-  EnsureSize(FDiscarded, static_cast<size_t>(FFutureCount));
   PrepareCellTable();
   const uint64_t mask = FCellTable.size() - 1;
   // The table holds, for every (option, cell) seen so far, the one future still counted there, so
@@ -196,8 +255,6 @@ void TListOfFutures::ScoreOptions() {
       FDiscarded[i] = 1;
     }
   }
-  for (int32_t i = 0; i < FFutureCount; ++i)
-    FFutures[i]->Discarded = FDiscarded[i] != 0;
 }
 
 void TListOfFutures::NormalizeScores() {

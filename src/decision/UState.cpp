@@ -108,11 +108,10 @@ void TStateParam::Randomize() {
   }
 }
 
-void TStateParam::ConvertToMacro() {
+int32_t TStateParam::CellOf() const {
   if (Precision == 0)
     throw EStateError("Precision zero param \"" + Name + "\" can not be converted to macro.");
-  Macro = RoundToInt32(Value / Precision);
-  SetValue(Macro * Precision);
+  return RoundToInt32(Value / Precision);
 }
 
 // ---- TState ----

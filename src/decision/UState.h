@@ -62,8 +62,15 @@ public:
   void ChooseOption();
   // A later action: a random push within +-SmallPush.
   void Randomize();
+  // Index of the grid cell Value lies in; raises for a parameter without precision.
+  int32_t CellOf() const;
   // Snaps Value to the centre of its grid cell and records the cell in Macro.
-  void ConvertToMacro();
+  void ConvertToMacro() { SetCell(CellOf()); }
+  // Value at the centre of the given grid cell, and the cell in Macro.
+  void SetCell(int32_t Cell) {
+    Macro = Cell;
+    SetValue(Cell * Precision);
+  }
 };
 
 // The state vector of a player: its named parameters and the score a future has collected. The

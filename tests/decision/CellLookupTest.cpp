@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "decision/FuturesTestKit.h"
 #include "platform/URandom.h"
@@ -8,33 +9,32 @@
 namespace {
 
 // The counting of futures as first described: each future is compared with every earlier
-// counted future of its option. The lookup table of ScoreOptions must give the same result.
-int32_t ScoreOptionsByScan(TListOfFutures& List) {
+// counted future of its option. The lookup table of ScoreOptions must give the same result. The
+// reference keeps its own copies of the futures and writes the options' sums.
+int32_t ScoreOptionsByScan(TListOfFutures& List, std::vector<TState>& Futures) {
   int32_t dots = 0;
   for (int32_t k = 0; k < List.OptionCount(); ++k)
     List.GetOption(k).ResetScore();
-  for (int32_t i = 0; i < List.FutureCount(); ++i) {
-    TState& future = List.GetFuture(i);
+  for (int32_t i = 0; i < List.FutureCount(); ++i)
+    Futures.push_back(List.GetFuture(i));
+  for (TState& future : Futures) {
     TState& option = *future.Option;
-    int32_t found = -1;
-    for (int32_t j = 0; j < i && found < 0; ++j) {
-      const TState& other = List.GetFuture(j);
-      if (!other.Discarded && other.Option == future.Option && future.SameMacroState(other))
-        found = j;
-    }
-    if (found < 0) {
+    TState* earlier = nullptr;
+    for (TState* other = Futures.data(); other != &future && earlier == nullptr; ++other)
+      if (!other->Discarded && other->Option == future.Option && future.SameMacroState(*other))
+        earlier = other;
+    if (earlier == nullptr) {
       ++dots;
       option.AddScore(future.GetScore(), 1);
       ++option.FutureCount;
       continue;
     }
-    TState& earlier = List.GetFuture(found);
-    if (future.GetScore() > earlier.GetScore()) {
-      earlier.Discarded = true;
-      if (earlier.GetScore() >= 0)
-        option.ScorePositive -= earlier.GetScore();
+    if (future.GetScore() > earlier->GetScore()) {
+      earlier->Discarded = true;
+      if (earlier->GetScore() >= 0)
+        option.ScorePositive -= earlier->GetScore();
       else
-        option.ScoreNegative += earlier.GetScore();
+        option.ScoreNegative += earlier->GetScore();
       option.AddScore(future.GetScore(), 1);
     } else {
       future.Discarded = true;
@@ -72,12 +72,13 @@ TEST(CellLookup, CountsExactlyAsTheScanOfEarlierFutures) {
       a.GroupOptions();
       b.GroupOptions();
       a.ScoreOptions();
-      const int32_t dots = ScoreOptionsByScan(b);
+      std::vector<TState> copies;
+      const int32_t dots = ScoreOptionsByScan(b, copies);
       SCOPED_TRACE(testing::Message() << "level " << level << " seed " << seed);
       ASSERT_EQ(a.DotCount(), dots);
       ASSERT_EQ(a.OptionCount(), b.OptionCount());
       for (int32_t i = 0; i < a.FutureCount(); ++i)
-        ASSERT_EQ(a.GetFuture(i).Discarded, b.GetFuture(i).Discarded) << "future " << i;
+        ASSERT_EQ(a.GetFuture(i).Discarded, copies[i].Discarded) << "future " << i;
       for (int32_t k = 0; k < a.OptionCount(); ++k) {
         EXPECT_EQ(a.GetOption(k).FutureCount, b.GetOption(k).FutureCount);
         EXPECT_EQ(a.GetOption(k).ScorePositive, b.GetOption(k).ScorePositive);

@@ -22,9 +22,9 @@ public:
 };
 
 // Hands the owner's list a finished future: first action Push (recorded in Milli) on the given
-// free parameter, end position PosX, and the given score sums.
-inline TState& AddTestFuture(TLinePlayer& Owner, double Push, double PosX, long double Positive,
-                             long double Negative = 0, int32_t Chosen = 0, double Other = 0) {
+// free parameter, end position PosX, and the given score sums. Answers the future as stored.
+inline TState AddTestFuture(TLinePlayer& Owner, double Push, double PosX, long double Positive,
+                            long double Negative = 0, int32_t Chosen = 0, double Other = 0) {
   TState s(&Owner);
   s.Assign(Owner.RealState());
   s.FreeParam(0).SetValue(Push);

@@ -8,15 +8,17 @@
 TEST(ListOfFutures, StoresSnappedCopiesAndRecyclesThemFresh) {
   auto player = TLinePlayer::New(0, 10);
   TListOfFutures& list = player->Futures();
-  TState& f = AddTestFuture(*player, 10, 22.5, 1);
+  const TState f = AddTestFuture(*player, 10, 22.5, 1);
   EXPECT_EQ(f.Param(player->PosXIndex).Value, 30); // cell 2 of 15 px (halves to even)
   EXPECT_EQ(f.PositionalParam(0).Macro, 2);
-  f.Discarded = true;
-  f.Time = 5;
+  AddTestFuture(*player, 10, 22.5, 2); // the better one in the same cell: f is discarded
+  list.GroupOptions();
+  list.ScoreOptions();
+  ASSERT_TRUE(list.GetFuture(0).Discarded);
   list.Clear();
   EXPECT_EQ(list.FutureCount(), 0);
   EXPECT_EQ(list.OptionCount(), 0);
-  TState& again = AddTestFuture(*player, 10, 0, 1);
+  const TState again = AddTestFuture(*player, 10, 0, 1);
   EXPECT_FALSE(again.Discarded);
   EXPECT_EQ(again.Option, nullptr);
   EXPECT_EQ(again.Time, 0);
