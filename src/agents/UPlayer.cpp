@@ -81,6 +81,22 @@ void TPlayer::Assign(const TPlayer& Source) {
   FAutoGrid = Source.FAutoGrid;
 }
 
+void TPlayer::Mirror(const TPlayer& Source) {
+  AbandonFuture();
+  Assign(Source);
+  FColor = Source.FColor;
+  FDrawTraces = Source.FDrawTraces;
+  FDrawEndPoints = Source.FDrawEndPoints;
+  FDrawGoals = Source.FDrawGoals;
+  FDrawLevels = Source.FDrawLevels;
+  FGridSize = Source.FGridSize;
+  FGridMin = Source.FGridMin;
+  FGridMax = Source.FGridMax;
+  FTargetCount = Source.FTargetCount;
+  FHasDuplicated = false;
+  FFutures.Clear();
+}
+
 int32_t TPlayer::TraceColor(const TState&) const {
   return MakeColor(128, 128, 128);
 }

@@ -52,6 +52,10 @@ public:
   // Back to the values of the last Commit, rounded to 1/1000.
   virtual void Reset();
   virtual void Assign(const TPlayer& Source);
+  // Makes this player the stand-in of Source on a worker's copy of the world for the futures of
+  // one step: Assign, and every setting the futures read (colour, drawing flags, grid). Its list
+  // of futures is emptied; goals are the copy's business.
+  void Mirror(const TPlayer& Source);
   virtual void Draw() { UpdateShape(); }
   // Colour of a future's trace for that future's state.
   virtual int32_t TraceColor(const TState& S) const;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class TPlayer;
+class TTeam;
 
 // How a team goal's effect on one member reaches the other members.
 enum TGoalMode : uint8_t { gmCompetitive = 0, gmIndividual = 1, gmCooperative = 2 };
@@ -36,8 +38,15 @@ public:
   // evaluation skips it in the others, which changes nothing but the time spent.
   explicit TGoal(double Value, uint8_t Phases = gpBoth) : FValue(Value), FPhases(Phases) {}
   virtual ~TGoal() = default;
-  TGoal(const TGoal&) = delete;
   TGoal& operator=(const TGoal&) = delete;
+
+  // A copy with the same settings and what the goal keeps between evaluations, for a worker's
+  // copy of the world.
+  virtual std::unique_ptr<TGoal> Clone() const = 0;
+  // The team a goal measures against, for the goals that have one; a worker's copy of the world
+  // points its copies at its own copy of that team.
+  virtual TTeam* Team() const { return nullptr; }
+  virtual void SetTeam(TTeam*) {}
 
   void SetValue(double X);
 
@@ -47,9 +56,13 @@ public:
   // Scores the player's current state and reports the contribution as it stood before the
   // strength was applied ({0, 1} when the goal did nothing).
   TScoreContribution Evaluate(TPlayer& Player, int32_t Phase);
-  // Start of every simulation step, for team goals.
-  virtual void BeginStep() {}
+  // Start of every simulation step, before the futures, for the goals of a team.
+  virtual void BeginStep(const TTeam& /*Team*/) {}
   virtual void Draw() {}
+
+protected:
+  // For Clone: the copy of a goal is a goal of the same class with the same fields.
+  TGoal(const TGoal&) = default;
 
 private:
   void ApplyScore();

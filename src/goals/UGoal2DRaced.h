@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "goals/UGoal.h"
 
 // "Love speeding": after every sub-step, adds the distance the body covered in it, measured in
@@ -7,5 +9,6 @@
 class TGoal2DRaced : public TGoal {
 public:
   explicit TGoal2DRaced(double Value);
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoal2DRaced>(*this); }
   void Compute(int32_t Phase) override;
 };

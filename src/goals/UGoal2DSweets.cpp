@@ -5,6 +5,7 @@
 
 #include "agents/UPlayer2D.h"
 #include "agents/UUtils.h"
+#include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UCanvas.h"
 #include "platform/UPicture.h"
@@ -53,11 +54,28 @@ void TGoal2DSweets::PlaceDrops() {
   FNeedsPlacing = false;
 }
 
-void TGoal2DSweets::BeginStep() {
-  // At most once per step, so that a circuit with no room for drops costs one bounded search per
-  // step rather than one per sub-step. A goal set to 0 does nothing, placing included.
-  if (FSlotsLeftEmpty && !FNeedsPlacing && FValue > 0 && FPlayer != nullptr)
-    PlaceDrops();
+const TPlayer* TGoal2DSweets::FirstCollector(const TTeam& Team) const {
+  for (int32_t i = 0; i < Team.MemberCount(); ++i) {
+    const TPlayer& member = *Team.Members(i);
+    if (member.AsPlayer2D() != nullptr && !member.IsDead() &&
+        (!member.Track().Evolution() || member.IsRocket()))
+      return &member;
+  }
+  return nullptr;
+}
+
+void TGoal2DSweets::BeginStep(const TTeam& Team) {
+  // Drops are placed before the futures, the first time by the size of the member that would
+  // have met them first, so that every future of the step, on whatever thread it runs, sees the
+  // same drops. At most once per step, so that a circuit with no room for drops costs one
+  // bounded search per step rather than one per sub-step. A goal set to 0 does nothing, placing
+  // included.
+  if (FValue > 0 && (FNeedsPlacing || FSlotsLeftEmpty)) {
+    if (FPlayer == nullptr)
+      FPlayer = const_cast<TPlayer*>(FirstCollector(Team));
+    if (FPlayer != nullptr)
+      PlaceDrops();
+  }
   FFutureAmount = FDropAmount;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <array>
 #include <cstdint>
 
@@ -25,10 +27,11 @@ public:
 
   explicit TGoal2DSweets(double Value);
 
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoal2DSweets>(*this); }
   void Compute(int32_t Phase) override;
-  // Gives the futures of the new step the real drops, after trying once more to fill the slots
-  // for which no place was found.
-  void BeginStep() override;
+  // Gives the futures of the new step the real drops, after placing them when none are yet, or
+  // trying once more to fill the slots for which no place was found.
+  void BeginStep(const TTeam& Team) override;
   void Draw() override;
 
   // Fills slot I when it is empty: an amount of 2 to 6 contacts at a random place of the
@@ -41,5 +44,8 @@ public:
   void PlaceDrops();
 
 private:
+  // The first member of the team that can collect drops now; null when none can.
+  const TPlayer* FirstCollector(const TTeam& Team) const;
+
   bool FSlotsLeftEmpty = false; // a placement gave up on some slot
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "goals/UGoal.h"
 
 class TTeam;
@@ -14,5 +16,8 @@ public:
 
   // The value is clamped to 0 .. FMaxValue.
   TGoal2DTeamAway(TTeam* Team, double Value);
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoal2DTeamAway>(*this); }
+  TTeam* Team() const override { return FTeam; }
+  void SetTeam(TTeam* Team) override { FTeam = Team; }
   void Compute(int32_t Phase) override;
 };

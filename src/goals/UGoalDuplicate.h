@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "goals/UGoal.h"
 
 // "Duplicating is sexy": a future at the end of which its player has duplicated gains 1000.
@@ -7,6 +9,7 @@
 class TGoalDuplicate : public TGoal {
 public:
   explicit TGoalDuplicate(double Value);
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalDuplicate>(*this); }
   void Compute(int32_t Phase) override;
   void Draw() override;
 };

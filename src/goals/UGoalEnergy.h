@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "goals/UGoal.h"
 
 // "Cares about energy": at the end of a future, adds the player's energy and multiplies by its
@@ -8,5 +10,6 @@
 class TGoalEnergy : public TGoal {
 public:
   explicit TGoalEnergy(double Value);
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalEnergy>(*this); }
   void Compute(int32_t Phase) override;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "goals/UGoal.h"
 
 // "Cares about health": at the end of a future, adds the player's health and multiplies by its
@@ -8,5 +10,6 @@
 class TGoalHealth : public TGoal {
 public:
   explicit TGoalHealth(double Value);
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalHealth>(*this); }
   void Compute(int32_t Phase) override;
 };

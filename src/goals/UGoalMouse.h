@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "goals/UGoal.h"
 
 // "Follow mouse" or "Avoid mouse": futures that end the sub-steps near the mouse pointer score
@@ -11,6 +13,7 @@ public:
 
   // The value is clamped to 0 .. FMaxValue.
   TGoalMouse(bool Avoid, double Value);
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalMouse>(*this); }
   void Compute(int32_t Phase) override;
   // A blue cross in a circle of radius 10 pixels on the pointer.
   void Draw() override;

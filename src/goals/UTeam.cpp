@@ -102,7 +102,7 @@ void TTeam::BeginStep() {
   for (size_t i = 0; i < FMembers.size(); ++i)
     FMembers[i]->Futures().Clear();
   for (size_t g = 0; g < FGoals.size(); ++g)
-    FGoals[g]->BeginStep();
+    FGoals[g]->BeginStep(*this);
 }
 
 void TTeam::SetInFuture(bool On) {

@@ -9,6 +9,9 @@
 #include "platform/UArith.h"
 #include "platform/UClock.h"
 #include "platform/UMessagePump.h"
+#include "world/UFutureQueue.h"
+#include "world/UFutureWorkers.h"
+#include "world/UWorldCopy.h"
 
 TTrack::TTrack() : FClock(&TSteadyClock::Instance()) {
   SetEvolution(false);
@@ -91,38 +94,102 @@ void TTrack::RunFutures(int32_t BudgetMs, int32_t Count) {
   // A monotonic clock: a budget that spans midnight still ends.
   const int64_t deadline =
       CheckedAdd(FClock->NowMs(), static_cast<int64_t>(RoundToInt32(BudgetMs * 0.9)));
+  // Every future draws from a stream of its own, derived from one draw of the program's stream:
+  // a seed still fixes a run, and a fixed number of futures gives the same futures whatever the
+  // number of threads.
+  TFutureQueue queue(*FClock, deadline, FMinFutures, FFixedFutures, RandomBits());
   ClearDrawing();
-  int32_t futures = 0;
-  for (;;) {
-    for (size_t t = 0; t < FTeams.size(); ++t)
-      FTeams[t]->SetInFuture(true);
-    for (int32_t j = 1; j <= Count; ++j) {
-      for (size_t t = 0; t < FTeams.size(); ++t) {
-        if (j == 1)
-          FTeams[t]->FirstSubStep();
-        else
-          FTeams[t]->NextSubStep();
-      }
-      ApplyTrack();
-      for (size_t t = 0; t < FTeams.size(); ++t) {
-        FTeams[t]->EvaluateGoals(0);
-        FTeams[t]->DrawGoals();
-      }
-    }
-    for (size_t t = 0; t < FTeams.size(); ++t)
-      FTeams[t]->SetInFuture(false);
-    futures = CheckedAdd(futures, 1);
-    if (FFixedFutures > 0) {
-      if (futures >= FFixedFutures)
-        break;
-    } else if (FClock->NowMs() > deadline && futures > FMinFutures) {
-      break;
-    }
-  }
-  FLastFutureCount = futures;
+  if (PrepareWorkers())
+    RunFuturesOnWorkers(queue, Count);
+  else
+    RunQueuedFutures(queue, FStream, Count, nullptr);
+  FLastFutureCount = queue.FinishedCount();
   FLastFuturesNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
                        std::chrono::steady_clock::now() - started)
                        .count();
+}
+
+void TTrack::RunQueuedFutures(TFutureQueue& Queue, TRandom& Stream, int32_t SubSteps,
+                              std::vector<int32_t>* Ran) {
+  TRandom::TUse use(Stream);
+  for (int32_t future; (future = Queue.Next(Stream)) >= 0;) {
+    RunFuture(SubSteps);
+    if (Ran != nullptr)
+      Ran->push_back(future);
+    Queue.Finished();
+  }
+}
+
+void TTrack::RunFuture(int32_t SubSteps) {
+  for (size_t t = 0; t < FTeams.size(); ++t)
+    FTeams[t]->SetInFuture(true);
+  for (int32_t j = 1; j <= SubSteps; ++j) {
+    for (size_t t = 0; t < FTeams.size(); ++t) {
+      if (j == 1)
+        FTeams[t]->FirstSubStep();
+      else
+        FTeams[t]->NextSubStep();
+    }
+    ApplyTrack();
+    for (size_t t = 0; t < FTeams.size(); ++t) {
+      FTeams[t]->EvaluateGoals(0);
+      FTeams[t]->DrawGoals();
+    }
+  }
+  for (size_t t = 0; t < FTeams.size(); ++t)
+    FTeams[t]->SetInFuture(false);
+}
+
+bool TTrack::PrepareWorkers() {
+  if (FThreads <= 1 || FTeams.empty())
+    return false;
+  if (FWorkers != nullptr && FWorkers->Count() == FThreads)
+    return true;
+  std::unique_ptr<TTrack> first = NewWorkerWorld();
+  if (first == nullptr)
+    return false;
+  FWorkers.reset();
+  FCopies.clear();
+  FCopies.push_back(std::make_unique<TWorldCopy>(std::move(first)));
+  while (static_cast<int32_t>(FCopies.size()) < FThreads)
+    FCopies.push_back(std::make_unique<TWorldCopy>(NewWorkerWorld()));
+  FWorkers = std::make_unique<TFutureWorkers>(FThreads);
+  return true;
+}
+
+void TTrack::RunFuturesOnWorkers(TFutureQueue& Queue, int32_t SubSteps) {
+  for (auto& copy : FCopies)
+    copy->Sync(*this);
+  FWorkers->RunAll([&](int32_t Runner) { FCopies[Runner]->RunFutures(Queue, SubSteps); });
+  HandBackFutures(Queue.FinishedCount());
+  for (auto& copy : FCopies)
+    TakeDrawing(copy->World());
+}
+
+void TTrack::HandBackFutures(int32_t Futures) {
+  FRanBy.assign(static_cast<size_t>(Futures), TRanBy{-1, -1});
+  for (int32_t c = 0; c < static_cast<int32_t>(FCopies.size()); ++c) {
+    const std::vector<int32_t>& ran = FCopies[c]->Ran();
+    for (int32_t k = 0; k < static_cast<int32_t>(ran.size()); ++k)
+      FRanBy.at(static_cast<size_t>(ran[k])) = {c, k};
+  }
+  for (int32_t t = 0; t < TeamCount(); ++t) {
+    TTeam& team = *FTeams[t];
+    for (int32_t i = 0; i < team.MemberCount(); ++i) {
+      TListOfFutures& futures = team.Members(i)->Futures();
+      for (const TRanBy& by : FRanBy)
+        futures.TakeFuture(FCopies[by.Copy]->Member(t, i).Futures(), by.Index);
+    }
+  }
+}
+
+void TTrack::TakeSettings(const TTrack& Real) {
+  FFutureMs = Real.FFutureMs;
+  FDeltaMs = Real.FDeltaMs;
+  FMinFutures = Real.FMinFutures;
+  FCollisions = Real.FCollisions;
+  // The field, not SetEvolution: the stand-ins take their colours and flags from the real players.
+  FEvolution = Real.FEvolution;
 }
 
 void TTrack::RealMove() {

@@ -1,12 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "platform/URandom.h"
+
 class TClock;
+class TFutureQueue;
+class TFutureWorkers;
 class TMessagePump;
 class TPlayer;
 class TTeam;
+class TWorldCopy;
 
 // The world: its teams, a flat list of all their players, the timing of the decision, and the
 // simulation step (as many futures as fit a real-time budget, then the real move). The geometry
@@ -74,14 +80,39 @@ public:
   void SetMessagePump(TMessagePump* Pump) { FMessagePump = Pump; }
   void ProcessMessages();
 
+  // ---- futures on worker threads ----
+  // A new, empty world of the same kind, for a worker's copy of this one; null when this world's
+  // futures can only run on the calling thread (then every future does).
+  virtual std::unique_ptr<TTrack> NewWorkerWorld() const { return nullptr; }
+  // Makes this world, a worker's copy, take what the futures read of the real world: the future
+  // length, the sub-step, collisions, evolution and, in descendants, the ground. Teams are the
+  // copy's business. On the calling thread, between the futures.
+  virtual void TakeSettings(const TTrack& Real);
+  // Brings what a worker's copy drew during the futures onto this world's picture.
+  virtual void TakeDrawing(TTrack& /*Copy*/) {}
+  // Runs futures of all teams of this world, one after the other, as the queue hands them out,
+  // each drawing from Stream as the queue has reseeded it; Ran, when given, receives their
+  // numbers in order. The step runs it on the real world when the futures stay on the calling
+  // thread, and every worker on its copy otherwise.
+  void RunQueuedFutures(TFutureQueue& Queue, TRandom& Stream, int32_t SubSteps,
+                        std::vector<int32_t>* Ran);
+  // Leaves every future without scoring or storing it: the way out when a step fails half done.
+  void AbandonFutures();
+
   // Measurements of the last step, for the batch runner and the benchmarks.
   int32_t LastFutureCount() const { return FLastFutureCount; }
   int64_t LastFuturesNs() const { return FLastFuturesNs; }
 
 private:
   void RunFutures(int32_t BudgetMs, int32_t Count);
+  // One joint future of all teams: every member from its real state, sub-step by sub-step.
+  void RunFuture(int32_t SubSteps);
+  // The workers and their copies for the thread count; false when the futures stay here.
+  bool PrepareWorkers();
+  void RunFuturesOnWorkers(TFutureQueue& Queue, int32_t SubSteps);
+  // The futures the copies' players stored go to the real players, in the order of their numbers.
+  void HandBackFutures(int32_t Futures);
   void RealMove();
-  void AbandonFutures();
 
   bool FEvolution = false;
   int32_t FThreads = HardwareThreads();
@@ -93,4 +124,17 @@ private:
   TMessagePump* FMessagePump = nullptr;
   int32_t FLastFutureCount = 0;
   int64_t FLastFuturesNs = 0;
+  // The stream the futures draw from when they run on the calling thread, reseeded for each.
+  TRandom FStream;
+  // One copy of the world per runner, and the threads of all runners but the calling one (which
+  // runs copy 0). Declared in this order so that the threads end before their copies go.
+  std::vector<std::unique_ptr<TWorldCopy>> FCopies;
+  std::unique_ptr<TFutureWorkers> FWorkers;
+  // For each future of the last step run on the copies: which copy ran it, and where it stands in
+  // that copy's lists of futures.
+  struct TRanBy {
+    int32_t Copy;
+    int32_t Index;
+  };
+  std::vector<TRanBy> FRanBy;
 };

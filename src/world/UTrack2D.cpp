@@ -34,13 +34,16 @@ void TTrack2D::LoadTrack(TPicture* Image) {
   FImage = Image;
   FWidth = Image->Width();
   FHeight = Image->Height();
-  FRoadMap.assign((static_cast<size_t>(FWidth) * FHeight + 63) / 64, 0);
+  auto map =
+      std::make_shared<std::vector<uint64_t>>((static_cast<size_t>(FWidth) * FHeight + 63) / 64);
   for (int32_t x = 0; x < FWidth; ++x)
     for (int32_t y = 0; y < FHeight; ++y)
       if (Image->Pixel(x, y) == 0) {
         const size_t bit = static_cast<size_t>(x) * FHeight + y;
-        FRoadMap[bit >> 6] |= uint64_t{1} << (bit & 63);
+        (*map)[bit >> 6] |= uint64_t{1} << (bit & 63);
       }
+  FRoadBits = map->data();
+  FRoadMap = std::move(map);
   FBackground = Image->Clone();
   ++FRoadVersion;
 }
@@ -66,18 +69,56 @@ bool TTrack2D::PointOnRoad(double X, double Y) const {
 }
 
 int32_t TTrack2D::MouseX() const {
-  return FPointer != nullptr ? FPointer->X() : -1;
+  return FPointer != nullptr ? FPointer->X() : FMouse.X;
 }
 
 int32_t TTrack2D::MouseY() const {
-  return FPointer != nullptr ? FPointer->Y() : -1;
+  return FPointer != nullptr ? FPointer->Y() : FMouse.Y;
 }
 
 bool TTrack2D::MouseInside() const {
-  if (FPointer == nullptr || FImage == nullptr)
+  if (FPointer == nullptr)
+    return FMouse.Inside;
+  if (FImage == nullptr)
     return false;
   const int32_t x = MouseX(), y = MouseY();
   return x > 0 && x < FImage->Width() && y > 0 && y < FImage->Height();
+}
+
+std::unique_ptr<TTrack> TTrack2D::NewWorkerWorld() const {
+  return std::make_unique<TTrack2D>();
+}
+
+void TTrack2D::TakeSettings(const TTrack& Real) {
+  TTrack::TakeSettings(Real);
+  const auto* real = dynamic_cast<const TTrack2D*>(&Real);
+  if (real == nullptr)
+    throw EError("A Track2D can only copy a Track2D.");
+  FFriction = real->FFriction;
+  FSideFriction = real->FSideFriction;
+  FWidth = real->FWidth;
+  FHeight = real->FHeight;
+  FRoadMap = real->FRoadMap;
+  FRoadBits = real->FRoadBits;
+  FRoadVersion = real->FRoadVersion;
+  // Read here, on the thread that drives the world, once per step.
+  FPointer = nullptr;
+  FMouse = {real->MouseX(), real->MouseY(), real->MouseInside()};
+  FImage = nullptr;
+  if (real->FBackground != nullptr) {
+    // The clean circuit, whose pixels it shares until something is drawn on it.
+    if (FLayer == nullptr)
+      FLayer = real->FBackground->Clone();
+    else
+      FLayer->CopyFrom(*real->FBackground);
+    FImage = FLayer.get();
+  }
+}
+
+void TTrack2D::TakeDrawing(TTrack& Copy) {
+  const auto& copy = static_cast<const TTrack2D&>(Copy);
+  if (FImage != nullptr && FBackground != nullptr && copy.FImage != nullptr)
+    FImage->Overlay(*copy.FImage, *FBackground);
 }
 
 void TTrack2D::ApplyTrack() {

@@ -30,6 +30,12 @@ public:
   void ApplyTrack() override;
   // Restores the clean picture; nothing before the first LoadTrack.
   void ClearDrawing() override;
+
+  // A worker's copy shares the road map, reads the pointer as it stood at the start of the step,
+  // and draws on a layer of its own, a copy of the clean circuit.
+  std::unique_ptr<TTrack> NewWorkerWorld() const override;
+  void TakeSettings(const TTrack& Real) override;
+  void TakeDrawing(TTrack& Copy) override;
   // Player I of the world; raises "Track2D contains a player that is not a Player2D." otherwise.
   TPlayer2D& Player2D(int32_t I) const;
 
@@ -44,14 +50,14 @@ public:
     if (!PixelInPicture(X, Y))
       return false;
     const size_t bit = static_cast<size_t>(X) * FHeight + Y;
-    return (FRoadMap[bit >> 6] >> (bit & 63) & 1) == 0;
+    return (FRoadBits[bit >> 6] >> (bit & 63) & 1) == 0;
   }
 
   // Changes at every LoadTrack, so that what was found on the old road is not taken for the new.
   uint64_t RoadVersion() const { return FRoadVersion; }
 
   // The pointer that the mouse goals follow or avoid, in picture pixels (not owned; none by
-  // default, which counts as outside).
+  // default, which counts as outside). Read on the thread that drives the world only.
   void SetPointer(TPointer* Pointer) { FPointer = Pointer; }
   int32_t MouseX() const;
   int32_t MouseY() const;
@@ -71,10 +77,21 @@ private:
 
   // Bit x * FHeight + y is 1 where the pixel was pure black. One bit a pixel keeps the map of a
   // whole circuit (60 KB) in the processor's cache, where the bodies look it up at every sub-step.
-  std::vector<uint64_t> FRoadMap;
+  // Never changed once made: workers' copies of the world share it, and a new circuit gets a new
+  // map. FRoadBits is its data, for the lookup.
+  std::shared_ptr<const std::vector<uint64_t>> FRoadMap;
+  const uint64_t* FRoadBits = nullptr;
   uint64_t FRoadVersion = 0;
   std::unique_ptr<TPicture> FBackground;
   TPointer* FPointer = nullptr;
+  // Without a pointer: where the pointer was, as a worker's copy got it from the real world.
+  struct TMouseReading {
+    int32_t X = -1;
+    int32_t Y = -1;
+    bool Inside = false;
+  };
+  TMouseReading FMouse;
+  std::unique_ptr<TPicture> FLayer; // a worker's copy draws on this
   // Scratch of a collision pass, kept between passes: the players' bodies (null for a player
   // without one) and their bounding squares, so that the pairs compare plain numbers.
   std::vector<TPlayer2D*> FBodies;

@@ -83,7 +83,7 @@ TEST(GoalSweets, FuturesUseTheirOwnAmountsWhichEachStepResets) {
   const std::vector<std::string> expected = {"Brush 15793151", "Pen 32768",
                                              "Ellipse 96 96 104 104"};
   EXPECT_EQ(w.Canvas().Calls, expected);
-  w.Goal.BeginStep();
+  w.Goal.BeginStep(w.Team);
   EXPECT_EQ(w.Goal.FFutureAmount[0], 3);
 }
 
@@ -162,7 +162,7 @@ TEST(GoalSweets, NoRoomForDropsLeavesTheSlotsEmptyUntilTheNextStep) {
   EXPECT_TRUE(AllAmounts(goal, [](int32_t a) { return a == 0; }));
   // With road again, the next step fills the empty slots.
   w.Track.LoadTrack(w.Picture.get());
-  goal.BeginStep();
+  goal.BeginStep(w.Team);
   EXPECT_TRUE(AllAmounts(goal, [](int32_t a) { return a >= 2; }));
   EXPECT_EQ(goal.FFutureAmount, goal.FDropAmount);
   EXPECT_THROW(goal.PlaceDrop(-1), ERangeError);

@@ -19,6 +19,7 @@ struct TTeamWorld {
 // Counts its evaluations by phase, and contributes nothing.
 class TGoalCounter : public TGoal {
 public:
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalCounter>(*this); }
   int32_t* Counts;
   explicit TGoalCounter(int32_t* Counts) : TGoal(1), Counts(Counts) {}
   void Compute(int32_t Phase) override { ++Counts[Phase]; }

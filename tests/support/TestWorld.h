@@ -63,6 +63,7 @@ protected:
 // Rewards moving right: adds the distance covered to the right in each sub-step.
 class TGoalRight : public TGoal {
 public:
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalRight>(*this); }
   explicit TGoalRight(double Value) : TGoal(Value) { FDescription = "Go right"; }
   void Compute(int32_t Phase) override;
 };
@@ -70,6 +71,7 @@ public:
 // A goal that reports a fixed contribution in phase 0, for testing how teams pass it on.
 class TGoalFixed : public TGoal {
 public:
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalFixed>(*this); }
   TGoalFixed(double Value, double Add, double Mult) : TGoal(Value), FAdd(Add), FMult(Mult) {}
   void Compute(int32_t Phase) override {
     if (Phase == 0) {

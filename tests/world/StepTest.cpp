@@ -20,6 +20,7 @@ public:
 // Fails at its Nth evaluation, to break a step in the middle of a future.
 class TGoalFailing : public TGoal {
 public:
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalFailing>(*this); }
   int32_t Left;
   explicit TGoalFailing(int32_t After) : TGoal(1), Left(After) {}
   void Compute(int32_t) override {

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "goals/GoalWorld.h"
+#include "goals/UGoal2DSweets.h"
+#include "goals/UGoal2DTeamAway.h"
+#include "goals/UGoalMouse.h"
+#include "platform/UClock.h"
+#include "platform/UErrors.h"
+#include "platform/URandom.h"
+
+// The futures of a step spread over worker threads, each on its own copy of the world.
+
+namespace {
+
+// A rocket and three karts on an open road, close enough to collide, with a team goal.
+struct TCrowd : TGoalWorld {
+  explicit TCrowd(int32_t Threads, uint64_t Seed = 9) {
+    RandSeed(Seed);
+    Track.SetThreads(Threads);
+    Track.FFixedFutures = 40;
+    Track.FCollisions = true;
+    AddRocket(200, 150);
+    AddKart(170, 150);
+    AddKart(230, 160, 3);
+    AddKart(200, 190, 1.5);
+    Team.AddGoal(std::make_unique<TGoal2DTeamAway>(&Team, 1));
+  }
+};
+
+// What a run leaves of the players' real states and decisions, to compare runs exactly.
+std::vector<double> Outcome(const TTeam& Team) {
+  std::vector<double> out;
+  for (int32_t i = 0; i < Team.MemberCount(); ++i) {
+    TPlayer& p = *Team.Members(i);
+    const TPlayer2D& body = *p.AsPlayer2D();
+    out.insert(out.end(), {body.PosX(), body.PosY(), body.Angle(), body.VelX(), body.VelY(),
+                           p.Energy(), p.Health(), static_cast<double>(p.GridSize()),
+                           static_cast<double>(p.Futures().DotCount())});
+    for (int32_t f = 0; f < p.State().FreeParamCount(); ++f)
+      out.push_back(p.State().FreeParam(f).Sensitivity);
+  }
+  return out;
+}
+
+// Records the threads it is evaluated on; fails, when asked to, on a worker's thread.
+class TGoalWatcher : public TGoal {
+public:
+  struct TLog {
+    std::mutex Lock;
+    std::set<std::thread::id> Threads;
+  };
+  std::shared_ptr<TLog> Log = std::make_shared<TLog>();
+  std::thread::id Caller = std::this_thread::get_id();
+  bool FailOnWorker = false;
+
+  TGoalWatcher() : TGoal(1) {}
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalWatcher>(*this); }
+  void Compute(int32_t) override {
+    const std::thread::id self = std::this_thread::get_id();
+    {
+      std::lock_guard<std::mutex> lock(Log->Lock);
+      Log->Threads.insert(self);
+    }
+    if (FailOnWorker && self != Caller)
+      throw EError("worker failed");
+  }
+};
+
+} // namespace
+
+TEST(Workers, AFixedNumberOfFuturesGivesTheSameRunWhateverTheThreads) {
+  std::vector<double> outcomes[4];
+  for (int32_t threads : {1, 2, 3}) {
+    TCrowd w(threads);
+    for (int32_t step = 0; step < 6; ++step) {
+      w.Track.Step(100);
+      ASSERT_EQ(w.Track.LastFutureCount(), 40);
+      ASSERT_EQ(w.Team.Members(0)->Futures().FutureCount(), 40);
+    }
+    outcomes[threads] = Outcome(w.Team);
+  }
+  TCrowd again(2);
+  for (int32_t step = 0; step < 6; ++step)
+    again.Track.Step(100);
+  EXPECT_EQ(outcomes[1], outcomes[2]);
+  EXPECT_EQ(outcomes[1], outcomes[3]);
+  EXPECT_EQ(outcomes[2], Outcome(again.Team));
+}
+
+TEST(Workers, SettingsChangedBetweenStepsReachEveryWorker) {
+  // Whatever the window changes between steps must reach the copies: the runs with workers stay
+  // the run on the calling thread.
+  std::vector<double> outcomes[3];
+  for (int32_t threads : {1, 2}) {
+    TCrowd w(threads, 31);
+    auto mouse = std::make_unique<TGoalMouse>(false, 5);
+    TGoal& mouseGoal = *mouse;
+    TFixedPointer pointer(260, 120);
+    w.Track.SetPointer(&pointer);
+    w.Team.Members(1)->AddGoal(std::move(mouse));
+    for (int32_t step = 0; step < 8; ++step) {
+      w.Track.Step(100);
+      TPlayer& kart = *w.Team.Members(1);
+      switch (step) {
+      case 0:
+        kart.FAILevel = 5;
+        kart.SetGridSize(4);
+        break;
+      case 1:
+        kart.RealState().FreeParam(0).Sensitivity = 0.9;
+        w.Team.Goals(0)->SetValue(3);
+        w.Team.Goals(0)->FMode = gmCooperative;
+        break;
+      case 2:
+        w.Track.FFriction = 0.2;
+        w.Track.FSideFriction = 0.9;
+        w.Track.FCollisions = false;
+        break;
+      case 3:
+        w.Track.SetEvolution(true);
+        w.Track.FFutureMs = 2000;
+        break;
+      case 4:
+        mouseGoal.SetValue(0.5);
+        pointer.PX = 120;
+        break;
+      default:
+        break;
+      }
+    }
+    outcomes[threads] = Outcome(w.Team);
+    w.Track.SetPointer(nullptr);
+  }
+  EXPECT_EQ(outcomes[1], outcomes[2]);
+}
+
+TEST(Workers, OneThreadRunsEverythingOnTheCallingThread) {
+  for (int32_t threads : {1, 2}) {
+    TCrowd w(threads);
+    auto watcher = std::make_unique<TGoalWatcher>();
+    auto log = watcher->Log;
+    w.Team.AddGoal(std::move(watcher));
+    w.Track.Step(100);
+    w.Track.Step(100);
+    EXPECT_EQ(log->Threads.size(), static_cast<size_t>(threads)) << threads << " threads";
+    EXPECT_EQ(log->Threads.count(std::this_thread::get_id()), 1u);
+  }
+}
+
+TEST(Workers, AnErrorInAWorkerReachesTheCallerWithEveryPlayerInRealMode) {
+  TCrowd w(2);
+  auto watcher = std::make_unique<TGoalWatcher>();
+  TGoalWatcher& goal = *watcher;
+  goal.FailOnWorker = true;
+  w.Team.AddGoal(std::move(watcher));
+  w.Track.FFixedFutures = 400;
+  try {
+    w.Track.Step(100);
+    FAIL() << "the worker's error was lost";
+  } catch (const EError& e) {
+    EXPECT_STREQ(e.what(), "worker failed");
+  }
+  for (int32_t i = 0; i < w.Team.MemberCount(); ++i)
+    EXPECT_FALSE(w.Team.Members(i)->InFuture());
+  EXPECT_FALSE(w.Team.InFuture());
+  // The copies were left clean too: the next step runs.
+  goal.FailOnWorker = false;
+  w.Track.Step(100);
+  EXPECT_EQ(w.Team.Members(0)->Futures().FutureCount(), 400);
+}
+
+TEST(Workers, TheBudgetCountsTheFuturesOfAllWorkers) {
+  TCrowd w(2);
+  w.Track.SetClock(&TSteadyClock::Instance());
+  w.Track.FFixedFutures = 0;
+  w.Track.FMinFutures = 30;
+  w.Track.Step(1);
+  EXPECT_GT(w.Track.LastFutureCount(), 30);
+  for (int32_t i = 0; i < w.Team.MemberCount(); ++i)
+    EXPECT_EQ(w.Team.Members(i)->Futures().FutureCount(), w.Track.LastFutureCount());
+}
+
+TEST(Workers, TracesOfEveryFutureReachThePicture) {
+  int64_t lines[3] = {};
+  for (int32_t threads : {1, 2}) {
+    TCrowd w(threads);
+    for (int32_t i = 0; i < w.Team.MemberCount(); ++i)
+      w.Team.Members(i)->FDrawTraces = true;
+    w.Track.Step(100);
+    const auto& calls = w.Canvas().Calls;
+    lines[threads] = std::count_if(calls.begin(), calls.end(),
+                                   [](const std::string& c) { return c.rfind("Line", 0) == 0; });
+  }
+  EXPECT_GT(lines[1], 100);
+  EXPECT_EQ(lines[1], lines[2]);
+}
+
+TEST(Workers, FuturesLeaveTheRealDropsAsTheyWere) {
+  for (int32_t threads : {1, 2}) {
+    TGoalWorld w(400, 300, 5);
+    RandSeed(4);
+    w.Track.SetThreads(threads);
+    w.Track.FFixedFutures = 50;
+    w.AddKart(100, 150);
+    auto drops = std::make_unique<TGoal2DSweets>(1);
+    TGoal2DSweets& goal = *drops;
+    w.Team.AddGoal(std::move(drops));
+    goal.FNeedsPlacing = false;
+    // A row of drops ahead of the kart: its futures reach them, its real move does not.
+    for (int32_t i = 0; i < 10; ++i) {
+      goal.FDropX[i] = 130 + 15 * i;
+      goal.FDropY[i] = 150;
+      goal.FDropAmount[i] = 6;
+    }
+    const auto real = goal.FDropAmount;
+    w.Track.Step(100);
+    EXPECT_EQ(goal.FDropAmount, real) << threads << " threads";
+    if (threads == 1) { // the futures, run here, did consume from the step's copy
+      EXPECT_NE(goal.FFutureAmount, real);
+    }
+  }
+}
