@@ -131,12 +131,42 @@ TState& TListOfFutures::GetOption(int32_t I) {
 void TListOfFutures::Decide(TState& State) {
   GroupOptions();
   ScoreOptions();
+  BeginRecord(State);
   NormalizeScores();
+  for (int32_t k = 0; k < FOptionCount; ++k)
+    FRecord.Options[k].Weight = FOptions[k]->GetScore();
   CombineOptions(State);
+  for (int32_t p = 0; p < State.FreeParamCount(); ++p)
+    FRecord.Params[p].Combined = State.FreeParam(p).Value;
   if (FOwner->IsAILevel6())
     AvoidYShapes(State);
   if (FOwner->IsAILevel8())
     AdjustSensitivity(State);
+  for (int32_t p = 0; p < State.FreeParamCount(); ++p) {
+    FRecord.Params[p].Action = State.FreeParam(p).Value;
+    FRecord.Params[p].Sensitivity = State.FreeParam(p).Sensitivity;
+  }
+}
+
+void TListOfFutures::BeginRecord(const TState& State) {
+  FRecord.AILevel = FOwner->FAILevel;
+  FRecord.FutureCount = FFutureCount;
+  FRecord.DotCount = FDotCount;
+  FRecord.Options.resize(FOptionCount);
+  for (int32_t k = 0; k < FOptionCount; ++k) {
+    const TState& option = *FOptions[k];
+    TDecisionRecord::TOption& r = FRecord.Options[k];
+    r.Param = option.ChosenFreeParam;
+    r.Push = r.Param >= 0 && r.Param < option.FreeParamCount()
+                 ? option.FreeParam(r.Param).RoundedValue()
+                 : 0;
+    r.Futures = option.FutureCount;
+    r.Score = option.GetScore();
+    r.Weight = 0;
+  }
+  FRecord.Params.resize(State.FreeParamCount());
+  for (int32_t p = 0; p < State.FreeParamCount(); ++p)
+    FRecord.Params[p] = {0, false, 0, State.FreeParam(p).Sensitivity, 0};
 }
 
 void TListOfFutures::ShowFutures() {
@@ -334,6 +364,8 @@ void TListOfFutures::AvoidYShapes(TState& State) {
     TStateParam& param = State.FreeParam(p);
     const double cur = param.Value;
     const TInterpolation curve = Interpolate(FPoints, cur);
+    if (p < static_cast<int32_t>(FRecord.Params.size()))
+      FRecord.Params[p].YShapeCorrected = true;
     const double g =
         std::sqrt(std::max(curve.ScoreAtCur, 0.001) / std::max(curve.BestScore, 0.001));
     param.SetValue(cur * g + (1 - g) * curve.BestX);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "decision/UDecisionRecord.h"
 #include "decision/UState.h"
 
 class TPlayer;
@@ -58,6 +59,8 @@ public:
 
   // The whole decision: writes the free parameters of State.
   void Decide(TState& State);
+  // What the last Decide found and did.
+  const TDecisionRecord& LastDecision() const { return FRecord; }
   // Draws the ending point of every counted future, then lets the owner adapt its scale.
   void ShowFutures();
 
@@ -80,6 +83,8 @@ private:
     long double Negative;
   };
 
+  // The record of Decide, after the options were scored and before they are normalised.
+  void BeginRecord(const TState& State);
   // Raises the index error of the shorter layout when State is not laid out as the futures.
   void CheckLayout(const TState& State) const;
   // Room for future I in every array; Keep then counts it in.
@@ -128,4 +133,5 @@ private:
   TPointList FPoints;                // AvoidYShapes
   std::vector<long double> FWeights; // NormalizeScores
   std::unique_ptr<TState> FView;     // ShowFutures: the future being drawn
+  TDecisionRecord FRecord;
 };
