@@ -6,20 +6,25 @@
 #include "goals/UTeam.h"
 #include "ui/window/URunLoop.h"
 
-std::optional<QString> TScriptedDialogs::OpenPicture(QWidget*, const QString&, const QString&) {
-  if (OpenAnswers.empty())
+namespace {
+
+// The next scripted answer; cancelled when none is left.
+std::optional<QString> Next(std::deque<std::optional<QString>>& Answers) {
+  if (Answers.empty())
     return std::nullopt;
-  std::optional<QString> answer = OpenAnswers.front();
-  OpenAnswers.pop_front();
+  std::optional<QString> answer = Answers.front();
+  Answers.pop_front();
   return answer;
 }
 
+} // namespace
+
+std::optional<QString> TScriptedDialogs::OpenPicture(QWidget*, const QString&, const QString&) {
+  return Next(OpenAnswers);
+}
+
 std::optional<QString> TScriptedDialogs::SaveFile(QWidget*, const QString&) {
-  if (SaveAnswers.empty())
-    return std::nullopt;
-  std::optional<QString> answer = SaveAnswers.front();
-  SaveAnswers.pop_front();
-  return answer;
+  return Next(SaveAnswers);
 }
 
 std::optional<QColor> TScriptedDialogs::ChooseColor(QWidget*, const QColor&) {
