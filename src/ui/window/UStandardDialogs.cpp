@@ -17,8 +17,7 @@ std::optional<QString> TStandardDialogs::OpenPicture(QWidget* Parent, const QStr
 std::optional<QString> TStandardDialogs::SaveFile(QWidget* Parent, const QString& Folder) {
   // The name is a stem for numbered frames, so a file of that very name is never overwritten.
   const QString name = QFileDialog::getSaveFileName(Parent, QString(), Folder, QString(), nullptr,
-                                                    QFileDialog::DontConfirmOverwrite |
-                                                        QFileDialog::HideNameFilterDetails);
+                                                    QFileDialog::DontConfirmOverwrite);
   if (name.isEmpty())
     return std::nullopt;
   return name;
