@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev   # unit tests
   libbenchmark-dev # micro-benchmarks
   xvfb           # a virtual display for running the window without a screen
+  xauth          # xvfb-run needs it to open that display; xvfb only recommends it
 )
 
 missing=()

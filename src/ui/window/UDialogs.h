@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QColor>
+#include <QPoint>
+#include <QString>
+#include <optional>
+
+class QMenu;
+class QWidget;
+class TErrorReport;
+
+// Everything the window asks the user in a dialog of its own, and the pop-up menu it opens. The
+// program uses the toolkit's dialogs; a replacement answers without a user.
+class TDialogs {
+public:
+  virtual ~TDialogs() = default;
+  // The picture file chosen, or nothing when the dialog was cancelled.
+  virtual std::optional<QString> OpenPicture(QWidget* Parent, const QString& Filter,
+                                             const QString& Folder) = 0;
+  // Any file name given (it is not checked), or nothing when the dialog was cancelled.
+  virtual std::optional<QString> SaveFile(QWidget* Parent, const QString& Folder) = 0;
+  virtual std::optional<QColor> ChooseColor(QWidget* Parent, const QColor& Initial) = 0;
+  // Opens the menu at the screen position and returns; its items run their handlers when chosen.
+  virtual void Popup(QMenu& Menu, const QPoint& GlobalPos) = 0;
+  // Shows an error report until the user closes it.
+  virtual void ShowReport(QWidget* Parent, const TErrorReport& Report) = 0;
+};

@@ -1,0 +1,516 @@
+#include "ui/window/UFormTest2D.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QScreen>
+#include <numbers>
+
+#include "agents/UPlayer2D.h"
+#include "goals/UTeam.h"
+#include "platform/UArith.h"
+#include "platform/UErrors.h"
+#include "platform/URandom.h"
+#include "ui/qt/UQtCanvas.h"
+#include "ui/qt/UQtPicture.h"
+#include "ui/window/UDialogs.h"
+#include "ui/window/UErrorReport.h"
+#include "ui/window/UGoalMenu.h"
+#include "ui/window/UGoalRows.h"
+#include "ui/window/UHandlerTrace.h"
+#include "ui/window/UKartsimApp.h"
+#include "ui/window/URunLoop.h"
+#include "ui/window/UStandardDialogs.h"
+#include "ui_UFormTest2D.h"
+#include "world/URoster.h"
+#include "world/UTrack2D.h"
+
+namespace {
+
+// Hand moves: pixels per click, and a twelfth of a half turn per click, radians.
+constexpr double HandStep = 5;
+constexpr double HandTurn = std::numbers::pi / 12;
+// What "+E" and "+H" set, on the scale of 0 to 100 of both levels.
+constexpr double GivenLevel = 10;
+// The circuit's own shape, which the picture control keeps.
+constexpr double CircuitWidth = 800, CircuitHeight = 600;
+
+// A value written as the shortest decimal that reads back as it (20 / 1000 gives "0.02").
+QString Shortest(double X) {
+  return QString::number(X, 'g', QLocale::FloatingPointShortest);
+}
+
+int32_t TagOf(const QObject* Control, int32_t Default) {
+  return Control != nullptr ? Control->property("tag").toInt() : Default;
+}
+
+} // namespace
+
+TFormTest2D::TFormTest2D() : TFormTest2D(std::make_unique<TStandardDialogs>()) {}
+
+TFormTest2D::TFormTest2D(std::unique_ptr<TDialogs> Dialogs, QWidget* Parent)
+    : QMainWindow(Parent), FUi(std::make_unique<Ui::TFormTest2D>()),
+      FDialogs(Dialogs != nullptr ? std::move(Dialogs) : std::make_unique<TStandardDialogs>()) {
+  FUi->setupUi(this);
+  FStatus = new QLabel(this);
+  FStatus->setObjectName("LbStatus");
+  FUi->StatusBar->addWidget(FStatus, 1);
+  if (const QScreen* screen = this->screen())
+    move(screen->availableGeometry().center() - rect().center());
+  FRunLoop = std::make_unique<TRunLoop>(*this);
+  FGoalRows = std::make_unique<TGoalRows>(*this);
+  FGoalMenu = std::make_unique<TGoalMenu>(*this);
+  if (auto* app = dynamic_cast<TKartsimApp*>(QCoreApplication::instance()))
+    app->SetReportSink([this](const TErrorReport& Report) { FDialogs->ShowReport(this, Report); });
+  ConnectHandlers();
+  FormCreate();
+}
+
+TFormTest2D::~TFormTest2D() {
+  if (auto* app = dynamic_cast<TKartsimApp*>(QCoreApplication::instance()))
+    app->SetReportSink(nullptr);
+  FUi->ImgRoad->SetPicture(nullptr);
+  FTrack->SetMessagePump(nullptr);
+  FTrack->SetPointer(nullptr);
+}
+
+void TFormTest2D::FormCreate() {
+  RandSeed(SeedFromClock());
+  FStartFolder = QCoreApplication::applicationDirPath();
+  menuPlayerParamsClick();
+  FPicture = TQtPicture::LoadDefaultCircuit();
+  FUi->ImgRoad->SetPicture(FPicture.get());
+  FTrack = std::make_unique<TTrack2D>();
+  FTrack->LoadTrack(FPicture.get());
+  FTrack->SetMessagePump(FRunLoop.get());
+  FTrack->SetPointer(FUi->ImgRoad);
+  FTeam = std::make_unique<TTeam>();
+  FTrack->AddTeam(FTeam.get());
+  AddPlayer(TRoster::pkRocket);
+  Redraw();
+}
+
+void TFormTest2D::ConnectHandlers() {
+  Ui::TFormTest2D& ui = *FUi;
+  connect(ui.EdColor, &QPushButton::clicked, this, &TFormTest2D::EdColorClick);
+  connect(ui.EdPlayerId, &QComboBox::activated, this, &TFormTest2D::EdPlayerIdChange);
+  connect(ui.EdPlayerId, &TPlayerList::DroppedDown, this, &TFormTest2D::EdPlayerIdEnter);
+  connect(ui.BtnAddPlayer, &QPushButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
+  connect(ui.SpeedButton7, &QPushButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
+  connect(ui.BtnSubPlayer, &QPushButton::clicked, this, &TFormTest2D::BtnSubPlayerClick);
+  connect(ui.EdSeconds, &QSlider::valueChanged, this, &TFormTest2D::EdSecondsChange);
+  connect(ui.EdMinFutures, &QSlider::valueChanged, this, &TFormTest2D::EdMinFuturesChange);
+  connect(ui.EdFriction, &QSlider::valueChanged, this, &TFormTest2D::EdFrictionChange);
+  connect(ui.EdSideFriction, &QSlider::valueChanged, this, &TFormTest2D::EdSideFrictionChange);
+  connect(ui.EdCollisions, &QCheckBox::clicked, this, &TFormTest2D::EdCollisionsClick);
+  connect(ui.EdSize, &QSlider::valueChanged, this, &TFormTest2D::EdSizeChange);
+  connect(ui.EdAutoRadio, &QCheckBox::clicked, this, &TFormTest2D::EdAutoRadioClick);
+  connect(ui.EdRadio, &QSlider::valueChanged, this, &TFormTest2D::EdRadioChange);
+  connect(ui.EdAI_Level, &QComboBox::activated, this, &TFormTest2D::EdAI_LevelChange);
+  connect(ui.SpeedButton1, &QPushButton::clicked, this, &TFormTest2D::SpeedButton1Click);
+  connect(ui.SpeedButton2, &QPushButton::clicked, this, &TFormTest2D::SpeedButton2Click);
+  connect(ui.SpeedButton3, &QPushButton::clicked, this, &TFormTest2D::SpeedButton3Click);
+  connect(ui.SpeedButton4, &QPushButton::clicked, this, &TFormTest2D::SpeedButton4Click);
+  connect(ui.SpeedButton5, &QPushButton::clicked, this, &TFormTest2D::SpeedButton5Click);
+  connect(ui.SpeedButton6, &QPushButton::clicked, this, &TFormTest2D::SpeedButton6Click);
+  connect(ui.SpeedButton8, &QPushButton::clicked, this, &TFormTest2D::SpeedButton8Click);
+  connect(ui.SpeedButton9, &QPushButton::clicked, this, &TFormTest2D::SpeedButton8Click);
+  connect(ui.EdEvolution, &QCheckBox::clicked, this, &TFormTest2D::EdEvolutionClick);
+  connect(ui.Addacircleofkarts1, &QAction::triggered, this, &TFormTest2D::Addacircleofkarts1Click);
+  for (QAction* item : {ui.menuBasicAIparams, ui.menuGoals, ui.menuChoosePlayer,
+                        ui.menuPlayerParams, ui.MenuTrackParams, ui.menuHandMove})
+    connect(item, &QAction::triggered, this, &TFormTest2D::menuPlayerParamsClick);
+  for (QAction* item : {ui.MenuDebugTraces, ui.MenuDebugOptions, ui.MenuDebugLevels,
+                        ui.MenuDebugGoals, ui.MenuDebugTeamGoals})
+    connect(item, &QAction::triggered, this, &TFormTest2D::EdDebugChange);
+  ui.PanelImg->installEventFilter(this);
+}
+
+TTeam& TFormTest2D::CurrentTeam() const {
+  if (FTrack->FTeam == nullptr)
+    throw EError("The world has no team.");
+  return *FTrack->FTeam;
+}
+
+TPlayer2D* TFormTest2D::SelectedPlayer() const {
+  TPlayer* player = CurrentTeam().Selected();
+  return player != nullptr ? player->AsPlayer2D() : nullptr;
+}
+
+void TFormTest2D::Redraw() {
+  FTrack->Redraw(true);
+}
+
+void TFormTest2D::ReportCurrentError(const std::string& Where) {
+  const TErrorReport report = TErrorReport::FromCurrentException(Where);
+  if (auto* app = dynamic_cast<TKartsimApp*>(QCoreApplication::instance()))
+    app->Report(report);
+  else
+    FDialogs->ShowReport(this, report);
+}
+
+// ---- players ----
+
+TPlayer2D* TFormTest2D::AddPlayer(int32_t Kind) {
+  TPlayer2D* player = TRoster(*FTrack).AddPlayer(Kind);
+  if (player == nullptr)
+    return nullptr;
+  AddPlayerEntry();
+  CopyParamsFromPlayer();
+  Redraw();
+  return player;
+}
+
+void TFormTest2D::AddPlayerEntry() {
+  FUi->EdPlayerId->addItem("Player #" + QString::number(FTrack->PlayerCount()));
+  FUi->EdPlayerId->setCurrentIndex(FUi->EdPlayerId->count() - 1);
+}
+
+void TFormTest2D::BtnAddPlayerClick() {
+  const THandlerTrace trace(__func__);
+  const int32_t kind = TagOf(sender(), TRoster::pkKart);
+  FRunLoop->RunOrDefer(__func__, [this, kind] { AddPlayerAhead(kind); });
+}
+
+void TFormTest2D::AddPlayerAhead(int32_t Kind) {
+  TPlayer2D* player = TRoster(*FTrack).AddPlayerAhead(Kind);
+  if (player == nullptr)
+    return;
+  // Its own place, not the one it copied, is where "Reset" brings it back.
+  player->Commit();
+  AddPlayerEntry();
+  CopyParamsFromPlayer();
+  Redraw();
+}
+
+void TFormTest2D::BtnSubPlayerClick() {
+  const THandlerTrace trace(__func__);
+  FRunLoop->RunOrDefer(__func__, [this] { RemoveSelectedPlayer(); });
+}
+
+void TFormTest2D::RemoveSelectedPlayer() {
+  TPlayer2D* player = SelectedPlayer();
+  if (FTrack->PlayerCount() < 2 || player == nullptr)
+    return;
+  CurrentTeam().RemoveMember(player, true);
+  if (FUi->EdPlayerId->count() > 0)
+    FUi->EdPlayerId->removeItem(FUi->EdPlayerId->count() - 1);
+  FUi->EdPlayerId->setCurrentIndex(0);
+  EdPlayerIdChange();
+  FTrack->ClearDrawing();
+  Redraw();
+}
+
+void TFormTest2D::Addacircleofkarts1Click() {
+  const THandlerTrace trace(__func__);
+  FRunLoop->RunOrDefer(__func__, [this] { AddCircleOfKarts(); });
+}
+
+void TFormTest2D::AddCircleOfKarts() {
+  ClearPlayers();
+  TRoster(*FTrack).AddCircleOfKarts();
+  for (int32_t i = 1; i <= FTrack->PlayerCount(); ++i)
+    FUi->EdPlayerId->addItem("Player #" + QString::number(i));
+  FUi->EdPlayerId->setCurrentIndex(FUi->EdPlayerId->count() - 1);
+  CopyParamsFromPlayer();
+  Redraw();
+}
+
+void TFormTest2D::ClearPlayers() {
+  TRoster(*FTrack).ClearPlayers();
+  FUi->EdPlayerId->clear();
+}
+
+void TFormTest2D::FillPlayerEntries() {
+  const TTeam& team = CurrentTeam();
+  FUi->EdPlayerId->clear();
+  for (int32_t i = 0; i < team.MemberCount(); ++i)
+    FUi->EdPlayerId->addItem("Player #" + QString::number(i));
+  const int32_t chosen = team.IndexOfMember(team.Selected());
+  FUi->EdPlayerId->setCurrentIndex(team.MemberCount() == 0 ? -1 : std::max(chosen, 0));
+}
+
+void TFormTest2D::EdPlayerIdEnter() {
+  const THandlerTrace trace(__func__);
+  // Inside a step the team may be walking the list; it is rebuilt whenever a member comes or
+  // goes anyway.
+  if (!FRunLoop->InStep())
+    FTrack->RebuildPlayers();
+  FillPlayerEntries();
+}
+
+void TFormTest2D::EdPlayerIdChange() {
+  const THandlerTrace trace(__func__);
+  TTeam& team = CurrentTeam();
+  const int32_t index = FUi->EdPlayerId->currentIndex();
+  if (index < 0 || index >= team.MemberCount())
+    return;
+  team.Select(team.Members(index));
+  CopyParamsFromPlayer();
+}
+
+QColor TFormTest2D::ColorPanel() const {
+  return FUi->EdColor->palette().color(QPalette::Button);
+}
+
+void TFormTest2D::SetColorPanel(int32_t Color) {
+  QPalette palette = FUi->EdColor->palette();
+  palette.setColor(QPalette::Button, TQtCanvas::ToQColor(Color));
+  FUi->EdColor->setPalette(palette);
+}
+
+void TFormTest2D::EdColorClick() {
+  const THandlerTrace trace(__func__);
+  if (SelectedPlayer() == nullptr)
+    return;
+  const std::optional<QColor> color = FDialogs->ChooseColor(this, ColorPanel());
+  // The dialog let other handlers run: the chosen player is asked for again.
+  TPlayer2D* player = SelectedPlayer();
+  if (!color || player == nullptr)
+    return;
+  SetColorPanel(TQtCanvas::FromQColor(*color));
+  player->FColor = TQtCanvas::FromQColor(*color);
+  Redraw();
+}
+
+// ---- values ----
+
+void TFormTest2D::EdSecondsChange() {
+  const THandlerTrace trace(__func__);
+  const int32_t position = FUi->EdSeconds->value();
+  FTrack->FFutureMs = CheckedMul(position, 1000);
+  FUi->LbSeconds->setText(QString::number(position) + " s.");
+}
+
+void TFormTest2D::EdMinFuturesChange() {
+  const THandlerTrace trace(__func__);
+  FTrack->FMinFutures = FUi->EdMinFutures->value();
+  FUi->LbMinFutures->setText(QString::number(FUi->EdMinFutures->value()));
+}
+
+void TFormTest2D::EdFrictionChange() {
+  const THandlerTrace trace(__func__);
+  const double friction = FUi->EdFriction->value() / 1000.0;
+  FUi->LbFriction->setText(Shortest(friction));
+  FTrack->FFriction = friction;
+}
+
+void TFormTest2D::EdSideFrictionChange() {
+  const THandlerTrace trace(__func__);
+  const double friction = FUi->EdSideFriction->value() / 100.0;
+  FUi->LbSideFriction->setText(Shortest(friction));
+  FTrack->FSideFriction = friction;
+}
+
+void TFormTest2D::EdCollisionsClick() {
+  const THandlerTrace trace(__func__);
+  FTrack->FCollisions = FUi->EdCollisions->isChecked();
+}
+
+void TFormTest2D::EdEvolutionClick() {
+  const THandlerTrace trace(__func__);
+  FTrack->SetEvolution(FUi->EdEvolution->isChecked());
+}
+
+void TFormTest2D::EdSizeChange() {
+  const THandlerTrace trace(__func__);
+  TPlayer2D* player = SelectedPlayer();
+  if (player == nullptr)
+    return;
+  player->SetSize(FUi->EdSize->value());
+  FUi->LbSize->setText(QString::number(FUi->EdSize->value()) + "px");
+  Redraw();
+}
+
+void TFormTest2D::EdRadioChange() {
+  const THandlerTrace trace(__func__);
+  TPlayer2D* player = SelectedPlayer();
+  if (player == nullptr)
+    return;
+  player->SetGridSize(FUi->EdRadio->value());
+  FUi->LbRadio->setText(QString::number(FUi->EdRadio->value()) + "px");
+}
+
+void TFormTest2D::EdAutoRadioClick() {
+  const THandlerTrace trace(__func__);
+  if (TPlayer2D* player = SelectedPlayer())
+    player->FAutoGrid = FUi->EdAutoRadio->isChecked();
+}
+
+void TFormTest2D::EdAI_LevelChange() {
+  const THandlerTrace trace(__func__);
+  TPlayer2D* player = SelectedPlayer();
+  const int32_t index = FUi->EdAI_Level->currentIndex();
+  // No entry chosen chooses no level.
+  if (player != nullptr && index >= 0)
+    player->FAILevel = index + 1;
+}
+
+void TFormTest2D::EdDebugChange() {
+  const THandlerTrace trace(__func__);
+  Ui::TFormTest2D& ui = *FUi;
+  if (TPlayer2D* player = SelectedPlayer()) {
+    player->FDrawTraces = ui.MenuDebugTraces->isChecked();
+    player->FDrawEndPoints = ui.MenuDebugOptions->isChecked();
+    player->FDrawLevels = ui.MenuDebugLevels->isChecked();
+    player->FDrawGoals = ui.MenuDebugGoals->isChecked();
+  }
+  CurrentTeam().FDrawGoals = ui.MenuDebugTeamGoals->isChecked();
+  Redraw();
+}
+
+void TFormTest2D::menuPlayerParamsClick() {
+  const THandlerTrace trace(__func__);
+  Ui::TFormTest2D& ui = *FUi;
+  ui.EdAIParams->setVisible(ui.menuBasicAIparams->isChecked());
+  ui.edChoosePlayer->setVisible(ui.menuChoosePlayer->isChecked());
+  ui.EdPlayerParams->setVisible(ui.menuPlayerParams->isChecked());
+  ui.EdGoals->setVisible(ui.menuGoals->isChecked());
+  ui.EdHandMove->setVisible(ui.menuHandMove->isChecked());
+  ui.EdTrackParams->setVisible(ui.MenuTrackParams->isChecked());
+}
+
+void TFormTest2D::CopyParamsFromPlayer() {
+  Ui::TFormTest2D& ui = *FUi;
+  ui.EdSeconds->setValue(RoundToInt32(FTrack->FFutureMs / 1000.0));
+  ui.EdMinFutures->setValue(FTrack->FMinFutures);
+  // A new size runs EdSizeChange, whose redraw lets other handlers run: the chosen player is
+  // asked for again after it.
+  if (const TPlayer2D* player = SelectedPlayer())
+    ui.EdSize->setValue(RoundToInt32(player->Size()));
+  ui.EdFriction->setValue(RoundToInt32(FTrack->FFriction * 1000));
+  ui.EdSideFriction->setValue(RoundToInt32(FTrack->FSideFriction * 100));
+  if (const TPlayer2D* player = SelectedPlayer()) {
+    SetColorPanel(player->FColor);
+    ui.EdRadio->setMaximum(player->FGridMax);
+    ui.EdRadio->setMinimum(player->FGridMin);
+    ui.EdAutoRadio->setChecked(player->FAutoGrid);
+    ui.EdAI_Level->setCurrentIndex(player->FAILevel - 1);
+  }
+  UpdateGoals();
+  UpdateRealTimeParams();
+  if (const TPlayer2D* player = SelectedPlayer()) {
+    ui.MenuDebugTraces->setChecked(player->FDrawTraces);
+    ui.MenuDebugOptions->setChecked(player->FDrawEndPoints);
+    ui.MenuDebugGoals->setChecked(player->FDrawGoals);
+    ui.MenuDebugLevels->setChecked(player->FDrawLevels);
+  }
+  UpdateStatusBar();
+  CopyParamsFromScreen();
+}
+
+void TFormTest2D::CopyParamsFromScreen() {
+  EdSizeChange();
+  EdRadioChange();
+  EdAutoRadioClick();
+  EdFrictionChange();
+  EdSideFrictionChange();
+  EdSecondsChange();
+  EdMinFuturesChange();
+  EdCollisionsClick();
+  EdAI_LevelChange();
+  EdDebugChange();
+}
+
+void TFormTest2D::UpdateGoals() {
+  FGoalRows->UpdateGoals();
+}
+
+void TFormTest2D::UpdateRealTimeParams() {
+  if (const TPlayer2D* player = SelectedPlayer())
+    FUi->EdRadio->setValue(player->GridSize());
+}
+
+void TFormTest2D::UpdateStatusBar() {
+  QString text = QString("Futures in the last step: %1    Step: %2 ms    Players: %3")
+                     .arg(FTrack->LastFutureCount())
+                     .arg(FRunLoop->LastStepMs(), 0, 'f', 0)
+                     .arg(FTrack->PlayerCount());
+  if (TPlayer2D* player = SelectedPlayer())
+    text += QString("    Counted dots: %1    Grid: %2 px")
+                .arg(player->Futures().DotCount())
+                .arg(player->GridSize());
+  FStatus->setText(text);
+}
+
+// ---- hand moves ----
+
+void TFormTest2D::MoveSelected(double DX, double DY, double DAngle) {
+  TPlayer2D* player = SelectedPlayer();
+  if (player == nullptr)
+    return;
+  // Moved and committed before the redraw, whose message processing may free the player.
+  player->MoveBy(false, DX, DY, DAngle);
+  if (!FUi->StartBtn->isChecked())
+    player->Commit();
+  Redraw();
+}
+
+void TFormTest2D::SpeedButton1Click() {
+  const THandlerTrace trace(__func__);
+  MoveSelected(-HandStep, 0, 0);
+}
+
+void TFormTest2D::SpeedButton2Click() {
+  const THandlerTrace trace(__func__);
+  MoveSelected(0, -HandStep, 0);
+}
+
+void TFormTest2D::SpeedButton3Click() {
+  const THandlerTrace trace(__func__);
+  MoveSelected(HandStep, 0, 0);
+}
+
+void TFormTest2D::SpeedButton4Click() {
+  const THandlerTrace trace(__func__);
+  MoveSelected(0, HandStep, 0);
+}
+
+void TFormTest2D::SpeedButton5Click() {
+  const THandlerTrace trace(__func__);
+  MoveSelected(0, 0, HandTurn);
+}
+
+void TFormTest2D::SpeedButton6Click() {
+  const THandlerTrace trace(__func__);
+  MoveSelected(0, 0, -HandTurn);
+}
+
+void TFormTest2D::SpeedButton8Click() {
+  const THandlerTrace trace(__func__);
+  const int32_t tag = TagOf(sender(), 0);
+  TPlayer2D* player = SelectedPlayer();
+  if (player == nullptr)
+    return;
+  if (tag == 0)
+    player->SetEnergy(GivenLevel);
+  else
+    player->SetHealth(GivenLevel);
+  Redraw();
+}
+
+// ---- the window ----
+
+void TFormTest2D::FormResize() {
+  const int32_t cw = FUi->PanelImg->width();
+  const int32_t ch = FUi->PanelImg->height();
+  FUi->ImgRoad->resize(FUi->ImgRoad->width(),
+                       std::min(ch, RoundToInt32(cw / CircuitWidth * CircuitHeight)));
+  FUi->ImgRoad->resize(std::min(cw, RoundToInt32(ch * CircuitWidth / CircuitHeight)),
+                       FUi->ImgRoad->height());
+}
+
+bool TFormTest2D::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched == FUi->PanelImg && Event->type() == QEvent::Resize)
+    FormResize();
+  return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TFormTest2D::closeEvent(QCloseEvent* Event) {
+  if (FRunLoop->Running()) {
+    FRunLoop->RequestClose();
+    Event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(Event);
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TFormTest2D;
+}
+class QLabel;
+class TDialogs;
+class TGoalMenu;
+class TGoalRows;
+class TPlayer2D;
+class TQtPicture;
+class TRunLoop;
+class TTeam;
+class TTrack2D;
+
+// The main window: the circuit picture on which the world draws itself and, on the right, the
+// panel from which the user builds and tunes the world while it runs. Its handlers translate the
+// controls into calls on the world, the current team and the chosen player; the window keeps no
+// simulation state of its own. The goal rows, the goal menu and the run loop are its parts.
+class TFormTest2D : public QMainWindow {
+  Q_OBJECT
+public:
+  // Builds the window and its world: the built-in circuit with the first rocket, with the
+  // toolkit's dialogs.
+  TFormTest2D();
+  // The same, asking the user through the given dialogs.
+  explicit TFormTest2D(std::unique_ptr<TDialogs> Dialogs, QWidget* Parent = nullptr);
+  ~TFormTest2D() override;
+
+  // ---- what the parts and handlers work on ----
+  Ui::TFormTest2D& Controls() const { return *FUi; }
+  TTrack2D& Track() const { return *FTrack; }
+  TTeam& CurrentTeam() const;
+  // The chosen player; null while the current team has no member.
+  TPlayer2D* SelectedPlayer() const;
+  TQtPicture& Picture() const { return *FPicture; }
+  TDialogs& Dialogs() const { return *FDialogs; }
+  TRunLoop& RunLoop() const { return *FRunLoop; }
+  TGoalRows& GoalRows() const { return *FGoalRows; }
+  // The folder the file dialogs open in: the one that holds the program.
+  const QString& StartFolder() const { return FStartFolder; }
+
+  // ---- operations ----
+  // Adds a player of the kind (0 the selected player's, 1 kart, 2 rocket), names its entry in
+  // the list, chooses it and shows its values. Null for an unknown kind.
+  TPlayer2D* AddPlayer(int32_t Kind);
+  // World and chosen player to screen, then CopyParamsFromScreen.
+  void CopyParamsFromPlayer();
+  // Screen to world and chosen player, by running the change handlers.
+  void CopyParamsFromScreen();
+  void UpdateGoals();
+  // The values that change while the world runs: the grid size.
+  void UpdateRealTimeParams();
+  // What the agents did in the last step: futures, the step's time, players, counted dots, grid.
+  void UpdateStatusBar();
+  // Frees every member of the current team and empties the player list.
+  void ClearPlayers();
+  // The player list rebuilt from the members ("Player #0", ...), the chosen player's entry
+  // chosen (the first when it has none).
+  void FillPlayerEntries();
+  // The world drawn afresh on the clean circuit.
+  void Redraw();
+  // Shows the report of the exception being handled; to be called inside a catch block.
+  void ReportCurrentError(const std::string& Where);
+
+public slots:
+  void BtnAddPlayerClick();
+  void BtnSubPlayerClick();
+  void Addacircleofkarts1Click();
+  void EdPlayerIdChange();
+  void EdPlayerIdEnter();
+  void EdColorClick();
+  void EdSecondsChange();
+  void EdMinFuturesChange();
+  void EdFrictionChange();
+  void EdSideFrictionChange();
+  void EdCollisionsClick();
+  void EdEvolutionClick();
+  void EdSizeChange();
+  void EdRadioChange();
+  void EdAutoRadioClick();
+  void EdAI_LevelChange();
+  void EdDebugChange();
+  void menuPlayerParamsClick();
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+  void SpeedButton3Click();
+  void SpeedButton4Click();
+  void SpeedButton5Click();
+  void SpeedButton6Click();
+  void SpeedButton8Click();
+  void FormResize();
+
+protected:
+  // Closing while the world runs ends the run after the pass in progress, then closes.
+  void closeEvent(QCloseEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+  void FormCreate();
+  void ConnectHandlers();
+  void AddPlayerAhead(int32_t Kind);
+  void AddCircleOfKarts();
+  void RemoveSelectedPlayer();
+  // Moves the chosen player by hand; the new place is where "Reset" returns unless it runs.
+  void MoveSelected(double DX, double DY, double DAngle);
+  void AddPlayerEntry();
+  QColor ColorPanel() const;
+  void SetColorPanel(int32_t Color);
+
+  std::unique_ptr<Ui::TFormTest2D> FUi;
+  std::unique_ptr<TDialogs> FDialogs;
+  QLabel* FStatus = nullptr;
+  QString FStartFolder;
+  std::unique_ptr<TQtPicture> FPicture; // the displayed circuit the world draws on
+  std::unique_ptr<TRunLoop> FRunLoop;
+  std::unique_ptr<TGoalRows> FGoalRows;
+  std::unique_ptr<TGoalMenu> FGoalMenu;
+  // Destroyed in this order: the team frees its players while the world still knows them.
+  std::unique_ptr<TTrack2D> FTrack;
+  std::unique_ptr<TTeam> FTeam;
+};

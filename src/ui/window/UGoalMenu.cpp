@@ -1,0 +1,135 @@
+#include "ui/window/UGoalMenu.h"
+
+#include "agents/UPlayer.h"
+#include "goals/UGoal2DRaced.h"
+#include "goals/UGoal2DStorage.h"
+#include "goals/UGoal2DSweets.h"
+#include "goals/UGoal2DTeamAway.h"
+#include "goals/UGoalBurnOut.h"
+#include "goals/UGoalEnergy.h"
+#include "goals/UGoalHealth.h"
+#include "goals/UGoalMouse.h"
+#include "goals/UTeam.h"
+#include "ui/window/UFormTest2D.h"
+#include "ui/window/UHandlerTrace.h"
+#include "ui/window/URunLoop.h"
+#include "ui_UFormTest2D.h"
+#include "world/UTrack2D.h"
+
+namespace {
+
+// The strength every new team goal starts with, and the gentler one of the mouse goals.
+constexpr double GoalValue = 1;
+constexpr double MouseGoalValue = 0.1;
+
+} // namespace
+
+TGoalMenu::TGoalMenu(TFormTest2D& Form) : FForm(Form) {
+  Ui::TFormTest2D& ui = Form.Controls();
+  connect(ui.Runfast1, &QAction::triggered, this, &TGoalMenu::Runfast1Click);
+  connect(ui.Keepenergyhunger1, &QAction::triggered, this, &TGoalMenu::Keepenergyhunger1Click);
+  connect(ui.Keephealth1, &QAction::triggered, this, &TGoalMenu::Keephealth1Click);
+  connect(ui.Addateamgoalforcollectingdrops1, &QAction::triggered, this,
+          &TGoalMenu::Addateamgoalforcollectingdrops1Click);
+  connect(ui.Addateamgoalforstoringcollecteddrops1, &QAction::triggered, this,
+          &TGoalMenu::Addateamgoalforstoringcollecteddrops1Click);
+  connect(ui.Suckenergyfromplayersinfrontofyou1, &QAction::triggered, this,
+          &TGoalMenu::Suckenergyfromplayersinfrontofyou1Click);
+  connect(ui.AvoidOtherPlayers, &QAction::triggered, this, &TGoalMenu::AvoidOtherPlayersClick);
+  connect(ui.FollowMouse, &QAction::triggered, this, &TGoalMenu::FollowMouseClick);
+  connect(ui.AvoidMouse, &QAction::triggered, this, &TGoalMenu::FollowMouseClick);
+  connect(ui.DeleteallTeamsGoals1, &QAction::triggered, this,
+          &TGoalMenu::DeleteallTeamsGoals1Click);
+  connect(ui.Deleteallplayerspersonalgoals1, &QAction::triggered, this,
+          &TGoalMenu::Deleteallplayerspersonalgoals1Click);
+}
+
+void TGoalMenu::AddTeamGoal(const char* Handler, std::function<std::unique_ptr<TGoal>()> Make,
+                            bool DrawTeamGoals) {
+  FForm.RunLoop().RunOrDefer(Handler, [this, Make, DrawTeamGoals] {
+    // Made only now, so that a goal that cannot be made (no place for a box) adds nothing.
+    FForm.CurrentTeam().AddGoal(Make());
+    FForm.UpdateGoals();
+    if (DrawTeamGoals) {
+      FForm.Controls().MenuDebugTeamGoals->setChecked(true);
+      FForm.EdDebugChange();
+    }
+  });
+}
+
+void TGoalMenu::Runfast1Click() {
+  const THandlerTrace trace(__func__);
+  AddTeamGoal(
+      __func__, [] { return std::make_unique<TGoal2DRaced>(GoalValue); }, false);
+}
+
+void TGoalMenu::Keepenergyhunger1Click() {
+  const THandlerTrace trace(__func__);
+  AddTeamGoal(
+      __func__, [] { return std::make_unique<TGoalEnergy>(GoalValue); }, false);
+}
+
+void TGoalMenu::Keephealth1Click() {
+  const THandlerTrace trace(__func__);
+  AddTeamGoal(
+      __func__, [] { return std::make_unique<TGoalHealth>(GoalValue); }, false);
+}
+
+void TGoalMenu::Addateamgoalforcollectingdrops1Click() {
+  const THandlerTrace trace(__func__);
+  AddTeamGoal(
+      __func__, [] { return std::make_unique<TGoal2DSweets>(GoalValue); }, true);
+}
+
+void TGoalMenu::Addateamgoalforstoringcollecteddrops1Click() {
+  const THandlerTrace trace(__func__);
+  // Placed over the picture itself, whatever size it is shown at, with a bounded search.
+  AddTeamGoal(
+      __func__, [this] { return TGoal2DStorage::NewOnRoad(FForm.Track(), GoalValue); }, true);
+}
+
+void TGoalMenu::Suckenergyfromplayersinfrontofyou1Click() {
+  const THandlerTrace trace(__func__);
+  AddTeamGoal(
+      __func__, [this] { return std::make_unique<TGoalBurnOut>(&FForm.CurrentTeam(), GoalValue); },
+      false);
+}
+
+void TGoalMenu::AvoidOtherPlayersClick() {
+  const THandlerTrace trace(__func__);
+  AddTeamGoal(
+      __func__,
+      [this] { return std::make_unique<TGoal2DTeamAway>(&FForm.CurrentTeam(), GoalValue); }, false);
+}
+
+void TGoalMenu::FollowMouseClick() {
+  const THandlerTrace trace(__func__);
+  const bool avoid = sender() != nullptr && sender()->property("tag").toInt() == 1;
+  AddTeamGoal(
+      __func__, [avoid] { return std::make_unique<TGoalMouse>(avoid, MouseGoalValue); }, true);
+}
+
+void TGoalMenu::DeleteallTeamsGoals1Click() {
+  const THandlerTrace trace(__func__);
+  FForm.RunLoop().RunOrDefer(__func__, [this] {
+    TTeam& team = FForm.CurrentTeam();
+    // Each goal is freed as it leaves the list.
+    while (team.GoalCount() > 0)
+      team.DeleteGoal(0);
+    FForm.UpdateGoals();
+  });
+}
+
+void TGoalMenu::Deleteallplayerspersonalgoals1Click() {
+  const THandlerTrace trace(__func__);
+  FForm.RunLoop().RunOrDefer(__func__, [this] {
+    // The members themselves, whatever the player list shows.
+    TTeam& team = FForm.CurrentTeam();
+    for (int32_t i = 0; i < team.MemberCount(); ++i) {
+      TPlayer& member = *team.Members(i);
+      while (member.GoalCount() > 0)
+        member.DeleteGoal(0);
+    }
+    FForm.UpdateGoals();
+  });
+}

@@ -1,0 +1,50 @@
+#include "ui/window/UKartsimApp.h"
+
+#include <QEvent>
+#include <QMetaEnum>
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "ui/window/UErrorReport.h"
+
+namespace {
+
+// "a MouseButtonRelease event for StartBtn (QPushButton)"
+std::string Describe(const QObject* Receiver, const QEvent* Event) {
+  const char* type = QMetaEnum::fromType<QEvent::Type>().valueToKey(Event->type());
+  std::string text = std::string("a ") + (type != nullptr ? type : "user") + " event";
+  if (Receiver != nullptr) {
+    const std::string name = Receiver->objectName().toStdString();
+    text += std::string(" for ") + (name.empty() ? "an unnamed " : name + " (") +
+            Receiver->metaObject()->className() + (name.empty() ? "" : ")");
+  }
+  return text;
+}
+
+} // namespace
+
+TKartsimApp::TKartsimApp(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+
+bool TKartsimApp::notify(QObject* Receiver, QEvent* Event) {
+  try {
+    return QApplication::notify(Receiver, Event);
+  } catch (...) {
+    Report(TErrorReport::FromCurrentException(Describe(Receiver, Event)));
+    return true;
+  }
+}
+
+void TKartsimApp::Report(const TErrorReport& Report) const {
+  try {
+    if (FSink) {
+      FSink(Report);
+      return;
+    }
+  } catch (const std::exception& e) {
+    std::cerr << "kartsim: the error report could not be shown: " << e.what() << std::endl;
+  } catch (...) {
+    std::cerr << "kartsim: the error report could not be shown." << std::endl;
+  }
+  std::cerr << Report.Text().toStdString() << std::flush;
+}

@@ -1,0 +1,55 @@
+#include "ui/window/UReportDialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/window/UDialogs.h"
+#include "ui/window/UHandlerTrace.h"
+
+TReportDialog::TReportDialog(TErrorReport Report, TDialogs& Dialogs, QWidget* Parent)
+    : QDialog(Parent), FReport(std::move(Report)), FDialogs(Dialogs) {
+  setObjectName("ReportDialog");
+  setWindowTitle("kartsim: error");
+  auto* layout = new QVBoxLayout(this);
+  auto* message = new QLabel(QString::fromStdString(FReport.Message), this);
+  message->setObjectName("LbReportMessage");
+  message->setWordWrap(true);
+  message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  QFont big = message->font();
+  big.setPointSizeF(big.pointSizeF() * 1.25);
+  big.setBold(true);
+  message->setFont(big);
+  layout->addWidget(message);
+
+  auto* details = new QPlainTextEdit(FReport.Text(), this);
+  details->setObjectName("EdReportDetails");
+  details->setReadOnly(true);
+  layout->addWidget(details);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  QPushButton* save = buttons->addButton("Save to file...", QDialogButtonBox::ActionRole);
+  save->setObjectName("BtnSaveReport");
+  QPushButton* copy = buttons->addButton("Copy to clipboard", QDialogButtonBox::ActionRole);
+  copy->setObjectName("BtnCopyReport");
+  layout->addWidget(buttons);
+  connect(save, &QPushButton::clicked, this, &TReportDialog::BtnSaveReportClick);
+  connect(copy, &QPushButton::clicked, this, &TReportDialog::BtnCopyReportClick);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  resize(520, 300);
+}
+
+void TReportDialog::BtnSaveReportClick() {
+  const THandlerTrace trace(__func__);
+  if (const std::optional<QString> name = FDialogs.SaveFile(this, QString()))
+    FReport.SaveToFile(*name);
+}
+
+void TReportDialog::BtnCopyReportClick() {
+  const THandlerTrace trace(__func__);
+  QApplication::clipboard()->setText(FReport.Text());
+}

@@ -1,0 +1,185 @@
+#include "ui/window/URunLoop.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <chrono>
+#include <memory>
+
+#include "goals/UTeam.h"
+#include "platform/UArith.h"
+#include "platform/UErrors.h"
+#include "platform/URandom.h"
+#include "ui/qt/UQtPicture.h"
+#include "ui/window/UDialogs.h"
+#include "ui/window/UFormTest2D.h"
+#include "ui/window/UHandlerTrace.h"
+#include "ui/window/UPictureView.h"
+#include "ui_UFormTest2D.h"
+#include "world/UTrack2D.h"
+
+namespace {
+
+const QString CircuitFilter = QStringLiteral("Image (BMP at 800x600) (*.BMP *.bmp)");
+
+} // namespace
+
+TRunLoop::TRunLoop(TFormTest2D& Form) : FForm(Form) {
+  Ui::TFormTest2D& ui = Form.Controls();
+  connect(ui.StartBtn, &QPushButton::clicked, this, &TRunLoop::StartBtnClick);
+  connect(ui.BtnReset, &QPushButton::clicked, this, &TRunLoop::ResetBtnClick);
+  connect(ui.Loadcircuit800x600BMP1, &QAction::triggered, this,
+          &TRunLoop::Loadcircuit800x600BMP1Click);
+  connect(ui.Saveimagestofolder, &QAction::triggered, this, &TRunLoop::SaveimagestofolderClick);
+}
+
+QString TRunLoop::FrameFileName() const {
+  return FFrameStem + "_" + QString::asprintf("%5.5d", FFrameCounter) + ".bmp";
+}
+
+void TRunLoop::RunOrDefer(const char* Handler, std::function<void()> Change) {
+  if (FInStep || FApplying) {
+    FDeferred.push_back({Handler, std::move(Change)});
+    return;
+  }
+  Change();
+}
+
+void TRunLoop::RequestClose() {
+  FCloseRequested = true;
+  FForm.Controls().PauseBtn->setChecked(true);
+}
+
+void TRunLoop::ProcessMessages() {
+  FForm.Controls().ImgRoad->update();
+  QCoreApplication::processEvents();
+}
+
+void TRunLoop::StartBtnClick() {
+  const THandlerTrace trace(__func__);
+  // "Run" is clicked again while it is down, even from inside a pass: the loop runs already.
+  if (FRunning)
+    return;
+  FRunning = true;
+  RandSeed(SeedFromClock());
+  std::string where;
+  try {
+    while (FForm.Controls().StartBtn->isChecked())
+      Pass(where);
+    FRunning = false;
+  } catch (...) {
+    // The loop ends and the world stays as the error left it; "Run" starts it again.
+    FRunning = false;
+    FForm.ReportCurrentError(where);
+  }
+  if (FCloseRequested) {
+    FCloseRequested = false;
+    FForm.close();
+  }
+}
+
+void TRunLoop::Pass(std::string& Where) {
+  ++FPasses;
+  const std::string pass = std::to_string(FPasses);
+  Where = "step " + pass + " of the run";
+  Step();
+  Where = "pass " + pass + " of the run, after its step";
+  FForm.UpdateRealTimeParams();
+  FForm.UpdateStatusBar();
+  ProcessMessages();
+  if (FForm.Controls().Saveimagestofolder->isChecked()) {
+    Where = "pass " + pass + " of the run, saving its frame";
+    SaveFrame();
+  }
+}
+
+void TRunLoop::Step() {
+  const TPlayer* chosen = FForm.CurrentTeam().Selected();
+  const auto started = std::chrono::steady_clock::now();
+  FInStep = true;
+  try {
+    FForm.Track().Step(StepBudgetMs);
+  } catch (...) {
+    FInStep = false;
+    AfterStep(chosen);
+    throw;
+  }
+  FInStep = false;
+  FLastStepMs =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+  AfterStep(chosen);
+}
+
+void TRunLoop::AfterStep(const TPlayer* ChosenBefore) {
+  const TTeam& team = FForm.CurrentTeam();
+  if (team.MemberCount() != FForm.Controls().EdPlayerId->count())
+    FForm.FillPlayerEntries();
+  // A duplicating member chooses its child, a removed one the first member: the panel shows
+  // the player its controls act on.
+  if (team.Selected() != ChosenBefore)
+    FForm.CopyParamsFromPlayer();
+  ApplyDeferred();
+}
+
+void TRunLoop::ApplyDeferred() {
+  FApplying = true;
+  while (!FDeferred.empty()) {
+    TChange change = std::move(FDeferred.front());
+    FDeferred.pop_front();
+    try {
+      change.Apply();
+    } catch (...) {
+      FForm.ReportCurrentError(change.Handler + ", applied after step " + std::to_string(FPasses) +
+                               " of the run");
+    }
+  }
+  FApplying = false;
+}
+
+void TRunLoop::SaveFrame() {
+  FForm.Picture().SaveBmp(FrameFileName());
+  FFrameCounter = CheckedAdd(FFrameCounter, 1);
+}
+
+void TRunLoop::ResetBtnClick() {
+  const THandlerTrace trace(__func__);
+  FFrameCounter = 1;
+  TTrack2D& track = FForm.Track();
+  for (int32_t t = 0; t < track.TeamCount(); ++t)
+    track.Teams(t)->Reset();
+  FForm.CopyParamsFromScreen();
+  FForm.Redraw();
+}
+
+void TRunLoop::SaveimagestofolderClick() {
+  const THandlerTrace trace(__func__);
+  QAction& item = *FForm.Controls().Saveimagestofolder;
+  if (!item.isChecked())
+    return;
+  const std::optional<QString> name = FForm.Dialogs().SaveFile(&FForm, FForm.StartFolder());
+  if (!name) {
+    item.setChecked(false);
+    return;
+  }
+  FFrameStem = *name;
+}
+
+void TRunLoop::Loadcircuit800x600BMP1Click() {
+  const THandlerTrace trace(__func__);
+  const std::optional<QString> name =
+      FForm.Dialogs().OpenPicture(&FForm, CircuitFilter, FForm.StartFolder());
+  if (!name)
+    return;
+  RunOrDefer(__func__, [this, file = *name] { LoadCircuit(file); });
+}
+
+void TRunLoop::LoadCircuit(const QString& FileName) {
+  // Only a bitmap becomes the circuit: the road is never rebuilt from the picture as drawn on.
+  if (QFileInfo(FileName).suffix().toUpper() != "BMP")
+    throw EError("Only BMP files can be loaded as a circuit; \"" + FileName.toStdString() +
+                 "\" was not loaded and the circuit is unchanged.");
+  // Read whole before anything changes: a file that is not a bitmap leaves picture and road.
+  const std::unique_ptr<TQtPicture> circuit = TQtPicture::LoadBmp(FileName);
+  FForm.Picture().CopyFrom(*circuit);
+  FForm.Track().LoadTrack(&FForm.Picture());
+  FForm.Redraw();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "platform/UMessagePump.h"
+
+class TFormTest2D;
+class TPlayer;
+
+// Drives the world while "Run" is down, one pass after the other: the world's step, the values
+// that change while it runs, the window's pending messages, and the frame when saving is on. A
+// pass that has begun runs to its end; "Pause" ends the loop after it. Also "Reset", loading
+// another circuit and choosing where frames are saved.
+//
+// Window handlers also run inside a step, wherever the world lets the window process its
+// messages (after every redraw, and in the middle of the goal evaluation when a burn-out goal
+// draws). A handler that adds or frees players or goals must not do so under the loops that walk
+// them: it hands its change to RunOrDefer, which applies it after the step, in the order clicked.
+class TRunLoop : public QObject, public TMessagePump {
+  Q_OBJECT
+public:
+  static constexpr int32_t StepBudgetMs = 100; // real-time budget of every step
+
+  explicit TRunLoop(TFormTest2D& Form);
+
+  bool Running() const { return FRunning; }
+  bool InStep() const { return FInStep; }
+  // Passes begun since the window opened.
+  int64_t PassCount() const { return FPasses; }
+  // Wall time of the last step, milliseconds.
+  double LastStepMs() const { return FLastStepMs; }
+  int32_t FrameCounter() const { return FFrameCounter; }
+  // Where the next frame goes: the name given, "_", the counter as "%5.5d", ".bmp".
+  QString FrameFileName() const;
+
+  // Runs the change now, or after the step in progress (and after the changes handed in before
+  // it). Errors of a change applied later are reported with the name of its handler.
+  void RunOrDefer(const char* Handler, std::function<void()> Change);
+  // Ends the run after the pass in progress, then closes the window.
+  void RequestClose();
+
+  // Shows what the world drew and lets the window handle its pending messages.
+  void ProcessMessages() override;
+
+public slots:
+  void StartBtnClick();
+  void ResetBtnClick();
+  void Loadcircuit800x600BMP1Click();
+  void SaveimagestofolderClick();
+
+private:
+  struct TChange {
+    std::string Handler;
+    std::function<void()> Apply;
+  };
+
+  void Pass(std::string& Where);
+  void Step();
+  // What a step may have changed under the panel: members born or removed, another player
+  // chosen. Then the changes handed in during the step.
+  void AfterStep(const TPlayer* ChosenBefore);
+  void ApplyDeferred();
+  void SaveFrame();
+  void LoadCircuit(const QString& FileName);
+
+  TFormTest2D& FForm;
+  bool FRunning = false;
+  bool FInStep = false;
+  bool FApplying = false;
+  bool FCloseRequested = false;
+  int64_t FPasses = 0;
+  double FLastStepMs = 0;
+  int32_t FFrameCounter = 1; // number of the next saved frame
+  QString FFrameStem;        // the file name given for the frames
+  std::deque<TChange> FDeferred;
+};

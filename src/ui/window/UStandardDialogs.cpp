@@ -1,0 +1,40 @@
+#include "ui/window/UStandardDialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMenu>
+
+#include "ui/window/UReportDialog.h"
+
+std::optional<QString> TStandardDialogs::OpenPicture(QWidget* Parent, const QString& Filter,
+                                                     const QString& Folder) {
+  const QString name = QFileDialog::getOpenFileName(Parent, QString(), Folder, Filter);
+  if (name.isEmpty())
+    return std::nullopt;
+  return name;
+}
+
+std::optional<QString> TStandardDialogs::SaveFile(QWidget* Parent, const QString& Folder) {
+  // The name is a stem for numbered frames, so a file of that very name is never overwritten.
+  const QString name = QFileDialog::getSaveFileName(Parent, QString(), Folder, QString(), nullptr,
+                                                    QFileDialog::DontConfirmOverwrite);
+  if (name.isEmpty())
+    return std::nullopt;
+  return name;
+}
+
+std::optional<QColor> TStandardDialogs::ChooseColor(QWidget* Parent, const QColor& Initial) {
+  const QColor color = QColorDialog::getColor(Initial, Parent);
+  if (!color.isValid())
+    return std::nullopt;
+  return color;
+}
+
+void TStandardDialogs::Popup(QMenu& Menu, const QPoint& GlobalPos) {
+  Menu.popup(GlobalPos);
+}
+
+void TStandardDialogs::ShowReport(QWidget* Parent, const TErrorReport& Report) {
+  TReportDialog dialog(Report, *this, Parent);
+  dialog.exec();
+}

@@ -1,0 +1,146 @@
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "WindowKit.h"
+#include "agents/UPlayer2D.h"
+#include "goals/UGoalHealth.h"
+#include "goals/UTeam.h"
+#include "ui/window/URunLoop.h"
+#include "world/UTrack2D.h"
+
+namespace {
+
+class TWindowRun : public TWindowTest {
+protected:
+  void SetUp() override {
+    TWindowTest::SetUp();
+    // Short futures: the passes stay quick, the loop is the same.
+    Slide("EdSeconds", 1);
+  }
+  // Frame saving switched on with the given file name.
+  void SaveFramesAs(const QString& Name) {
+    Dialogs->SaveAnswers.push_back(Name);
+    Trigger("Saveimagestofolder");
+    ASSERT_TRUE(Find<QAction>("Saveimagestofolder").isChecked());
+  }
+  bool Exists(const QString& Name) const { return QFile::exists(Dir.filePath(Name)); }
+
+  QTemporaryDir Dir;
+};
+
+} // namespace
+
+TEST_F(TWindowRun, PauseEndsTheLoopAfterThePassInProgressItsFrameIncluded) {
+  SaveFramesAs(Dir.filePath("run"));
+  RunPasses(1);
+  EXPECT_EQ(Form->RunLoop().PassCount(), 1);
+  EXPECT_FALSE(Form->RunLoop().Running());
+  EXPECT_FALSE(Find<QPushButton>("StartBtn").isChecked());
+  EXPECT_TRUE(Find<QPushButton>("PauseBtn").isChecked());
+  EXPECT_TRUE(Exists("run_00001.bmp"));
+  EXPECT_EQ(Form->RunLoop().FrameCounter(), 2);
+  EXPECT_GT(Form->Track().LastFutureCount(), Form->Track().FMinFutures);
+  EXPECT_TRUE(Dialogs->Reports.empty());
+}
+
+TEST_F(TWindowRun, FramesAreNumberedAcrossRunsUntilReset) {
+  SaveFramesAs(Dir.filePath("frame.bmp"));
+  RunPasses(2);
+  EXPECT_TRUE(Exists("frame.bmp_00001.bmp"));
+  EXPECT_TRUE(Exists("frame.bmp_00002.bmp"));
+  Click("BtnReset");
+  QFile::remove(Dir.filePath("frame.bmp_00001.bmp"));
+  RunPasses(1);
+  EXPECT_TRUE(Exists("frame.bmp_00001.bmp"));
+  EXPECT_EQ(Form->RunLoop().FrameCounter(), 2);
+
+  // Off, then on again without "Reset": nothing is saved meanwhile and the numbering goes on.
+  Trigger("Saveimagestofolder");
+  RunPasses(1);
+  EXPECT_EQ(Form->RunLoop().FrameCounter(), 2);
+  SaveFramesAs(Dir.filePath("other"));
+  RunPasses(1);
+  EXPECT_TRUE(Exists("other_00002.bmp"));
+
+  // A cancelled dialog switches saving off again.
+  Trigger("Saveimagestofolder");
+  Trigger("Saveimagestofolder");
+  EXPECT_FALSE(Find<QAction>("Saveimagestofolder").isChecked());
+}
+
+TEST_F(TWindowRun, ChangesClickedInsideAStepAreAppliedAfterIt) {
+  int32_t membersInside = -1;
+  bool runningInside = false;
+  RunWhile([&] {
+    // "Run" clicked again while it runs starts no second loop inside the first.
+    Click("StartBtn");
+    Click("BtnAddPlayer");
+    Trigger("Runfast1");
+    Trigger("DeleteallTeamsGoals1");
+    Trigger("Keephealth1");
+    membersInside = Members();
+    runningInside = Form->RunLoop().InStep();
+    return false;
+  });
+  EXPECT_TRUE(runningInside);
+  EXPECT_EQ(membersInside, 1);
+  EXPECT_EQ(Form->RunLoop().PassCount(), 1);
+  ASSERT_EQ(Members(), 2);
+  EXPECT_TRUE(Member(1).IsKart());
+  // In the order clicked: the goal added first was deleted before the last one came.
+  ASSERT_EQ(Form->CurrentTeam().GoalCount(), 1);
+  EXPECT_NE(dynamic_cast<TGoalHealth*>(Form->CurrentTeam().Goals(0)), nullptr);
+  EXPECT_EQ(Find<QComboBox>("EdPlayerId").count(), 2);
+  EXPECT_EQ(Form->SelectedPlayer(), &Member(1));
+}
+
+TEST_F(TWindowRun, PanelFollowsAChildChosenDuringAStep) {
+  Click("EdEvolution");
+  TPlayer2D& rocket = *Form->SelectedPlayer();
+  rocket.SetEnergy(100);
+  RunPasses(1);
+  ASSERT_EQ(Members(), 2);
+  EXPECT_EQ(Form->SelectedPlayer(), &Member(1));
+  const QComboBox& players = Find<QComboBox>("EdPlayerId");
+  EXPECT_EQ(players.count(), 2);
+  EXPECT_EQ(players.currentIndex(), 1);
+  EXPECT_EQ(Find<QSlider>("EdRadio").value(), Member(1).GridSize());
+}
+
+TEST_F(TWindowRun, AnErrorEndsTheLoopIsReportedAndRunStartsItAgain) {
+  Form->SelectedPlayer()->FAILevel = 0;
+  Click("StartBtn");
+  ASSERT_EQ(Dialogs->Reports.size(), 1u);
+  const TErrorReport& report = Dialogs->Reports[0];
+  EXPECT_EQ(report.Message, "Using an AI level not defined in UState.GetScore!");
+  EXPECT_EQ(report.Type, "EError");
+  EXPECT_EQ(report.Origin, "step 1 of the run");
+  EXPECT_FALSE(Form->RunLoop().Running());
+  EXPECT_TRUE(Find<QPushButton>("StartBtn").isChecked());
+
+  Form->SelectedPlayer()->FAILevel = 8;
+  RunPasses(1);
+  EXPECT_EQ(Form->RunLoop().PassCount(), 2);
+  EXPECT_EQ(Dialogs->Reports.size(), 1u);
+}
+
+TEST_F(TWindowRun, AFrameThatCannotBeWrittenIsReported) {
+  SaveFramesAs(Dir.filePath("missing/run"));
+  Click("StartBtn");
+  ASSERT_EQ(Dialogs->Reports.size(), 1u);
+  EXPECT_NE(Dialogs->Reports[0].Message.find("missing/run_00001.bmp"), std::string::npos);
+  EXPECT_EQ(Dialogs->Reports[0].Origin, "pass 1 of the run, saving its frame");
+  EXPECT_EQ(Form->RunLoop().FrameCounter(), 1);
+  EXPECT_FALSE(Form->RunLoop().Running());
+}
+
+TEST_F(TWindowRun, ClosingWhileRunningClosesAfterThePass) {
+  RunWhile([&] {
+    Form->close();
+    EXPECT_TRUE(Form->isVisible());
+    return true;
+  });
+  EXPECT_EQ(Form->RunLoop().PassCount(), 1);
+  EXPECT_FALSE(Form->isVisible());
+}

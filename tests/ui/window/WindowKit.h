@@ -1,0 +1,71 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "ui/window/UDialogs.h"
+#include "ui/window/UErrorReport.h"
+#include "ui/window/UFormTest2D.h"
+
+class TPlayer2D;
+
+// Dialogs that answer as the test says and remember what they were asked.
+class TScriptedDialogs : public TDialogs {
+public:
+  std::deque<std::optional<QString>> OpenAnswers; // nothing left: cancelled
+  std::deque<std::optional<QString>> SaveAnswers;
+  std::optional<QColor> ColorAnswer;
+  std::function<void()> OnChooseColor; // runs before the colour is answered (may throw)
+  std::vector<TErrorReport> Reports;
+  int32_t Popups = 0;
+
+  std::optional<QString> OpenPicture(QWidget*, const QString&, const QString&) override;
+  std::optional<QString> SaveFile(QWidget*, const QString&) override;
+  std::optional<QColor> ChooseColor(QWidget*, const QColor&) override;
+  void Popup(QMenu&, const QPoint&) override { ++Popups; }
+  void ShowReport(QWidget*, const TErrorReport& Report) override { Reports.push_back(Report); }
+};
+
+// A shown main window with scripted dialogs, and the user's hands on it.
+class TWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  template <class T> T& Find(const char* Name) const {
+    T* control = Form->findChild<T*>(Name);
+    if (control == nullptr)
+      ADD_FAILURE() << "no control " << Name;
+    return *control;
+  }
+  // A mouse click on a button or check box, delivered as the toolkit delivers the user's.
+  void Click(const char* Button) const;
+  void Trigger(const char* Item) const { Find<QAction>(Item).trigger(); }
+  // The item chosen through the event loop, as a menu delivers the user's choice: an error that
+  // leaves its handler reaches the report instead of the caller.
+  void Choose(const char* Item) const;
+  void Slide(const char* Slider, int Position) const { Find<QSlider>(Slider).setValue(Position); }
+  QString Text(const char* Label) const { return Find<QLabel>(Label).text(); }
+
+  // Presses "Run"; While runs at the first message processing of each pass (inside its step)
+  // until it returns false, then "Pause" is pressed. Returns when the loop has ended.
+  void RunWhile(const std::function<bool()>& While) const;
+  // Runs until the given number of passes have begun since the window opened.
+  void RunPasses(int64_t Passes) const;
+
+  TPlayer2D& Member(int32_t I) const;
+  int32_t Members() const;
+
+  TScriptedDialogs* Dialogs = nullptr;
+  std::unique_ptr<TFormTest2D> Form;
+};
