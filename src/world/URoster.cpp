@@ -95,14 +95,16 @@ TPlayer2D* TRoster::AddPlayerAhead(int32_t Kind) {
   if (n <= 2) {
     player->SetPosX(player->PosX() + AheadDistance * std::cos(player->Angle()));
     player->SetPosY(player->PosY() + AheadDistance * std::sin(player->Angle()));
-    return player;
+  } else {
+    const TPlayer2D* a = team.Members(n - 2)->AsPlayer2D();
+    const TPlayer2D* b = team.Members(n - 3)->AsPlayer2D();
+    if (a != nullptr && b != nullptr) {
+      player->SetPosX(player->PosX() + a->PosX() - b->PosX());
+      player->SetPosY(player->PosY() + a->PosY() - b->PosY());
+    }
   }
-  const TPlayer2D* a = team.Members(n - 2)->AsPlayer2D();
-  const TPlayer2D* b = team.Members(n - 3)->AsPlayer2D();
-  if (a != nullptr && b != nullptr) {
-    player->SetPosX(player->PosX() + a->PosX() - b->PosX());
-    player->SetPosY(player->PosY() + a->PosY() - b->PosY());
-  }
+  // Its own place, not the one it copied, is where "Reset" brings it back.
+  player->Commit();
   return player;
 }
 

@@ -23,7 +23,7 @@ public:
   TPlayer2D* AddPlayer(int32_t Kind);
   // AddPlayer, then moved on from the copied place: 30 pixels ahead while the team has at most
   // two members, otherwise by the spacing of the two members added before it ("+Kart",
-  // "+Rocket").
+  // "+Rocket"); the place it was moved to is committed.
   TPlayer2D* AddPlayerAhead(int32_t Kind);
   // Replaces the team's members by a ring of 18 karts of radius 90 pixels around (400, 300),
   // facing its centre.

@@ -59,9 +59,9 @@ TEST(Roster, AKartAddedBesideARocketStandsThirtyPixelsAheadOfIt) {
   EXPECT_EQ(kart->Angle(), -std::numbers::pi / 2);
   EXPECT_EQ(kart->Goals(0)->FValue, 3); // goal values follow the copied player
   EXPECT_EQ(kart->FColor, MakeColor(255, 255, 0));
-  // The place it copied is the one Reset returns to; the step ahead is not committed.
+  // Its own place is committed: Reset does not stack it onto the rocket it copied.
   kart->Reset();
-  EXPECT_NEAR(kart->PosY(), 450, 1e-9);
+  EXPECT_NEAR(kart->PosY(), 420, 1e-9);
 }
 
 TEST(Roster, AThirdPlayerKeepsTheSpacingOfTheTwoBeforeIt) {

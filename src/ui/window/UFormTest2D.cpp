@@ -176,8 +176,6 @@ void TFormTest2D::AddPlayerAhead(int32_t Kind) {
   TPlayer2D* player = TRoster(*FTrack).AddPlayerAhead(Kind);
   if (player == nullptr)
     return;
-  // Its own place, not the one it copied, is where "Reset" brings it back.
-  player->Commit();
   AddPlayerEntry();
   CopyParamsFromPlayer();
   Redraw();
