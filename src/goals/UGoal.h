@@ -57,7 +57,7 @@ public:
   // strength was applied ({0, 1} when the goal did nothing).
   TScoreContribution Evaluate(TPlayer& Player, int32_t Phase);
   // Start of every simulation step, before the futures, for the goals of a team.
-  virtual void BeginStep(const TTeam& /*Team*/) {}
+  virtual void BeginStep(TTeam& /*Team*/) {}
   virtual void Draw() {}
 
 protected:

@@ -54,9 +54,9 @@ void TGoal2DSweets::PlaceDrops() {
   FNeedsPlacing = false;
 }
 
-const TPlayer* TGoal2DSweets::FirstCollector(const TTeam& Team) const {
+TPlayer* TGoal2DSweets::FirstCollector(const TTeam& Team) const {
   for (int32_t i = 0; i < Team.MemberCount(); ++i) {
-    const TPlayer& member = *Team.Members(i);
+    TPlayer& member = *Team.Members(i);
     if (member.AsPlayer2D() != nullptr && !member.IsDead() &&
         (!member.Track().Evolution() || member.IsRocket()))
       return &member;
@@ -64,7 +64,7 @@ const TPlayer* TGoal2DSweets::FirstCollector(const TTeam& Team) const {
   return nullptr;
 }
 
-void TGoal2DSweets::BeginStep(const TTeam& Team) {
+void TGoal2DSweets::BeginStep(TTeam& Team) {
   // Drops are placed before the futures, the first time by the size of the member that would
   // have met them first, so that every future of the step, on whatever thread it runs, sees the
   // same drops. At most once per step, so that a circuit with no room for drops costs one
@@ -72,7 +72,7 @@ void TGoal2DSweets::BeginStep(const TTeam& Team) {
   // included.
   if (FValue > 0 && (FNeedsPlacing || FSlotsLeftEmpty)) {
     if (FPlayer == nullptr)
-      FPlayer = const_cast<TPlayer*>(FirstCollector(Team));
+      FPlayer = FirstCollector(Team);
     if (FPlayer != nullptr)
       PlaceDrops();
   }

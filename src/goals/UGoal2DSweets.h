@@ -31,7 +31,7 @@ public:
   void Compute(int32_t Phase) override;
   // Gives the futures of the new step the real drops, after placing them when none are yet, or
   // trying once more to fill the slots for which no place was found.
-  void BeginStep(const TTeam& Team) override;
+  void BeginStep(TTeam& Team) override;
   void Draw() override;
 
   // Fills slot I when it is empty: an amount of 2 to 6 contacts at a random place of the
@@ -45,7 +45,7 @@ public:
 
 private:
   // The first member of the team that can collect drops now; null when none can.
-  const TPlayer* FirstCollector(const TTeam& Team) const;
+  TPlayer* FirstCollector(const TTeam& Team) const;
 
   bool FSlotsLeftEmpty = false; // a placement gave up on some slot
 };
