@@ -68,6 +68,8 @@ TBatchOptions TBatchOptions::Parse(const std::vector<std::string>& Args) {
       o.Seconds = static_cast<int32_t>(ParseInteger(name, value(), 1, 20));
     } else if (name == "--ai-level") {
       o.AILevel = static_cast<int32_t>(ParseInteger(name, value(), 1, 8));
+    } else if (name == "--threads") {
+      o.Threads = static_cast<int32_t>(ParseInteger(name, value(), 0, 256));
     } else if (name == "--evolution") {
       flag();
       o.Evolution = true;
@@ -117,6 +119,8 @@ Runs the kart simulation without a window and reports what happened.
   --min-futures M    minimum futures per step, 1..2000 (default 100)
   --seconds S        length of a future, 1..20 whole seconds (default 5)
   --ai-level L       AI level 1..8 for every player (default: 8)
+  --threads N        threads that run the futures, 1..256; 0 or absent: every
+                     hardware thread of the machine
   --evolution        allow evolution of goal values
   --no-collisions    no player-to-player collisions
   --circuit FILE     a BMP circuit instead of the built-in one

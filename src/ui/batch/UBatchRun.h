@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/UErrors.h"
 #include "ui/batch/UBatchOptions.h"
 
+class QSaveFile;
 class TPlayer;
 class TQtPicture;
 class TTeam;
@@ -49,6 +51,12 @@ private:
   void Track(int32_t Step);
   void WriteCsvRows(std::ostream& Csv, int32_t Step) const;
   void WriteFrame(int32_t Step) const;
+  std::string FrameName(int32_t Step) const;
+  // Raises the error of writing the frames when their folder does not exist.
+  void CheckFramesFolder() const;
+  // Moves the rows gathered so far to the CSV file.
+  void WriteOut(QSaveFile& Csv, std::ostringstream& Rows) const;
+  EError CsvError(const QSaveFile& Csv) const;
 
   TBatchOptions FOptions;
   uint64_t FSeed = 0;
