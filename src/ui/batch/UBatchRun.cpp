@@ -16,6 +16,7 @@
 #include "goals/UGoal2DStorage.h"
 #include "goals/UGoal2DSweets.h"
 #include "goals/UTeam.h"
+#include "platform/UArith.h"
 #include "platform/UErrors.h"
 #include "platform/URandom.h"
 #include "ui/qt/UQtPicture.h"
@@ -85,6 +86,19 @@ TBatchRun::~TBatchRun() {
   FTrack.reset();
 }
 
+int TBatchRun::Execute(const TBatchOptions& Options, std::ostream& Out, std::ostream& Err,
+                       std::ostream* Progress) {
+  try {
+    TBatchRun run(Options);
+    run.Run(Progress);
+    Out << (Options.Json ? run.JsonSummary() + "\n" : run.TextSummary()) << std::flush;
+  } catch (const std::exception& e) {
+    Err << "kartsim-batch: " << e.what() << std::endl;
+    return 1;
+  }
+  return 0;
+}
+
 void TBatchRun::BuildWorld() {
   FPicture = FOptions.Circuit.empty()
                  ? TQtPicture::LoadDefaultCircuit()
@@ -94,7 +108,7 @@ void TBatchRun::BuildWorld() {
   FTeam = std::make_unique<TTeam>();
   FTrack->AddTeam(FTeam.get());
   // The window's settings, as its controls hold them at start unless asked otherwise.
-  FTrack->FFutureMs = FOptions.Seconds * 1000;
+  FTrack->FFutureMs = CheckedMul(FOptions.Seconds, 1000);
   FTrack->FMinFutures = FOptions.MinFutures;
   FTrack->FCollisions = FOptions.Collisions;
   FTrack->FFixedFutures = FOptions.Futures;

@@ -41,6 +41,11 @@ public:
   // the simulation and of the files propagate.
   void Run(std::ostream* Progress);
 
+  // The whole program after its arguments: runs, writes the summary to Out and answers the exit
+  // status, 0; or writes the error's message to Err as one line and answers 1.
+  static int Execute(const TBatchOptions& Options, std::ostream& Out, std::ostream& Err,
+                     std::ostream* Progress);
+
   std::string JsonSummary() const;
   std::string TextSummary() const;
   uint64_t Seed() const { return FSeed; }

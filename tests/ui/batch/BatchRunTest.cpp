@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "../CircuitFiles.h"
+#include "ui/batch/UBatchRun.h"
 
 namespace {
 
@@ -254,4 +255,20 @@ TEST(BatchRun, ALongRunOfDropsWithEvolutionKeepsAFlatPeakMemory) {
   ASSERT_GT(short_, 0);
   ASSERT_GT(long_, 0);
   EXPECT_LE(long_, short_ + short_ / 10) << short_ << " KB after 1,000 steps";
+}
+
+TEST(BatchRun, ARangeErrorEndsTheRunWithOneAndItsMessage) {
+  // Beyond what the command line lets through: a future of 3,000,000 s has more milliseconds than
+  // 32 bits hold, and the checked arithmetic says so.
+  TBatchOptions options;
+  options.Seconds = 3000000;
+  options.Futures = 5;
+  std::ostringstream out, err;
+  EXPECT_EQ(TBatchRun::Execute(options, out, err, nullptr), 1);
+  EXPECT_EQ(err.str(), "kartsim-batch: Integer overflow\n");
+  EXPECT_TRUE(out.str().empty());
+
+  options.Seconds = 1;
+  EXPECT_EQ(TBatchRun::Execute(options, out, err, nullptr), 0);
+  EXPECT_EQ(out.str().rfind("Scenario rocket, 100 steps", 0), 0u) << out.str();
 }
