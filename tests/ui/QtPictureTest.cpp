@@ -3,14 +3,19 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unistd.h>
+#include <utility>
 
+#include "CircuitFiles.h"
 #include "agents/UUtils.h"
 #include "platform/UCanvas.h"
 #include "platform/UErrors.h"
 #include "ui/qt/UQtPicture.h"
+#include "world/UTrack2D.h"
 
 namespace {
 
@@ -46,6 +51,25 @@ std::string MessageOf(const std::function<void()>& Action) {
   }
   return "";
 }
+
+// While it lives, a process running as root acts as the user nobody, for whom permissions count;
+// its real user stays root, so that it can come back. Other users are left as they are.
+class TWithoutRootsRights {
+public:
+  TWithoutRootsRights() : FRoot(geteuid() == 0) { FActing = FRoot && seteuid(Nobody) == 0; }
+  ~TWithoutRootsRights() {
+    if (FActing && seteuid(0) != 0)
+      std::abort(); // the tests that follow would run with the wrong rights
+  }
+  TWithoutRootsRights(const TWithoutRootsRights&) = delete;
+  TWithoutRootsRights& operator=(const TWithoutRootsRights&) = delete;
+  bool PermissionsApply() const { return !FRoot || FActing; }
+
+private:
+  static constexpr uid_t Nobody = 65534;
+  bool FRoot;
+  bool FActing = false;
+};
 
 } // namespace
 
@@ -161,4 +185,44 @@ TEST(QtPictureFiles, ErrorsNameTheFile) {
   const QString unwritable = folder.filePath("no/such/folder/frame.bmp");
   EXPECT_NE(MessageOf([&] { TQtPicture(2, 2).SaveBmp(unwritable); }).find("frame.bmp"),
             std::string::npos);
+}
+
+TEST(QtPictureFiles, EveryCircuitLoadsWithPureBlackOffTheRoadOrIsRefusedByName) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  for (const TCircuitFile& c : WriteCircuitFiles(QDir(folder.path()))) {
+    SCOPED_TRACE(c.Name);
+    if (c.Expected.isNull()) {
+      const std::string message = MessageOf([&] { TQtPicture::LoadBmp(c.File); });
+      EXPECT_EQ(message.rfind("Cannot read the bitmap \"" + c.File.toStdString() + "\": ", 0), 0u)
+          << message;
+      EXPECT_NE(message.find(c.Refusal), std::string::npos) << message;
+      continue;
+    }
+    std::unique_ptr<TQtPicture> picture = TQtPicture::LoadBmp(c.File);
+    EXPECT_TRUE(picture->Image() == c.Expected.convertToFormat(QImage::Format_RGB888));
+    TTrack2D track;
+    track.LoadTrack(picture.get());
+    // (1, 1) lies in a black square of the checkerboards, (17, 1) in a nearly black one.
+    for (const auto& [x, y] : {std::pair{1, 1}, std::pair{17, 1}}) {
+      if (x < picture->Width() && y < picture->Height())
+        EXPECT_EQ(track.PixelOnRoad(x, y), c.Expected.pixelColor(x, y) != Qt::black) << x;
+    }
+  }
+}
+
+TEST(QtPictureFiles, AnUnreadableCircuitIsRefusedByName) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString file = WriteUnreadableCircuit(QDir(folder.path()));
+  // Another user may pass through the folder, so that only the file's own permissions stop it.
+  QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner | QFileDevice::ExeOther);
+  const TWithoutRootsRights user;
+  if (!user.PermissionsApply()) {
+    GTEST_SKIP() << "running as root, which reads files whatever their permissions, and cannot "
+                    "act as another user here";
+  }
+  const std::string message = MessageOf([&] { TQtPicture::LoadBmp(file); });
+  EXPECT_EQ(message, "Cannot read the bitmap \"" + file.toStdString() + "\": Permission denied.");
 }

@@ -5,6 +5,12 @@
 
 namespace {
 
+// Every future of a step is kept until the decision, a few kilobytes each for every player: the
+// futures of a step must fit the memory. 100,000 futures, or 2 s of them on every thread, stay
+// within a few gigabytes even for the circle of 18 karts.
+constexpr int64_t MaxFutures = 100000;
+constexpr int64_t MaxBudgetMs = 2000;
+
 // Whole number from Min to Max, or a usage error that says so.
 int64_t ParseInteger(const std::string& Name, const std::string& Text, int64_t Min, int64_t Max) {
   int64_t value = 0;
@@ -59,15 +65,17 @@ TBatchOptions TBatchOptions::Parse(const std::vector<std::string>& Args) {
     } else if (name == "--seed") {
       o.Seed = ParseSeed(value());
     } else if (name == "--futures") {
-      o.Futures = static_cast<int32_t>(ParseInteger(name, value(), 1, 100000000));
+      o.Futures = static_cast<int32_t>(ParseInteger(name, value(), 1, MaxFutures));
     } else if (name == "--budget-ms") {
-      o.BudgetMs = static_cast<int32_t>(ParseInteger(name, value(), 1, 3600000));
+      o.BudgetMs = static_cast<int32_t>(ParseInteger(name, value(), 1, MaxBudgetMs));
     } else if (name == "--min-futures") {
       o.MinFutures = static_cast<int32_t>(ParseInteger(name, value(), 1, 2000));
     } else if (name == "--seconds") {
       o.Seconds = static_cast<int32_t>(ParseInteger(name, value(), 1, 20));
     } else if (name == "--ai-level") {
       o.AILevel = static_cast<int32_t>(ParseInteger(name, value(), 1, 8));
+    } else if (name == "--threads") {
+      o.Threads = static_cast<int32_t>(ParseInteger(name, value(), 0, 256));
     } else if (name == "--evolution") {
       flag();
       o.Evolution = true;
@@ -111,12 +119,15 @@ Runs the kart simulation without a window and reports what happened.
                      collecting energy drops and storing them in a box)
   --steps N          steps to run (default 100)
   --seed S           seed of the random generator (default: from the clock)
-  --futures N        exactly N futures per step, for repeatable work
-                     (default: as many as the budget allows)
-  --budget-ms B      real-time budget of a step, milliseconds (default 100)
+  --futures N        exactly N futures per step (1..100000), for repeatable
+                     work (default: as many as the budget allows)
+  --budget-ms B      real-time budget of a step, 1..2000 milliseconds
+                     (default 100)
   --min-futures M    minimum futures per step, 1..2000 (default 100)
   --seconds S        length of a future, 1..20 whole seconds (default 5)
   --ai-level L       AI level 1..8 for every player (default: 8)
+  --threads N        threads that run the futures, 1..256; 0 or absent: every
+                     hardware thread of the machine
   --evolution        allow evolution of goal values
   --no-collisions    no player-to-player collisions
   --circuit FILE     a BMP circuit instead of the built-in one

@@ -18,6 +18,7 @@ public:
   int32_t MinFutures = 100;
   int32_t Seconds = 5; // length of a future, whole seconds
   int32_t AILevel = 0; // 1 .. 8 for every player; 0 keeps each player's own
+  int32_t Threads = 0; // threads that run the futures, 1 .. 256; 0: every hardware thread
   bool Evolution = false;
   bool Collisions = true;
   std::string Circuit;    // a BMP file; empty: the built-in circuit

@@ -4,15 +4,19 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <ostream>
 #include <sstream>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include "agents/UKart.h"
 #include "agents/URocket.h"
 #include "goals/UGoal2DStorage.h"
 #include "goals/UGoal2DSweets.h"
 #include "goals/UTeam.h"
+#include "platform/UArith.h"
 #include "platform/UErrors.h"
 #include "platform/URandom.h"
 #include "ui/qt/UQtPicture.h"
@@ -82,6 +86,19 @@ TBatchRun::~TBatchRun() {
   FTrack.reset();
 }
 
+int TBatchRun::Execute(const TBatchOptions& Options, std::ostream& Out, std::ostream& Err,
+                       std::ostream* Progress) {
+  try {
+    TBatchRun run(Options);
+    run.Run(Progress);
+    Out << (Options.Json ? run.JsonSummary() + "\n" : run.TextSummary()) << std::flush;
+  } catch (const std::exception& e) {
+    Err << "kartsim-batch: " << e.what() << std::endl;
+    return 1;
+  }
+  return 0;
+}
+
 void TBatchRun::BuildWorld() {
   FPicture = FOptions.Circuit.empty()
                  ? TQtPicture::LoadDefaultCircuit()
@@ -91,10 +108,11 @@ void TBatchRun::BuildWorld() {
   FTeam = std::make_unique<TTeam>();
   FTrack->AddTeam(FTeam.get());
   // The window's settings, as its controls hold them at start unless asked otherwise.
-  FTrack->FFutureMs = FOptions.Seconds * 1000;
+  FTrack->FFutureMs = CheckedMul(FOptions.Seconds, 1000);
   FTrack->FMinFutures = FOptions.MinFutures;
   FTrack->FCollisions = FOptions.Collisions;
   FTrack->FFixedFutures = FOptions.Futures;
+  FTrack->SetThreads(FOptions.Threads);
   FTrack->SetEvolution(FOptions.Evolution);
   AddScenarioPlayers();
   if (FOptions.AILevel > 0)
@@ -162,13 +180,17 @@ void TBatchRun::Track(int32_t Step) {
 }
 
 void TBatchRun::Run(std::ostream* Progress) {
-  std::ofstream csv;
+  // The CSV goes to a temporary file beside the one named, which takes its name only when the
+  // run has ended well: a failed or interrupted run never leaves a CSV that looks complete.
+  // Opening it here also finds a folder that cannot be written before the first step.
+  QSaveFile csv(QString::fromStdString(FOptions.CsvFile));
+  std::ostringstream rows;
   if (!FOptions.CsvFile.empty()) {
-    csv.open(FOptions.CsvFile, std::ios::out | std::ios::trunc);
-    if (!csv)
-      throw EError("Cannot write the CSV file \"" + FOptions.CsvFile + "\".");
-    csv << "step,player,kind,x,y,angle,vx,vy,health,energy,size,dead,futures,dots,grid\n";
+    if (!csv.open(QIODevice::WriteOnly))
+      throw CsvError(csv);
+    rows << "step,player,kind,x,y,angle,vx,vy,health,energy,size,dead,futures,dots,grid\n";
   }
+  CheckFramesFolder();
   using Clock = std::chrono::steady_clock;
   const auto started = Clock::now();
   auto lastReport = started;
@@ -183,10 +205,9 @@ void TBatchRun::Run(std::ostream* Progress) {
     FFuturesNs += FTrack->LastFuturesNs();
     FBodySubSteps += static_cast<int64_t>(FTrack->LastFutureCount()) * subSteps * players;
     Track(step);
-    if (csv.is_open()) {
-      WriteCsvRows(csv, step);
-      if (!csv)
-        throw EError("Cannot write the CSV file \"" + FOptions.CsvFile + "\".");
+    if (csv.isOpen()) {
+      WriteCsvRows(rows, step);
+      WriteOut(csv, rows);
     }
     if (!FOptions.FramesStem.empty())
       WriteFrame(step);
@@ -197,6 +218,36 @@ void TBatchRun::Run(std::ostream* Progress) {
                 << " futures per step" << std::endl;
     }
   }
+  if (csv.isOpen() && !csv.commit())
+    throw CsvError(csv);
+}
+
+EError TBatchRun::CsvError(const QSaveFile& Csv) const {
+  return EError("Cannot write the CSV file \"" + FOptions.CsvFile +
+                "\": " + Csv.errorString().toStdString() + ".");
+}
+
+void TBatchRun::WriteOut(QSaveFile& Csv, std::ostringstream& Rows) const {
+  const std::string text = Rows.str();
+  if (Csv.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+    throw CsvError(Csv);
+  Rows.str({});
+}
+
+void TBatchRun::CheckFramesFolder() const {
+  // Before the first step rather than after it, which may take long.
+  if (FOptions.FramesStem.empty())
+    return;
+  const QFileInfo first(QString::fromStdString(FrameName(1)));
+  if (!first.absoluteDir().exists())
+    throw EError("Cannot write the bitmap \"" + FrameName(1) + "\": the folder \"" +
+                 first.absolutePath().toStdString() + "\" does not exist.");
+}
+
+std::string TBatchRun::FrameName(int32_t Step) const {
+  char number[16];
+  std::snprintf(number, sizeof number, "%5.5d", Step);
+  return FOptions.FramesStem + "_" + number + ".bmp";
 }
 
 void TBatchRun::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
@@ -216,9 +267,7 @@ void TBatchRun::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
 }
 
 void TBatchRun::WriteFrame(int32_t Step) const {
-  char number[16];
-  std::snprintf(number, sizeof number, "%5.5d", Step);
-  FPicture->SaveBmp(QString::fromStdString(FOptions.FramesStem + "_" + number + ".bmp"));
+  FPicture->SaveBmp(QString::fromStdString(FrameName(Step)));
 }
 
 std::string TBatchRun::JsonSummary() const {
@@ -227,8 +276,9 @@ std::string TBatchRun::JsonSummary() const {
   out << "{\"scenario\": " << Quoted(FOptions.Scenario) << ", \"steps\": " << FOptions.Steps
       << ", \"seed\": " << FSeed
       << ", \"ai_level\": " << (FOptions.AILevel > 0 ? FOptions.AILevel : 8)
-      << ", \"substeps_per_future\": " << subSteps << ", \"futures_per_step\": " << Stats(FFutures)
-      << ", \"step_ms\": " << Stats(FStepMs) << ", \"ns_per_body_substep\": "
+      << ", \"threads\": " << FTrack->Threads() << ", \"substeps_per_future\": " << subSteps
+      << ", \"futures_per_step\": " << Stats(FFutures) << ", \"step_ms\": " << Stats(FStepMs)
+      << ", \"ns_per_body_substep\": "
       << (FBodySubSteps > 0 ? Num(static_cast<double>(FFuturesNs) / FBodySubSteps) : "null")
       << ", \"players\": [";
   for (size_t i = 0; i < FRecords.size(); ++i) {
@@ -249,7 +299,8 @@ std::string TBatchRun::TextSummary() const {
   std::ostringstream out;
   out << "Scenario " << FOptions.Scenario << ", " << FOptions.Steps << " steps, seed " << FSeed
       << ", AI level " << (FOptions.AILevel > 0 ? FOptions.AILevel : 8) << ", "
-      << FTrack->SubStepCount() << " sub-steps per future\n";
+      << FTrack->SubStepCount() << " sub-steps per future, " << FTrack->Threads()
+      << (FTrack->Threads() == 1 ? " thread\n" : " threads\n");
   if (!FFutures.empty()) {
     const auto [lo, hi] = std::minmax_element(FFutures.begin(), FFutures.end());
     out << "Futures per step: median " << Num(Median(FFutures)) << " (min " << *lo << ", max "

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/UErrors.h"
 #include "ui/batch/UBatchOptions.h"
 
+class QSaveFile;
 class TPlayer;
 class TQtPicture;
 class TTeam;
@@ -39,6 +41,11 @@ public:
   // the simulation and of the files propagate.
   void Run(std::ostream* Progress);
 
+  // The whole program after its arguments: runs, writes the summary to Out and answers the exit
+  // status, 0; or writes the error's message to Err as one line and answers 1.
+  static int Execute(const TBatchOptions& Options, std::ostream& Out, std::ostream& Err,
+                     std::ostream* Progress);
+
   std::string JsonSummary() const;
   std::string TextSummary() const;
   uint64_t Seed() const { return FSeed; }
@@ -49,6 +56,12 @@ private:
   void Track(int32_t Step);
   void WriteCsvRows(std::ostream& Csv, int32_t Step) const;
   void WriteFrame(int32_t Step) const;
+  std::string FrameName(int32_t Step) const;
+  // Raises the error of writing the frames when their folder does not exist.
+  void CheckFramesFolder() const;
+  // Moves the rows gathered so far to the CSV file.
+  void WriteOut(QSaveFile& Csv, std::ostringstream& Rows) const;
+  EError CsvError(const QSaveFile& Csv) const;
 
   TBatchOptions FOptions;
   uint64_t FSeed = 0;

@@ -1,7 +1,6 @@
 // kartsim-batch: runs the simulation without a window, for repeatable experiments, measurements
 // and rendering on machines without a screen.
 #include <QCoreApplication>
-#include <exception>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -24,17 +23,6 @@ int main(int argc, char** argv) {
     std::cout << TBatchOptions::HelpText();
     return 0;
   }
-  try {
-    TBatchRun run(options);
-    const bool progress = !options.Json || isatty(STDERR_FILENO);
-    run.Run(progress ? &std::cerr : nullptr);
-    if (options.Json)
-      std::cout << run.JsonSummary() << std::endl;
-    else
-      std::cout << run.TextSummary();
-  } catch (const std::exception& e) {
-    std::cerr << "kartsim-batch: " << e.what() << std::endl;
-    return 1;
-  }
-  return 0;
+  const bool progress = !options.Json || isatty(STDERR_FILENO);
+  return TBatchRun::Execute(options, std::cout, std::cerr, progress ? &std::cerr : nullptr);
 }

@@ -1,8 +1,11 @@
 #include "ui/qt/UQtPicture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QSaveFile>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -28,19 +31,67 @@ std::string Reason(const QString& Text) {
   return reason.isEmpty() ? std::string("unknown error") : reason.toStdString();
 }
 
+EError ReadError(const QString& FileName, const std::string& Why) {
+  return EError("Cannot read the bitmap " + Quoted(FileName) + ": " + Why + ".");
+}
+
+uint32_t LittleEndian(const QByteArray& Bytes, qsizetype At, int Size) {
+  uint32_t value = 0;
+  for (int i = Size - 1; i >= 0; --i)
+    value = value << 8 | static_cast<uint8_t>(Bytes[At + i]);
+  return value;
+}
+
+// The toolkit's reader fills the rows that a cut-off file lacks with whatever it likes and
+// reports success, which would make a road of a half-copied circuit. For the uncompressed kinds
+// the header says how long the file must be: shorter is refused here. Anything else the reader
+// judges for itself.
+void CheckComplete(const QString& FileName, QFile& File) {
+  constexpr qsizetype FileHeader = 14, CoreHeader = 12, InfoHeader = 40;
+  if (File.size() == 0)
+    throw ReadError(FileName, "the file is empty");
+  const QByteArray header = File.peek(FileHeader + InfoHeader);
+  if (header.size() < FileHeader + CoreHeader || !header.startsWith("BM"))
+    return;
+  const uint32_t pixelsAt = LittleEndian(header, 10, 4);
+  const uint32_t headerSize = LittleEndian(header, FileHeader, 4);
+  int64_t width = 0, height = 0, bits = 0, compression = 0;
+  if (headerSize == CoreHeader) {
+    width = LittleEndian(header, 18, 2);
+    height = LittleEndian(header, 20, 2);
+    bits = LittleEndian(header, 24, 2);
+  } else if (headerSize >= InfoHeader && header.size() >= FileHeader + InfoHeader) {
+    width = static_cast<int32_t>(LittleEndian(header, 18, 4));
+    height = static_cast<int32_t>(LittleEndian(header, 22, 4)); // below 0: stored top down
+    bits = LittleEndian(header, 28, 2);
+    compression = LittleEndian(header, 30, 4);
+  } else {
+    return;
+  }
+  constexpr int64_t Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
+  if (compression != Uncompressed && compression != BitFields && compression != AlphaBitFields)
+    return;
+  if (bits < 1 || bits > 32) // not a bitmap of any kind the reader knows: it says so itself
+    return;
+  const int64_t rowheader = (std::abs(width) * bits + 31) / 32 * 4;
+  if (static_cast<int64_t>(pixelsAt) + rowheader * std::abs(height) > File.size())
+    throw ReadError(FileName, "the file is truncated");
+}
+
 QImage ReadBmp(const QString& FileName) {
   // Opened here so that a missing or unreadable file is reported as such.
+  if (QFileInfo(FileName).isDir())
+    throw ReadError(FileName, "it is a folder, not a file");
   QFile file(FileName);
   if (!file.open(QIODevice::ReadOnly))
-    throw EError("Cannot read the bitmap " + Quoted(FileName) + ": " + Reason(file.errorString()) +
-                 ".");
+    throw ReadError(FileName, Reason(file.errorString()));
+  CheckComplete(FileName, file);
   QImageReader reader(&file, "bmp");
   // Only a bitmap: a file of another kind under a .bmp name is an error, not a surprise.
   reader.setAutoDetectImageFormat(false);
   QImage image = reader.read();
   if (image.isNull())
-    throw EError("Cannot read the bitmap " + Quoted(FileName) + ": " +
-                 Reason(reader.errorString()) + ".");
+    throw ReadError(FileName, Reason(reader.errorString()));
   return ToRgb888(image);
 }
 
@@ -70,10 +121,19 @@ std::unique_ptr<TQtPicture> TQtPicture::LoadDefaultCircuit() {
 }
 
 void TQtPicture::SaveBmp(const QString& FileName) const {
-  QImageWriter writer(FileName, "bmp");
+  // Written under a temporary name that takes the file's name once complete: a failure half way
+  // (a full disk) leaves no cut-off picture behind, nor harms the file it was to replace.
+  QSaveFile file(FileName);
+  const auto fail = [&](const QString& Why) {
+    return EError("Cannot write the bitmap " + Quoted(FileName) + ": " + Reason(Why) + ".");
+  };
+  if (!file.open(QIODevice::WriteOnly))
+    throw fail(file.errorString());
+  QImageWriter writer(&file, "bmp");
   if (!writer.write(Image()))
-    throw EError("Cannot write the bitmap " + Quoted(FileName) + ": " +
-                 Reason(writer.errorString()) + ".");
+    throw fail(writer.errorString());
+  if (!file.commit())
+    throw fail(file.errorString());
 }
 
 int32_t TQtPicture::Pixel(int32_t X, int32_t Y) const {

@@ -65,3 +65,19 @@ TEST(BatchOptions, NamesTheArgumentAndWhatItAllows) {
   EXPECT_EQ(UsageError({"--circuit", "/nonexistent/track.bmp"}),
             "--circuit: expected an existing BMP file, \"/nonexistent/track.bmp\" is not one");
 }
+
+TEST(BatchOptions, EveryNumberIsRefusedWhenHugeNegativeOrEmpty) {
+  const std::pair<std::string, std::string> allowed[] = {
+      {"--steps", "from 1 to 10000000"}, {"--futures", "from 1 to 100000"},
+      {"--budget-ms", "from 1 to 2000"}, {"--min-futures", "from 1 to 2000"},
+      {"--seconds", "from 1 to 20"},     {"--ai-level", "from 1 to 8"},
+      {"--threads", "from 0 to 256"},    {"--seed", "from 0 to 18446744073709551615"}};
+  for (const auto& [name, range] : allowed)
+    for (const std::string value :
+         {"99999999999999999999999", "-1", "-99999999999999999999999", "", " 3", "1e3"})
+      EXPECT_EQ(UsageError({name, value}),
+                name + ": expected a whole number " + range + ", got \"" + value + "\"");
+  for (const std::string name : {"--scenario", "--circuit", "--frames", "--csv"})
+    EXPECT_NE(UsageError({name, ""}), "accepted") << name;
+  EXPECT_EQ(TBatchOptions::Parse({"--threads", "256"}).Threads, 256);
+}

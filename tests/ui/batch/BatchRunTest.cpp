@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,7 +9,13 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "../CircuitFiles.h"
+#include "ui/batch/UBatchRun.h"
 
 namespace {
 
@@ -47,14 +54,38 @@ std::string ReadFile(const QString& Name) {
   return text.str();
 }
 
+// Runs kartsim-batch with the arguments, its output thrown away, and answers its peak memory in
+// kilobytes, or -1 when it did not end well.
+long PeakKilobytes(std::vector<std::string> Args) {
+  Args.insert(Args.begin(), KARTSIM_BATCH_EXE);
+  std::vector<char*> argv;
+  for (std::string& arg : Args)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    std::freopen("/dev/null", "w", stdout);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+      WEXITSTATUS(status) != 0)
+    return -1;
+  return usage.ru_maxrss;
+}
+
 // Small runs: a few steps of a few short futures.
 const std::string Quick = " --steps 3 --futures 20 --seconds 1 --seed 5";
 
 } // namespace
 
 TEST(BatchRun, BadArgumentsExitWithTwoAndOneLineNamingTheArgument) {
-  for (const std::string args : {"--bogus", "--steps -3", "--steps many", "--ai-level 0",
-                                 "--ai-level 9", "--circuit /nonexistent/circuit.bmp"}) {
+  for (const std::string args :
+       {"--bogus", "--steps -3", "--steps many", "--ai-level 0", "--ai-level 9",
+        "--circuit /nonexistent/circuit.bmp", "--threads 257", "--seed -1",
+        "--futures 99999999999999999999", "--csv ''", "--scenario ''", "--circuit ''"}) {
     const TResult r = RunBatch(args);
     EXPECT_EQ(r.Status, 2) << args;
     EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
@@ -130,4 +161,114 @@ TEST(BatchRun, AFailingRunExitsWithOneAndTheErrorsMessage) {
   const TResult r = RunBatch("--frames /nonexistent/folder/run" + Quick);
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Err.find("/nonexistent/folder/run_00001.bmp"), std::string::npos) << r.Err;
+}
+
+TEST(BatchRun, ReportsTheThreadsItUses) {
+  const auto threads = [](const std::string& Args) {
+    const TResult r = RunBatch("--json" + Args + Quick);
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    return QJsonDocument::fromJson(QByteArray::fromStdString(r.Out))["threads"].toInt();
+  };
+  EXPECT_EQ(threads(" --threads 2"), 2);
+  const int all = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  EXPECT_EQ(threads(""), all);
+  EXPECT_EQ(threads(" --threads 0"), all);
+  EXPECT_NE(RunBatch("--threads 1" + Quick).Out.find(", 1 thread\n"), std::string::npos);
+}
+
+TEST(BatchRun, ABadCircuitEndsTheRunWithItsReasonBeforeAnyFileIsWritten) {
+  QTemporaryDir dir;
+  const std::string csv = dir.filePath("out.csv").toStdString();
+  for (const TCircuitFile& c : WriteCircuitFiles(QDir(dir.path()))) {
+    SCOPED_TRACE(c.Name);
+    const TResult r =
+        RunBatch("--circuit '" + c.File.toStdString() + "' --threads 1 --csv " + csv + Quick);
+    if (!c.Expected.isNull()) {
+      EXPECT_EQ(r.Status, 0) << r.Err;
+      EXPECT_TRUE(QFile::remove(QString::fromStdString(csv)));
+      continue;
+    }
+    // A folder is refused with the arguments, a file when the run reads it.
+    EXPECT_TRUE(r.Status == 1 || r.Status == 2) << r.Status;
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_NE(r.Err.find(c.File.toStdString()), std::string::npos) << r.Err;
+    if (r.Status == 1) {
+      EXPECT_NE(r.Err.find(c.Refusal), std::string::npos) << r.Err;
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(csv)));
+  }
+  // On a circuit without road the storage box of the drops finds no place, and says so.
+  const TResult r = RunBatch("--scenario drops --circuit " +
+                             dir.filePath("black.bmp").toStdString() + " --csv " + csv + Quick);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "kartsim-batch: No place on the road for a storage box.\n");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(csv)));
+}
+
+TEST(BatchRun, AnUnreadableCircuitEndsTheRunWithItsReason) {
+  if (geteuid() == 0) {
+    GTEST_SKIP() << "running as root, which reads files whatever their permissions (the picture "
+                    "loader's own test covers it as another user)";
+  }
+  QTemporaryDir dir;
+  const QString file = WriteUnreadableCircuit(QDir(dir.path()));
+  const TResult r = RunBatch("--circuit " + file.toStdString() + Quick);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "kartsim-batch: Cannot read the bitmap \"" + file.toStdString() +
+                       "\": Permission denied.\n");
+}
+
+TEST(BatchRun, FilesThatCannotBeWrittenEndTheRunAndNoCsvLooksComplete) {
+  QTemporaryDir dir;
+  const QString csv = dir.filePath("out.csv");
+  const std::string csvArg = " --csv " + csv.toStdString();
+  // Found before the first step.
+  for (const std::string& args :
+       {" --csv " + dir.filePath("no/such/folder/out.csv").toStdString(),
+        " --csv " + dir.path().toStdString(),
+        csvArg + " --frames " + dir.filePath("no/such/folder/run").toStdString()}) {
+    const TResult r = RunBatch(args + Quick);
+    EXPECT_EQ(r.Status, 1) << args;
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_EQ(r.Err.rfind("kartsim-batch: Cannot write the ", 0), 0u) << r.Err;
+    EXPECT_FALSE(QFile::exists(csv)) << args;
+  }
+  // Found at the second step, when its frame meets a folder of the same name: the rows of the
+  // steps before stay out of sight.
+  ASSERT_TRUE(QDir(dir.path()).mkpath("run_00002.bmp"));
+  const TResult r = RunBatch(csvArg + " --frames " + dir.filePath("run").toStdString() + Quick);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("run_00002.bmp"), std::string::npos) << r.Err;
+  EXPECT_TRUE(QFile::exists(dir.filePath("run_00001.bmp")));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"run_00001.bmp"});
+}
+
+TEST(BatchRun, ALongRunOfDropsWithEvolutionKeepsAFlatPeakMemory) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers keep freed memory aside, so that peak memory says nothing";
+#endif
+  const auto peak = [](const char* Steps) {
+    return PeakKilobytes({"--scenario", "drops", "--evolution", "--futures", "20", "--seed", "3",
+                          "--threads", "1", "--steps", Steps});
+  };
+  const long short_ = peak("1000"), long_ = peak("5000");
+  ASSERT_GT(short_, 0);
+  ASSERT_GT(long_, 0);
+  EXPECT_LE(long_, short_ + short_ / 10) << short_ << " KB after 1,000 steps";
+}
+
+TEST(BatchRun, ARangeErrorEndsTheRunWithOneAndItsMessage) {
+  // Beyond what the command line lets through: a future of 3,000,000 s has more milliseconds than
+  // 32 bits hold, and the checked arithmetic says so.
+  TBatchOptions options;
+  options.Seconds = 3000000;
+  options.Futures = 5;
+  std::ostringstream out, err;
+  EXPECT_EQ(TBatchRun::Execute(options, out, err, nullptr), 1);
+  EXPECT_EQ(err.str(), "kartsim-batch: Integer overflow\n");
+  EXPECT_TRUE(out.str().empty());
+
+  options.Seconds = 1;
+  EXPECT_EQ(TBatchRun::Execute(options, out, err, nullptr), 0);
+  EXPECT_EQ(out.str().rfind("Scenario rocket, 100 steps", 0), 0u) << out.str();
 }
