@@ -205,8 +205,9 @@ TEST(QtPictureFiles, EveryCircuitLoadsWithPureBlackOffTheRoadOrIsRefusedByName) 
     track.LoadTrack(picture.get());
     // (1, 1) lies in a black square of the checkerboards, (17, 1) in a nearly black one.
     for (const auto& [x, y] : {std::pair{1, 1}, std::pair{17, 1}}) {
-      if (x < picture->Width() && y < picture->Height())
+      if (x < picture->Width() && y < picture->Height()) {
         EXPECT_EQ(track.PixelOnRoad(x, y), c.Expected.pixelColor(x, y) != Qt::black) << x;
+      }
     }
   }
 }
