@@ -49,8 +49,10 @@ bool TGoal2DSweets::PlaceDrop(int32_t I) {
 
 void TGoal2DSweets::PlaceDrops() {
   FSlotsLeftEmpty = false;
-  for (int32_t i = 0; i < MaxDrops; ++i)
-    PlaceDrop(i);
+  // Where one drop found no place in all its tries the others would not either: they wait for
+  // the next step, which costs one bounded search per step on a circuit without room.
+  for (int32_t i = 0; i < MaxDrops && PlaceDrop(i); ++i) {
+  }
   FNeedsPlacing = false;
 }
 

@@ -40,7 +40,8 @@ public:
   // (and places nothing before a body has been evaluated). Answers whether the slot holds a
   // drop. Raises ERangeError for an index outside 0 .. MaxDrops - 1.
   bool PlaceDrop(int32_t I);
-  // PlaceDrop for every slot in order; then nothing waits for placing.
+  // PlaceDrop for every slot in order, up to the first that finds no place; then nothing waits
+  // for placing.
   void PlaceDrops();
 
 private:
