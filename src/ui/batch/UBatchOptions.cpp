@@ -96,6 +96,10 @@ TBatchOptions TBatchOptions::Parse(const std::vector<std::string>& Args) {
       o.CsvFile = value();
       if (o.CsvFile.empty())
         throw EBatchUsage("--csv: expected a file name, got an empty one");
+    } else if (name == "--decisions") {
+      o.DecisionsFile = value();
+      if (o.DecisionsFile.empty())
+        throw EBatchUsage("--decisions: expected a file name, got an empty one");
     } else if (name == "--json") {
       flag();
       o.Json = true;
@@ -133,6 +137,8 @@ Runs the kart simulation without a window and reports what happened.
   --circuit FILE     a BMP circuit instead of the built-in one
   --frames STEM      write each step's picture as STEM_00001.bmp, ...
   --csv FILE         one row per step and player
+  --decisions FILE   one row per step, player and option of the player's
+                     decision: step,player,option,param,push,futures,score,weight
   --json             print the summary as one JSON object
   --help             this text
 

@@ -21,9 +21,10 @@ public:
   int32_t Threads = 0; // threads that run the futures, 1 .. 256; 0: every hardware thread
   bool Evolution = false;
   bool Collisions = true;
-  std::string Circuit;    // a BMP file; empty: the built-in circuit
-  std::string FramesStem; // empty: no frames
-  std::string CsvFile;    // empty: no CSV
+  std::string Circuit;       // a BMP file; empty: the built-in circuit
+  std::string FramesStem;    // empty: no frames
+  std::string CsvFile;       // empty: no CSV
+  std::string DecisionsFile; // empty: no CSV of the decisions
   bool Json = false;
   bool Help = false;
 

@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "agents/UKart.h"
 #include "agents/URocket.h"
@@ -19,6 +18,7 @@
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
 #include "platform/URandom.h"
+#include "ui/batch/UCsvFile.h"
 #include "ui/qt/UQtPicture.h"
 #include "world/URoster.h"
 #include "world/UTrack2D.h"
@@ -180,16 +180,12 @@ void TBatchRun::Track(int32_t Step) {
 }
 
 void TBatchRun::Run(std::ostream* Progress) {
-  // The CSV goes to a temporary file beside the one named, which takes its name only when the
-  // run has ended well: a failed or interrupted run never leaves a CSV that looks complete.
-  // Opening it here also finds a folder that cannot be written before the first step.
-  QSaveFile csv(QString::fromStdString(FOptions.CsvFile));
-  std::ostringstream rows;
-  if (!FOptions.CsvFile.empty()) {
-    if (!csv.open(QIODevice::WriteOnly))
-      throw CsvError(csv);
-    rows << "step,player,kind,x,y,angle,vx,vy,health,energy,size,dead,futures,dots,grid\n";
-  }
+  std::optional<TCsvFile> csv, decisions;
+  if (!FOptions.CsvFile.empty())
+    csv.emplace(FOptions.CsvFile,
+                "step,player,kind,x,y,angle,vx,vy,health,energy,size,dead,futures,dots,grid");
+  if (!FOptions.DecisionsFile.empty())
+    decisions.emplace(FOptions.DecisionsFile, "step,player,option,param,push,futures,score,weight");
   CheckFramesFolder();
   using Clock = std::chrono::steady_clock;
   const auto started = Clock::now();
@@ -205,9 +201,13 @@ void TBatchRun::Run(std::ostream* Progress) {
     FFuturesNs += FTrack->LastFuturesNs();
     FBodySubSteps += static_cast<int64_t>(FTrack->LastFutureCount()) * subSteps * players;
     Track(step);
-    if (csv.isOpen()) {
-      WriteCsvRows(rows, step);
-      WriteOut(csv, rows);
+    if (csv) {
+      WriteCsvRows(csv->Rows(), step);
+      csv->Flush();
+    }
+    if (decisions) {
+      WriteDecisionRows(decisions->Rows(), step);
+      decisions->Flush();
     }
     if (!FOptions.FramesStem.empty())
       WriteFrame(step);
@@ -218,20 +218,10 @@ void TBatchRun::Run(std::ostream* Progress) {
                 << " futures per step" << std::endl;
     }
   }
-  if (csv.isOpen() && !csv.commit())
-    throw CsvError(csv);
-}
-
-EError TBatchRun::CsvError(const QSaveFile& Csv) const {
-  return EError("Cannot write the CSV file \"" + FOptions.CsvFile +
-                "\": " + Csv.errorString().toStdString() + ".");
-}
-
-void TBatchRun::WriteOut(QSaveFile& Csv, std::ostringstream& Rows) const {
-  const std::string text = Rows.str();
-  if (Csv.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
-    throw CsvError(Csv);
-  Rows.str({});
+  if (csv)
+    csv->Commit();
+  if (decisions)
+    decisions->Commit();
 }
 
 void TBatchRun::CheckFramesFolder() const {
@@ -263,6 +253,24 @@ void TBatchRun::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
         << Num(p.Health()) << ',' << Num(p.Energy()) << ',' << Num(p.Size()) << ','
         << (p.IsDead() ? 1 : 0) << ',' << mutablePlayer.Futures().FutureCount() << ','
         << mutablePlayer.Futures().DotCount() << ',' << p.GridSize() << '\n';
+  }
+}
+
+void TBatchRun::WriteDecisionRows(std::ostream& Csv, int32_t Step) const {
+  for (const TPlayerRecord& r : FRecords) {
+    if (r.Player == nullptr)
+      continue;
+    const TState& state = r.Player->RealState();
+    const TDecisionRecord& decision = r.Player->Futures().LastDecision();
+    for (size_t k = 0; k < decision.Options.size(); ++k) {
+      const TDecisionRecord::TOption& option = decision.Options[k];
+      const bool pushed = option.Param >= 0 && option.Param < state.FreeParamCount();
+      Csv << Step << ',' << r.Index << ',' << k << ','
+          << (pushed ? state.FreeParam(option.Param).Name : std::string()) << ','
+          << Num(option.Push) << ',' << option.Futures << ','
+          << Num(static_cast<double>(option.Score)) << ','
+          << Num(static_cast<double>(option.Weight)) << '\n';
+    }
   }
 }
 

@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/UErrors.h"
 #include "ui/batch/UBatchOptions.h"
 
-class QSaveFile;
 class TPlayer;
 class TQtPicture;
 class TTeam;
@@ -59,9 +57,8 @@ private:
   std::string FrameName(int32_t Step) const;
   // Raises the error of writing the frames when their folder does not exist.
   void CheckFramesFolder() const;
-  // Moves the rows gathered so far to the CSV file.
-  void WriteOut(QSaveFile& Csv, std::ostringstream& Rows) const;
-  EError CsvError(const QSaveFile& Csv) const;
+  // One row per option of every player's decision of the step.
+  void WriteDecisionRows(std::ostream& Csv, int32_t Step) const;
 
   TBatchOptions FOptions;
   uint64_t FSeed = 0;

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -144,6 +145,43 @@ TEST(BatchRun, TheSameSeedAndFuturesGiveTheSameCsv) {
                         0),
             0u);
   EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 1 + 3 * 3); // 3 steps, 3 players
+}
+
+TEST(BatchRun, AFixedNumberOfFuturesGivesTheSameCsvWhateverTheThreads) {
+  QTemporaryDir dir;
+  std::string csv[4];
+  for (int threads : {1, 2, 3}) {
+    const QString file = dir.filePath(QString("t%1.csv").arg(threads));
+    const TResult r = RunBatch("--scenario circle --threads " + std::to_string(threads) +
+                               " --csv " + file.toStdString() + Quick);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    csv[threads] = ReadFile(file);
+  }
+  EXPECT_EQ(csv[1], csv[2]);
+  EXPECT_EQ(csv[1], csv[3]);
+}
+
+TEST(BatchRun, WritesTheDecisionsOptionByOption) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("decisions.csv");
+  const TResult r = RunBatch("--scenario drops --decisions " + file.toStdString() + Quick);
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  std::istringstream rows(ReadFile(file));
+  std::string line;
+  std::getline(rows, line);
+  EXPECT_EQ(line, "step,player,option,param,push,futures,score,weight");
+  // Every step and player has its options numbered from 0, each pushing one free parameter.
+  std::map<std::pair<int, int>, int> options;
+  while (std::getline(rows, line)) {
+    int step = 0, player = 0, option = -1;
+    char name[32] = {};
+    ASSERT_EQ(std::sscanf(line.c_str(), "%d,%d,%d,%31[A-Z]", &step, &player, &option, name), 4)
+        << line;
+    EXPECT_EQ(option, (options[{step, player}]++)) << line;
+  }
+  EXPECT_EQ(options.size(), 3u * 3u); // 3 steps, 3 players
+  for (const auto& [key, count] : options)
+    EXPECT_GE(count, 2) << "step " << key.first << ", player " << key.second;
 }
 
 TEST(BatchRun, WritesOneNumberedFramePerStep) {
