@@ -25,7 +25,12 @@ void TWorldCopy::Sync(const TTrack& Real) {
   FWorld->TakeSettings(Real);
   for (int32_t t = 0; t < Real.TeamCount(); ++t)
     SyncTeam(*Real.Teams(t), *FTeams[t]);
-  // Team goals point at their team through the copies of the teams: all teams exist by now.
+  // Goals are copied afresh at every step with what they keep between evaluations, so values
+  // and modes changed since the last step reach the copy. The drop goal's copy takes the real
+  // drops and the amounts the futures of this step start from; the copy's futures consume them
+  // in turn, as the futures on the calling thread consume the real goal's, and the real amounts
+  // change only in the evaluation on the real states. Team goals point at their team through
+  // the copies of the teams: all teams exist by now.
   for (int32_t t = 0; t < Real.TeamCount(); ++t) {
     TTeam& copy = *FTeams[t];
     const TTeam& real = *Real.Teams(t);
