@@ -25,7 +25,7 @@ QTableWidget* MakeTable(const QStringList& Columns, QWidget* Parent) {
   table->setHorizontalHeaderLabels(Columns);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionMode(QAbstractItemView::NoSelection);
-  table->horizontalHeader()->setStretchLastSection(true);
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table->verticalHeader()->setDefaultSectionSize(20);
   return table;
 }
@@ -62,14 +62,17 @@ void SetBars(QTableWidget& Table, const TDecisionRecord& Record) {
 TDecisionInspector::TDecisionInspector(QWidget* Parent)
     : QWidget(Parent), FHeader(new QLabel(this)), FNote(new QLabel(this)),
       FOptions(MakeTable({"Pushed", "Push", "Futures", "Score", "Weight", "Share"}, this)),
-      FParams(MakeTable({"Parameter", "Combined", "Y-shape corrected", "Sensitivity", "Action"},
-                        this)) {
+      FParams(MakeTable({"Parameter", "Combined", "Corrected", "Sensitivity", "Action"}, this)) {
   FHeader->setObjectName("LbDecision");
   FNote->setObjectName("LbDecisionNote");
   FNote->setWordWrap(true);
   FOptions->setObjectName("TblOptions");
   FOptions->setItemDelegateForColumn(ocBar, new TWeightBar(FOptions));
+  FOptions->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  FOptions->horizontalHeader()->setSectionResizeMode(ocBar, QHeaderView::Stretch);
   FParams->setObjectName("TblParams");
+  for (int column : {0, 3})
+    FParams->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
   FParams->setMaximumHeight(90);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -78,6 +81,14 @@ TDecisionInspector::TDecisionInspector(QWidget* Parent)
   layout->addWidget(FOptions, 1);
   layout->addWidget(new QLabel("How the blend of the options became the action:", this));
   layout->addWidget(FParams);
+  auto* legend = new QLabel(
+      "Futures: the distinct cells its futures ended in. Score: by the AI level, before "
+      "normalisation. Weight: its share in the blend. Combined: the blend of the options' pushes; "
+      "Corrected: moved toward the best of the score curve (level 6); Sensitivity: the scale of "
+      "the pushes, adapted at level 8; Action: the value the decision set.",
+      this);
+  legend->setWordWrap(true);
+  layout->addWidget(legend);
 }
 
 void TDecisionInspector::Show(TPlayer2D* Player, const QString& Name) {
@@ -130,7 +141,6 @@ void TDecisionInspector::ShowOptions(const TDecisionRecord& Record, const QStrin
     SetCell(*FOptions, k, ocWeight, Number(option.Weight, 3));
   }
   SetBars(*FOptions, Record);
-  FOptions->resizeColumnsToContents();
 }
 
 void TDecisionInspector::ShowParams(const TDecisionRecord& Record, const QStringList& Params) {
@@ -138,17 +148,16 @@ void TDecisionInspector::ShowParams(const TDecisionRecord& Record, const QString
   for (int p = 0; p < FParams->rowCount(); ++p) {
     const TDecisionRecord::TParam& param = Record.Params[static_cast<size_t>(p)];
     SetCell(*FParams, p, 0, p < Params.size() ? Params[p] : QString::number(p));
-    SetCell(*FParams, p, 1, Number(param.Combined, 6));
+    SetCell(*FParams, p, 1, Number(param.Combined, 5));
     // Level 6 corrects only a parameter that three options or more pushed away from 0.
     SetCell(*FParams, p, 2,
-            param.YShapeCorrected ? Number(param.Action, 6)
+            param.YShapeCorrected ? Number(param.Action, 5)
             : Record.AILevel == 6 ? QString("not applied")
                                   : QString("—"));
     SetCell(*FParams, p, 3,
             param.Sensitivity == param.SensitivityBefore
                 ? Number(param.Sensitivity, 3)
                 : Number(param.SensitivityBefore, 3) + " → " + Number(param.Sensitivity, 3));
-    SetCell(*FParams, p, 4, Number(param.Action, 6));
+    SetCell(*FParams, p, 4, Number(param.Action, 5));
   }
-  FParams->resizeColumnsToContents();
 }

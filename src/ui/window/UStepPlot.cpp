@@ -7,8 +7,12 @@
 
 namespace {
 
-QString AxisTitle(const TStepPlot::TCurve& Curve, bool Shared) {
-  return Shared ? Curve.Unit : Curve.Name + " (" + Curve.Unit + ")";
+// Values, with the curve's unit as its title: the legend names the curves.
+QValueAxis* ValueAxis(const QString& Unit) {
+  auto* axis = new QValueAxis;
+  axis->setTitleText(Unit);
+  axis->setLabelFormat("%.5g");
+  return axis;
 }
 
 // The range of the values held by the series, with 0 in it, rounded out to readable ticks.
@@ -39,15 +43,15 @@ TStepPlot::TStepPlot(const QString& Title, const TCurve& First, const TCurve& Se
   chart->addSeries(FSecond);
   FSteps->setTitleText("step");
   FSteps->setLabelFormat("%d");
+  FSteps->setTickType(QValueAxis::TicksDynamic);
+  FSteps->setTickAnchor(0);
+  FSteps->setTickInterval(100);
   chart->addAxis(FSteps, Qt::AlignBottom);
-  const bool shared = First.Unit == Second.Unit;
-  FFirstAxis = new QValueAxis;
-  FFirstAxis->setTitleText(AxisTitle(First, shared));
+  FFirstAxis = ValueAxis(First.Unit);
   chart->addAxis(FFirstAxis, Qt::AlignLeft);
   FSecondAxis = FFirstAxis;
-  if (!shared) {
-    FSecondAxis = new QValueAxis;
-    FSecondAxis->setTitleText(AxisTitle(Second, false));
+  if (Second.Unit != First.Unit) {
+    FSecondAxis = ValueAxis(Second.Unit);
     chart->addAxis(FSecondAxis, Qt::AlignRight);
   }
   FFirst->attachAxis(FSteps);

@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QTableWidget>
+#include <cmath>
 
 #include "WindowKit.h"
 #include "agents/UPlayer2D.h"
@@ -112,7 +113,8 @@ TEST_F(TWindowMonitors, InspectorRowsAreTheOptionsOfTheLastDecision) {
   }
   const auto& params = Find<QTableWidget>("TblParams");
   ASSERT_EQ(params.rowCount(), 2);
-  EXPECT_NEAR(params.item(1, 4)->text().toDouble(), record.Params[1].Action, 1e-3);
+  const double action = record.Params[1].Action;
+  EXPECT_NEAR(params.item(1, 4)->text().toDouble(), action, 1e-4 * std::abs(action) + 1e-9);
   EXPECT_FALSE(Find<QLabel>("LbDecisionNote").isVisible());
 
   // Levels 1 to 3 weigh every option the same, and say so.
