@@ -445,6 +445,13 @@ void TFormTest2D::MenuMonitorsClick() {
     FMonitors = new TMonitorsWindow(this);
     connect(FMonitors, &TMonitorsWindow::Closed, this,
             [this] { FUi->MenuMonitors->setChecked(false); });
+    // Beside this window where the screen has room, so that both are seen while the world runs.
+    if (const QScreen* screen = this->screen()) {
+      const QRect room = screen->availableGeometry();
+      FMonitors->move(std::max(room.left(), std::min(frameGeometry().right() + 1,
+                                                     room.right() - FMonitors->width())),
+                      y());
+    }
   }
   FMonitors->Restart();
   FMonitors->show();
