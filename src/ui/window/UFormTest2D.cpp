@@ -19,6 +19,7 @@
 #include "ui/window/UGoalRows.h"
 #include "ui/window/UHandlerTrace.h"
 #include "ui/window/UKartsimApp.h"
+#include "ui/window/UMonitorsWindow.h"
 #include "ui/window/URunLoop.h"
 #include "ui/window/UStandardDialogs.h"
 #include "ui_UFormTest2D.h"
@@ -120,6 +121,7 @@ void TFormTest2D::ConnectHandlers() {
   for (QAction* item : {ui.menuBasicAIparams, ui.menuGoals, ui.menuChoosePlayer,
                         ui.menuPlayerParams, ui.MenuTrackParams, ui.menuHandMove})
     connect(item, &QAction::triggered, this, &TFormTest2D::menuPlayerParamsClick);
+  connect(ui.MenuMonitors, &QAction::triggered, this, &TFormTest2D::MenuMonitorsClick);
   for (QAction* item : {ui.MenuDebugTraces, ui.MenuDebugOptions, ui.MenuDebugLevels,
                         ui.MenuDebugGoals, ui.MenuDebugTeamGoals})
     connect(item, &QAction::triggered, this, &TFormTest2D::EdDebugChange);
@@ -139,6 +141,7 @@ TPlayer2D* TFormTest2D::SelectedPlayer() const {
 
 void TFormTest2D::Redraw() {
   FTrack->Redraw(true);
+  UpdateMonitors(false);
 }
 
 void TFormTest2D::ReportCurrentError(const std::string& Where) {
@@ -429,6 +432,44 @@ void TFormTest2D::UpdateStatusBar() {
                 .arg(player->Futures().DotCount())
                 .arg(player->GridSize());
   FStatus->setText(text);
+}
+
+void TFormTest2D::MenuMonitorsClick() {
+  const THandlerTrace trace(__func__);
+  if (!FUi->MenuMonitors->isChecked()) {
+    if (FMonitors != nullptr)
+      FMonitors->hide();
+    return;
+  }
+  if (FMonitors == nullptr) {
+    FMonitors = new TMonitorsWindow(this);
+    connect(FMonitors, &TMonitorsWindow::Closed, this,
+            [this] { FUi->MenuMonitors->setChecked(false); });
+    // Beside this window where the screen has room, so that both are seen while the world runs.
+    if (const QScreen* screen = this->screen()) {
+      const QRect room = screen->availableGeometry();
+      FMonitors->move(std::max(room.left(), std::min(frameGeometry().right() + 1,
+                                                     room.right() - FMonitors->width())),
+                      y());
+    }
+  }
+  FMonitors->Restart();
+  FMonitors->show();
+  FMonitors->raise();
+  UpdateMonitors(false);
+}
+
+void TFormTest2D::UpdateMonitors(bool AfterStep) {
+  // Inside a step the lists of futures are being filled: the monitors read them after it.
+  if (FMonitors == nullptr || !FMonitors->isVisible() || FRunLoop->InStep())
+    return;
+  TPlayer2D* player = SelectedPlayer();
+  const QString name = FUi->EdPlayerId->currentText();
+  if (AfterStep)
+    FMonitors->AfterStep(FRunLoop->PassCount(), FTrack->LastFutureCount(), FRunLoop->LastStepMs(),
+                         player, name);
+  else
+    FMonitors->Follow(player, name);
 }
 
 // ---- hand moves ----

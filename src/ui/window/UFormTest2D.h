@@ -13,6 +13,7 @@ class QLabel;
 class TDialogs;
 class TGoalMenu;
 class TGoalRows;
+class TMonitorsWindow;
 class TPlayer2D;
 class TQtPicture;
 class TRunLoop;
@@ -59,6 +60,8 @@ public:
   void UpdateRealTimeParams();
   // What the agents did in the last step: futures, the step's time, players, counted dots, grid.
   void UpdateStatusBar();
+  // The monitors, when shown, after a step (a point on every plot) or after a single action.
+  void UpdateMonitors(bool AfterStep);
   // Frees every member of the current team and empties the player list.
   void ClearPlayers();
   // The player list rebuilt from the members ("Player #0", ...), the chosen player's entry
@@ -88,6 +91,7 @@ public slots:
   void EdAI_LevelChange();
   void EdDebugChange();
   void menuPlayerParamsClick();
+  void MenuMonitorsClick();
   void SpeedButton1Click();
   void SpeedButton2Click();
   void SpeedButton3Click();
@@ -122,6 +126,7 @@ private:
   std::unique_ptr<TRunLoop> FRunLoop;
   std::unique_ptr<TGoalRows> FGoalRows;
   std::unique_ptr<TGoalMenu> FGoalMenu;
+  TMonitorsWindow* FMonitors = nullptr; // made when first shown; a window of its own, our child
   // Destroyed in this order: the team frees its players while the world still knows them.
   std::unique_ptr<TTrack2D> FTrack;
   std::unique_ptr<TTeam> FTeam;

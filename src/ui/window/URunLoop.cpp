@@ -85,6 +85,7 @@ void TRunLoop::Pass(std::string& Where) {
   Where = "pass " + pass + " of the run, after its step";
   FForm.UpdateRealTimeParams();
   FForm.UpdateStatusBar();
+  FForm.UpdateMonitors(true);
   ProcessMessages();
   if (FForm.Controls().Saveimagestofolder->isChecked()) {
     Where = "pass " + pass + " of the run, saving its frame";
