@@ -369,11 +369,15 @@ void TFormTest2D::menuPlayerParamsClick() {
 }
 
 void TFormTest2D::CopyParamsFromPlayer() {
+  // Quietly: a handler run by one of the redraws below would find the panel half refreshed.
+  FRunLoop->Quietly([this] { ShowChosenPlayer(); });
+}
+
+void TFormTest2D::ShowChosenPlayer() {
   Ui::TFormTest2D& ui = *FUi;
   ui.EdSeconds->setValue(RoundToInt32(FTrack->FFutureMs / 1000.0));
   ui.EdMinFutures->setValue(FTrack->FMinFutures);
-  // A new size runs EdSizeChange, whose redraw lets other handlers run: the chosen player is
-  // asked for again after it.
+  // A new size runs EdSizeChange and its redraw; the chosen player is asked for again after it.
   if (const TPlayer2D* player = SelectedPlayer())
     ui.EdSize->setValue(RoundToInt32(player->Size()));
   ui.EdFriction->setValue(RoundToInt32(FTrack->FFriction * 1000));

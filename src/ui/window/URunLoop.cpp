@@ -37,11 +37,22 @@ QString TRunLoop::FrameFileName() const {
 }
 
 void TRunLoop::RunOrDefer(const char* Handler, std::function<void()> Change) {
-  if (FInStep || FApplying) {
+  if (FInStep || FQuiet > 0) {
     FDeferred.push_back({Handler, std::move(Change)});
     return;
   }
-  Change();
+  Quietly(Change);
+}
+
+void TRunLoop::Quietly(const std::function<void()>& Work) {
+  ++FQuiet;
+  try {
+    Work();
+  } catch (...) {
+    --FQuiet;
+    throw;
+  }
+  --FQuiet;
 }
 
 void TRunLoop::RequestClose() {
@@ -51,7 +62,8 @@ void TRunLoop::RequestClose() {
 
 void TRunLoop::ProcessMessages() {
   FForm.Controls().ImgRoad->update();
-  QCoreApplication::processEvents();
+  if (FQuiet == 0)
+    QCoreApplication::processEvents();
 }
 
 void TRunLoop::StartBtnClick() {
@@ -110,18 +122,19 @@ void TRunLoop::Step() {
 }
 
 void TRunLoop::AfterStep(const TPlayer* ChosenBefore) {
-  const TTeam& team = FForm.CurrentTeam();
-  if (team.MemberCount() != FForm.Controls().EdPlayerId->count())
-    FForm.FillPlayerEntries();
-  // A duplicating member chooses its child, a removed one the first member: the panel shows
-  // the player its controls act on.
-  if (team.Selected() != ChosenBefore)
-    FForm.CopyParamsFromPlayer();
-  ApplyDeferred();
+  Quietly([&] {
+    const TTeam& team = FForm.CurrentTeam();
+    if (team.MemberCount() != FForm.Controls().EdPlayerId->count())
+      FForm.FillPlayerEntries();
+    // A duplicating member chooses its child, a removed one the first member: the panel shows
+    // the player its controls act on.
+    if (team.Selected() != ChosenBefore)
+      FForm.CopyParamsFromPlayer();
+    ApplyDeferred();
+  });
 }
 
 void TRunLoop::ApplyDeferred() {
-  FApplying = true;
   while (!FDeferred.empty()) {
     TChange change = std::move(FDeferred.front());
     FDeferred.pop_front();
@@ -132,7 +145,6 @@ void TRunLoop::ApplyDeferred() {
                                " of the run");
     }
   }
-  FApplying = false;
 }
 
 void TRunLoop::SaveFrame() {
