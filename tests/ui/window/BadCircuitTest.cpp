@@ -2,7 +2,6 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <unistd.h>
 
 #include "WindowKit.h"
@@ -13,45 +12,6 @@
 #include "world/UTrack2D.h"
 
 namespace {
-
-// A bitmap written byte by byte, so that its pixel format is exactly the one asked for: 8 bits
-// through a palette of black and white, or 32 bits. Pixel (x, y) is black when Black says so.
-QByteArray HandMadeBmp(int32_t Bits, int32_t Width, int32_t Height,
-                       const std::function<bool(int32_t, int32_t)>& Black) {
-  const int32_t paletteBytes = Bits == 8 ? 256 * 4 : 0;
-  const int32_t rowBytes = (Width * Bits / 8 + 3) / 4 * 4;
-  const int32_t pixelsAt = 14 + 40 + paletteBytes;
-  QByteArray bmp(pixelsAt + rowBytes * Height, '\0');
-  auto put = [&](int32_t At, int32_t Value, int32_t Bytes) {
-    for (int32_t i = 0; i < Bytes; ++i)
-      bmp[At + i] = static_cast<char>((Value >> (8 * i)) & 0xFF);
-  };
-  bmp[0] = 'B';
-  bmp[1] = 'M';
-  put(2, bmp.size(), 4);
-  put(10, pixelsAt, 4);
-  put(14, 40, 4);
-  put(18, Width, 4);
-  put(22, Height, 4);
-  put(26, 1, 2);
-  put(28, Bits, 2);
-  if (Bits == 8) {
-    put(46, 256, 4);
-    for (int32_t i = 1; i < 256; ++i) // entry 0 black, every other white
-      put(54 + 4 * i, 0xFFFFFF, 4);
-  }
-  for (int32_t y = 0; y < Height; ++y) {
-    const int32_t row = pixelsAt + (Height - 1 - y) * rowBytes; // bottom-up
-    for (int32_t x = 0; x < Width; ++x) {
-      const bool black = Black(x, y);
-      if (Bits == 8)
-        put(row + x, black ? 0 : 7, 1);
-      else
-        put(row + 4 * x, black ? 0 : 0xFFFFFFFF, 4);
-    }
-  }
-  return bmp;
-}
 
 bool InSquare(int32_t X, int32_t Y) {
   return X >= 100 && X < 200 && Y >= 100 && Y < 200;
@@ -66,9 +26,7 @@ protected:
   }
   QString Path(const QString& Name) const { return Dir.filePath(Name); }
   void Write(const QString& Name, const QByteArray& Bytes) const {
-    QFile file(Path(Name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(Bytes), Bytes.size());
+    ASSERT_TRUE(WriteFile(Path(Name), Bytes));
   }
   // A white circuit with the black square from (100, 100) to (199, 199).
   QByteArray SquareBmp(int32_t Width, int32_t Height) const {
