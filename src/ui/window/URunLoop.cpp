@@ -13,6 +13,7 @@
 #include "ui/window/UDialogs.h"
 #include "ui/window/UFormTest2D.h"
 #include "ui/window/UHandlerTrace.h"
+#include "ui/window/UKartsimApp.h"
 #include "ui/window/UPictureView.h"
 #include "ui_UFormTest2D.h"
 #include "world/UTrack2D.h"
@@ -25,11 +26,12 @@ const QString CircuitFilter = QStringLiteral("Image (BMP at 800x600) (*.BMP *.bm
 
 TRunLoop::TRunLoop(TFormTest2D& Form) : FForm(Form) {
   Ui::TFormTest2D& ui = Form.Controls();
-  connect(ui.StartBtn, &QPushButton::clicked, this, &TRunLoop::StartBtnClick);
-  connect(ui.BtnReset, &QPushButton::clicked, this, &TRunLoop::ResetBtnClick);
-  connect(ui.Loadcircuit800x600BMP1, &QAction::triggered, this,
-          &TRunLoop::Loadcircuit800x600BMP1Click);
-  connect(ui.Saveimagestofolder, &QAction::triggered, this, &TRunLoop::SaveimagestofolderClick);
+  ConnectHandler(ui.StartBtn, &QPushButton::clicked, this, &TRunLoop::StartBtnClick);
+  ConnectHandler(ui.BtnReset, &QPushButton::clicked, this, &TRunLoop::ResetBtnClick);
+  ConnectHandler(ui.Loadcircuit800x600BMP1, &QAction::triggered, this,
+                 &TRunLoop::Loadcircuit800x600BMP1Click);
+  ConnectHandler(ui.Saveimagestofolder, &QAction::triggered, this,
+                 &TRunLoop::SaveimagestofolderClick);
 }
 
 QString TRunLoop::FrameFileName() const {
