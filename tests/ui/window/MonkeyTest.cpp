@@ -96,7 +96,9 @@ protected:
   void LoadCircuit();
   void SwitchFrames();
   bool MoveGoalSlider();
+  // Opens the goal pop-up on a row or beside them; often picks one of its items too.
   bool OpenGoalPopUp();
+  QAction& AnyPopUpItem();
   void DefineActions();
 
   // One action chosen at random, then the checks.
@@ -249,6 +251,12 @@ bool TWindowMonkey::MoveGoalSlider() {
   return true;
 }
 
+QAction& TWindowMonkey::AnyPopUpItem() {
+  const char* items[] = {"menuBetterSooner", "menuIndividual", "menuCooperative",
+                         "menuCompetitive"};
+  return Find<QAction>(items[Random() % 4]);
+}
+
 bool TWindowMonkey::OpenGoalPopUp() {
   auto& box = Find<QGroupBox>("EdGoals");
   if (!box.isVisible())
@@ -261,9 +269,7 @@ bool TWindowMonkey::OpenGoalPopUp() {
   QContextMenuEvent event(QContextMenuEvent::Mouse, at, target.mapToGlobal(at));
   QApplication::sendEvent(&target, &event);
   // The user picks one of the items that can be picked, or closes the menu.
-  const char* items[] = {"menuBetterSooner", "menuIndividual", "menuCooperative",
-                         "menuCompetitive"};
-  QAction& item = Find<QAction>(items[Random() % 4]);
+  QAction& item = AnyPopUpItem();
   if (Random() % 4 != 0 && item.isEnabled())
     item.trigger();
   return true;
@@ -319,6 +325,21 @@ void TWindowMonkey::DefineActions() {
       {"delete personal goals", 1, item("Deleteallplayerspersonalgoals1")},
       {"goal slider", 6, [this] { return MoveGoalSlider(); }},
       {"goal pop-up", 6, [this] { return OpenGoalPopUp(); }},
+      // An item of the pop-up last opened, whatever became of its row since.
+      {"goal pop-up item", 2,
+       [this] {
+         QAction& item = AnyPopUpItem();
+         if (!item.isEnabled())
+           return false;
+         item.trigger();
+         return true;
+       }},
+      {"window size", 1,
+       [this] {
+         Form->resize(std::uniform_int_distribution<int>(200, 1600)(Random),
+                      std::uniform_int_distribution<int>(200, 1200)(Random));
+         return true;
+       }},
       {"left", 2, click("SpeedButton1")},
       {"up", 2, click("SpeedButton2")},
       {"right", 2, click("SpeedButton3")},

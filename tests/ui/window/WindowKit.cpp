@@ -120,6 +120,14 @@ void TWindowTest::RunPasses(int64_t Passes) const {
   RunWhile([&] { return Form->RunLoop().PassCount() < last; });
 }
 
+void TWindowTest::ExpectPassesWithoutError(int64_t Passes) const {
+  const size_t reports = Dialogs->Reports.size();
+  const int64_t passes = Form->RunLoop().PassCount();
+  RunPasses(Passes);
+  EXPECT_EQ(Form->RunLoop().PassCount(), passes + Passes);
+  EXPECT_EQ(Dialogs->Reports.size(), reports);
+}
+
 TPlayer2D& TWindowTest::Member(int32_t I) const {
   return *Form->CurrentTeam().Members(I)->AsPlayer2D();
 }

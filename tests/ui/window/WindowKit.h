@@ -71,6 +71,8 @@ protected:
   void RunWhile(const std::function<bool()>& While) const;
   // Runs until the given number of passes have begun since the window opened.
   void RunPasses(int64_t Passes) const;
+  // Runs that many passes more and expects them to go by without an error reported.
+  void ExpectPassesWithoutError(int64_t Passes) const;
 
   TPlayer2D& Member(int32_t I) const;
   int32_t Members() const;
