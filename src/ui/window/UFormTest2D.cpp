@@ -93,38 +93,40 @@ void TFormTest2D::FormCreate() {
 
 void TFormTest2D::ConnectHandlers() {
   Ui::TFormTest2D& ui = *FUi;
-  connect(ui.EdColor, &QPushButton::clicked, this, &TFormTest2D::EdColorClick);
-  connect(ui.EdPlayerId, &QComboBox::activated, this, &TFormTest2D::EdPlayerIdChange);
-  connect(ui.EdPlayerId, &TPlayerList::DroppedDown, this, &TFormTest2D::EdPlayerIdEnter);
-  connect(ui.BtnAddPlayer, &QPushButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
-  connect(ui.SpeedButton7, &QPushButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
-  connect(ui.BtnSubPlayer, &QPushButton::clicked, this, &TFormTest2D::BtnSubPlayerClick);
-  connect(ui.EdSeconds, &QSlider::valueChanged, this, &TFormTest2D::EdSecondsChange);
-  connect(ui.EdMinFutures, &QSlider::valueChanged, this, &TFormTest2D::EdMinFuturesChange);
-  connect(ui.EdFriction, &QSlider::valueChanged, this, &TFormTest2D::EdFrictionChange);
-  connect(ui.EdSideFriction, &QSlider::valueChanged, this, &TFormTest2D::EdSideFrictionChange);
-  connect(ui.EdCollisions, &QCheckBox::clicked, this, &TFormTest2D::EdCollisionsClick);
-  connect(ui.EdSize, &QSlider::valueChanged, this, &TFormTest2D::EdSizeChange);
-  connect(ui.EdAutoRadio, &QCheckBox::clicked, this, &TFormTest2D::EdAutoRadioClick);
-  connect(ui.EdRadio, &QSlider::valueChanged, this, &TFormTest2D::EdRadioChange);
-  connect(ui.EdAI_Level, &QComboBox::activated, this, &TFormTest2D::EdAI_LevelChange);
-  connect(ui.SpeedButton1, &QPushButton::clicked, this, &TFormTest2D::SpeedButton1Click);
-  connect(ui.SpeedButton2, &QPushButton::clicked, this, &TFormTest2D::SpeedButton2Click);
-  connect(ui.SpeedButton3, &QPushButton::clicked, this, &TFormTest2D::SpeedButton3Click);
-  connect(ui.SpeedButton4, &QPushButton::clicked, this, &TFormTest2D::SpeedButton4Click);
-  connect(ui.SpeedButton5, &QPushButton::clicked, this, &TFormTest2D::SpeedButton5Click);
-  connect(ui.SpeedButton6, &QPushButton::clicked, this, &TFormTest2D::SpeedButton6Click);
-  connect(ui.SpeedButton8, &QPushButton::clicked, this, &TFormTest2D::SpeedButton8Click);
-  connect(ui.SpeedButton9, &QPushButton::clicked, this, &TFormTest2D::SpeedButton8Click);
-  connect(ui.EdEvolution, &QCheckBox::clicked, this, &TFormTest2D::EdEvolutionClick);
-  connect(ui.Addacircleofkarts1, &QAction::triggered, this, &TFormTest2D::Addacircleofkarts1Click);
+  ConnectHandler(ui.EdColor, &QPushButton::clicked, this, &TFormTest2D::EdColorClick);
+  ConnectHandler(ui.EdPlayerId, &QComboBox::activated, this, &TFormTest2D::EdPlayerIdChange);
+  ConnectHandler(ui.EdPlayerId, &TPlayerList::DroppedDown, this, &TFormTest2D::EdPlayerIdEnter);
+  ConnectHandler(ui.BtnAddPlayer, &QPushButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
+  ConnectHandler(ui.SpeedButton7, &QPushButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
+  ConnectHandler(ui.BtnSubPlayer, &QPushButton::clicked, this, &TFormTest2D::BtnSubPlayerClick);
+  ConnectHandler(ui.EdSeconds, &QSlider::valueChanged, this, &TFormTest2D::EdSecondsChange);
+  ConnectHandler(ui.EdMinFutures, &QSlider::valueChanged, this, &TFormTest2D::EdMinFuturesChange);
+  ConnectHandler(ui.EdFriction, &QSlider::valueChanged, this, &TFormTest2D::EdFrictionChange);
+  ConnectHandler(ui.EdSideFriction, &QSlider::valueChanged, this,
+                 &TFormTest2D::EdSideFrictionChange);
+  ConnectHandler(ui.EdCollisions, &QCheckBox::clicked, this, &TFormTest2D::EdCollisionsClick);
+  ConnectHandler(ui.EdSize, &QSlider::valueChanged, this, &TFormTest2D::EdSizeChange);
+  ConnectHandler(ui.EdAutoRadio, &QCheckBox::clicked, this, &TFormTest2D::EdAutoRadioClick);
+  ConnectHandler(ui.EdRadio, &QSlider::valueChanged, this, &TFormTest2D::EdRadioChange);
+  ConnectHandler(ui.EdAI_Level, &QComboBox::activated, this, &TFormTest2D::EdAI_LevelChange);
+  ConnectHandler(ui.SpeedButton1, &QPushButton::clicked, this, &TFormTest2D::SpeedButton1Click);
+  ConnectHandler(ui.SpeedButton2, &QPushButton::clicked, this, &TFormTest2D::SpeedButton2Click);
+  ConnectHandler(ui.SpeedButton3, &QPushButton::clicked, this, &TFormTest2D::SpeedButton3Click);
+  ConnectHandler(ui.SpeedButton4, &QPushButton::clicked, this, &TFormTest2D::SpeedButton4Click);
+  ConnectHandler(ui.SpeedButton5, &QPushButton::clicked, this, &TFormTest2D::SpeedButton5Click);
+  ConnectHandler(ui.SpeedButton6, &QPushButton::clicked, this, &TFormTest2D::SpeedButton6Click);
+  ConnectHandler(ui.SpeedButton8, &QPushButton::clicked, this, &TFormTest2D::SpeedButton8Click);
+  ConnectHandler(ui.SpeedButton9, &QPushButton::clicked, this, &TFormTest2D::SpeedButton8Click);
+  ConnectHandler(ui.EdEvolution, &QCheckBox::clicked, this, &TFormTest2D::EdEvolutionClick);
+  ConnectHandler(ui.Addacircleofkarts1, &QAction::triggered, this,
+                 &TFormTest2D::Addacircleofkarts1Click);
   for (QAction* item : {ui.menuBasicAIparams, ui.menuGoals, ui.menuChoosePlayer,
                         ui.menuPlayerParams, ui.MenuTrackParams, ui.menuHandMove})
-    connect(item, &QAction::triggered, this, &TFormTest2D::menuPlayerParamsClick);
-  connect(ui.MenuMonitors, &QAction::triggered, this, &TFormTest2D::MenuMonitorsClick);
+    ConnectHandler(item, &QAction::triggered, this, &TFormTest2D::menuPlayerParamsClick);
+  ConnectHandler(ui.MenuMonitors, &QAction::triggered, this, &TFormTest2D::MenuMonitorsClick);
   for (QAction* item : {ui.MenuDebugTraces, ui.MenuDebugOptions, ui.MenuDebugLevels,
                         ui.MenuDebugGoals, ui.MenuDebugTeamGoals})
-    connect(item, &QAction::triggered, this, &TFormTest2D::EdDebugChange);
+    ConnectHandler(item, &QAction::triggered, this, &TFormTest2D::EdDebugChange);
   ui.PanelImg->installEventFilter(this);
 }
 
@@ -372,11 +374,15 @@ void TFormTest2D::menuPlayerParamsClick() {
 }
 
 void TFormTest2D::CopyParamsFromPlayer() {
+  // Quietly: a handler run by one of the redraws below would find the panel half refreshed.
+  FRunLoop->Quietly([this] { ShowChosenPlayer(); });
+}
+
+void TFormTest2D::ShowChosenPlayer() {
   Ui::TFormTest2D& ui = *FUi;
   ui.EdSeconds->setValue(RoundToInt32(FTrack->FFutureMs / 1000.0));
   ui.EdMinFutures->setValue(FTrack->FMinFutures);
-  // A new size runs EdSizeChange, whose redraw lets other handlers run: the chosen player is
-  // asked for again after it.
+  // A new size runs EdSizeChange and its redraw; the chosen player is asked for again after it.
   if (const TPlayer2D* player = SelectedPlayer())
     ui.EdSize->setValue(RoundToInt32(player->Size()));
   ui.EdFriction->setValue(RoundToInt32(FTrack->FFriction * 1000));

@@ -115,6 +115,8 @@ private:
   // Moves the chosen player by hand; the new place is where "Reset" returns unless it runs.
   void MoveSelected(double DX, double DY, double DAngle);
   void AddPlayerEntry();
+  // What CopyParamsFromPlayer does.
+  void ShowChosenPlayer();
   QColor ColorPanel() const;
   void SetColorPanel(int32_t Color);
 

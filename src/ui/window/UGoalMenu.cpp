@@ -12,6 +12,7 @@
 #include "goals/UTeam.h"
 #include "ui/window/UFormTest2D.h"
 #include "ui/window/UHandlerTrace.h"
+#include "ui/window/UKartsimApp.h"
 #include "ui/window/URunLoop.h"
 #include "ui_UFormTest2D.h"
 #include "world/UTrack2D.h"
@@ -26,22 +27,24 @@ constexpr double MouseGoalValue = 0.1;
 
 TGoalMenu::TGoalMenu(TFormTest2D& Form) : FForm(Form) {
   Ui::TFormTest2D& ui = Form.Controls();
-  connect(ui.Runfast1, &QAction::triggered, this, &TGoalMenu::Runfast1Click);
-  connect(ui.Keepenergyhunger1, &QAction::triggered, this, &TGoalMenu::Keepenergyhunger1Click);
-  connect(ui.Keephealth1, &QAction::triggered, this, &TGoalMenu::Keephealth1Click);
-  connect(ui.Addateamgoalforcollectingdrops1, &QAction::triggered, this,
-          &TGoalMenu::Addateamgoalforcollectingdrops1Click);
-  connect(ui.Addateamgoalforstoringcollecteddrops1, &QAction::triggered, this,
-          &TGoalMenu::Addateamgoalforstoringcollecteddrops1Click);
-  connect(ui.Suckenergyfromplayersinfrontofyou1, &QAction::triggered, this,
-          &TGoalMenu::Suckenergyfromplayersinfrontofyou1Click);
-  connect(ui.AvoidOtherPlayers, &QAction::triggered, this, &TGoalMenu::AvoidOtherPlayersClick);
-  connect(ui.FollowMouse, &QAction::triggered, this, &TGoalMenu::FollowMouseClick);
-  connect(ui.AvoidMouse, &QAction::triggered, this, &TGoalMenu::FollowMouseClick);
-  connect(ui.DeleteallTeamsGoals1, &QAction::triggered, this,
-          &TGoalMenu::DeleteallTeamsGoals1Click);
-  connect(ui.Deleteallplayerspersonalgoals1, &QAction::triggered, this,
-          &TGoalMenu::Deleteallplayerspersonalgoals1Click);
+  ConnectHandler(ui.Runfast1, &QAction::triggered, this, &TGoalMenu::Runfast1Click);
+  ConnectHandler(ui.Keepenergyhunger1, &QAction::triggered, this,
+                 &TGoalMenu::Keepenergyhunger1Click);
+  ConnectHandler(ui.Keephealth1, &QAction::triggered, this, &TGoalMenu::Keephealth1Click);
+  ConnectHandler(ui.Addateamgoalforcollectingdrops1, &QAction::triggered, this,
+                 &TGoalMenu::Addateamgoalforcollectingdrops1Click);
+  ConnectHandler(ui.Addateamgoalforstoringcollecteddrops1, &QAction::triggered, this,
+                 &TGoalMenu::Addateamgoalforstoringcollecteddrops1Click);
+  ConnectHandler(ui.Suckenergyfromplayersinfrontofyou1, &QAction::triggered, this,
+                 &TGoalMenu::Suckenergyfromplayersinfrontofyou1Click);
+  ConnectHandler(ui.AvoidOtherPlayers, &QAction::triggered, this,
+                 &TGoalMenu::AvoidOtherPlayersClick);
+  ConnectHandler(ui.FollowMouse, &QAction::triggered, this, &TGoalMenu::FollowMouseClick);
+  ConnectHandler(ui.AvoidMouse, &QAction::triggered, this, &TGoalMenu::FollowMouseClick);
+  ConnectHandler(ui.DeleteallTeamsGoals1, &QAction::triggered, this,
+                 &TGoalMenu::DeleteallTeamsGoals1Click);
+  ConnectHandler(ui.Deleteallplayerspersonalgoals1, &QAction::triggered, this,
+                 &TGoalMenu::Deleteallplayerspersonalgoals1Click);
 }
 
 void TGoalMenu::AddTeamGoal(const char* Handler, std::function<std::unique_ptr<TGoal>()> Make,

@@ -11,6 +11,7 @@
 #include "ui/window/UDialogs.h"
 #include "ui/window/UFormTest2D.h"
 #include "ui/window/UHandlerTrace.h"
+#include "ui/window/UKartsimApp.h"
 #include "ui_UFormTest2D.h"
 
 namespace {
@@ -39,10 +40,10 @@ TGoalRows::TGoalRows(TFormTest2D& Form) : FForm(Form) {
   FPopup.addAction(ui.menuIndividual);
   FPopup.addAction(ui.menuCooperative);
   FPopup.addAction(ui.menuCompetitive);
-  connect(ui.menuBetterSooner, &QAction::triggered, this, &TGoalRows::menuBetterSooerClick);
-  connect(ui.menuIndividual, &QAction::triggered, this, &TGoalRows::menuIndividualClick);
-  connect(ui.menuCooperative, &QAction::triggered, this, &TGoalRows::menuCooperativeClick);
-  connect(ui.menuCompetitive, &QAction::triggered, this, &TGoalRows::menuCompetitiveClick);
+  ConnectHandler(ui.menuBetterSooner, &QAction::triggered, this, &TGoalRows::menuBetterSooerClick);
+  ConnectHandler(ui.menuIndividual, &QAction::triggered, this, &TGoalRows::menuIndividualClick);
+  ConnectHandler(ui.menuCooperative, &QAction::triggered, this, &TGoalRows::menuCooperativeClick);
+  ConnectHandler(ui.menuCompetitive, &QAction::triggered, this, &TGoalRows::menuCompetitiveClick);
   AttachPopup(ui.EdGoals);
 }
 
@@ -60,9 +61,11 @@ TGoal* TGoalRows::GoalOfTag(int32_t Tag) const {
 void TGoalRows::AttachPopup(QWidget* Control) {
   Control->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Control, &QWidget::customContextMenuRequested, this, [this, Control](const QPoint& Pos) {
-    const THandlerTrace trace("PopupGoalParamPopup");
-    PopupGoalParamPopup(Control->mapToGlobal(Pos));
-    FForm.Dialogs().Popup(FPopup, Control->mapToGlobal(Pos));
+    TKartsimApp::RunHandler([&] {
+      const THandlerTrace trace("PopupGoalParamPopup");
+      PopupGoalParamPopup(Control->mapToGlobal(Pos));
+      FForm.Dialogs().Popup(FPopup, Control->mapToGlobal(Pos));
+    });
   });
 }
 
@@ -95,7 +98,7 @@ void TGoalRows::AddGoalRow(int32_t Tag, const TGoal& Goal, int32_t& Top) {
   slider->setTickInterval(SliderTickEvery);
   slider->setValue(RoundToInt32(SliderSteps * Goal.FValue / Goal.FMaxValue));
   // Bound only once its position is set, so that building a row changes no goal.
-  connect(slider, &QSlider::valueChanged, this, &TGoalRows::GoalSliderChange);
+  ConnectHandler(slider, &QSlider::valueChanged, this, &TGoalRows::GoalSliderChange);
 
   auto* value = new QLabel(ValueText(Goal), &box);
   value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

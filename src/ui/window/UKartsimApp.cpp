@@ -27,12 +27,33 @@ std::string Describe(const QObject* Receiver, const QEvent* Event) {
 TKartsimApp::TKartsimApp(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
 
 bool TKartsimApp::notify(QObject* Receiver, QEvent* Event) {
+  FDelivering.emplace_back(Receiver, Event);
   try {
-    return QApplication::notify(Receiver, Event);
+    const bool handled = QApplication::notify(Receiver, Event);
+    FDelivering.pop_back();
+    return handled;
   } catch (...) {
+    FDelivering.pop_back();
     Report(TErrorReport::FromCurrentException(Describe(Receiver, Event)));
     return true;
   }
+}
+
+void TKartsimApp::RunHandler(const std::function<void()>& Handler) {
+  try {
+    Handler();
+  } catch (...) {
+    const auto* app = dynamic_cast<const TKartsimApp*>(instance());
+    if (app == nullptr)
+      throw;
+    app->Report(TErrorReport::FromCurrentException(app->DeliveryInProgress()));
+  }
+}
+
+std::string TKartsimApp::DeliveryInProgress() const {
+  if (FDelivering.empty())
+    return "no event";
+  return Describe(FDelivering.back().first, FDelivering.back().second);
 }
 
 void TKartsimApp::Report(const TErrorReport& Report) const {

@@ -10,6 +10,7 @@
 
 #include "ui/window/UDialogs.h"
 #include "ui/window/UHandlerTrace.h"
+#include "ui/window/UKartsimApp.h"
 
 TReportDialog::TReportDialog(TErrorReport Report, TDialogs& Dialogs, QWidget* Parent)
     : QDialog(Parent), FReport(std::move(Report)), FDialogs(Dialogs) {
@@ -37,8 +38,8 @@ TReportDialog::TReportDialog(TErrorReport Report, TDialogs& Dialogs, QWidget* Pa
   QPushButton* copy = buttons->addButton("Copy to clipboard", QDialogButtonBox::ActionRole);
   copy->setObjectName("BtnCopyReport");
   layout->addWidget(buttons);
-  connect(save, &QPushButton::clicked, this, &TReportDialog::BtnSaveReportClick);
-  connect(copy, &QPushButton::clicked, this, &TReportDialog::BtnCopyReportClick);
+  ConnectHandler(save, &QPushButton::clicked, this, &TReportDialog::BtnSaveReportClick);
+  ConnectHandler(copy, &QPushButton::clicked, this, &TReportDialog::BtnCopyReportClick);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   resize(520, 300);
 }

@@ -13,6 +13,7 @@
 #include "ui/window/UDialogs.h"
 #include "ui/window/UFormTest2D.h"
 #include "ui/window/UHandlerTrace.h"
+#include "ui/window/UKartsimApp.h"
 #include "ui/window/UPictureView.h"
 #include "ui_UFormTest2D.h"
 #include "world/UTrack2D.h"
@@ -25,11 +26,12 @@ const QString CircuitFilter = QStringLiteral("Image (BMP at 800x600) (*.BMP *.bm
 
 TRunLoop::TRunLoop(TFormTest2D& Form) : FForm(Form) {
   Ui::TFormTest2D& ui = Form.Controls();
-  connect(ui.StartBtn, &QPushButton::clicked, this, &TRunLoop::StartBtnClick);
-  connect(ui.BtnReset, &QPushButton::clicked, this, &TRunLoop::ResetBtnClick);
-  connect(ui.Loadcircuit800x600BMP1, &QAction::triggered, this,
-          &TRunLoop::Loadcircuit800x600BMP1Click);
-  connect(ui.Saveimagestofolder, &QAction::triggered, this, &TRunLoop::SaveimagestofolderClick);
+  ConnectHandler(ui.StartBtn, &QPushButton::clicked, this, &TRunLoop::StartBtnClick);
+  ConnectHandler(ui.BtnReset, &QPushButton::clicked, this, &TRunLoop::ResetBtnClick);
+  ConnectHandler(ui.Loadcircuit800x600BMP1, &QAction::triggered, this,
+                 &TRunLoop::Loadcircuit800x600BMP1Click);
+  ConnectHandler(ui.Saveimagestofolder, &QAction::triggered, this,
+                 &TRunLoop::SaveimagestofolderClick);
 }
 
 QString TRunLoop::FrameFileName() const {
@@ -37,11 +39,22 @@ QString TRunLoop::FrameFileName() const {
 }
 
 void TRunLoop::RunOrDefer(const char* Handler, std::function<void()> Change) {
-  if (FInStep || FApplying) {
+  if (FInStep || FQuiet > 0) {
     FDeferred.push_back({Handler, std::move(Change)});
     return;
   }
-  Change();
+  Quietly(Change);
+}
+
+void TRunLoop::Quietly(const std::function<void()>& Work) {
+  ++FQuiet;
+  try {
+    Work();
+  } catch (...) {
+    --FQuiet;
+    throw;
+  }
+  --FQuiet;
 }
 
 void TRunLoop::RequestClose() {
@@ -51,7 +64,8 @@ void TRunLoop::RequestClose() {
 
 void TRunLoop::ProcessMessages() {
   FForm.Controls().ImgRoad->update();
-  QCoreApplication::processEvents();
+  if (FQuiet == 0)
+    QCoreApplication::processEvents();
 }
 
 void TRunLoop::StartBtnClick() {
@@ -111,18 +125,19 @@ void TRunLoop::Step() {
 }
 
 void TRunLoop::AfterStep(const TPlayer* ChosenBefore) {
-  const TTeam& team = FForm.CurrentTeam();
-  if (team.MemberCount() != FForm.Controls().EdPlayerId->count())
-    FForm.FillPlayerEntries();
-  // A duplicating member chooses its child, a removed one the first member: the panel shows
-  // the player its controls act on.
-  if (team.Selected() != ChosenBefore)
-    FForm.CopyParamsFromPlayer();
-  ApplyDeferred();
+  Quietly([&] {
+    const TTeam& team = FForm.CurrentTeam();
+    if (team.MemberCount() != FForm.Controls().EdPlayerId->count())
+      FForm.FillPlayerEntries();
+    // A duplicating member chooses its child, a removed one the first member: the panel shows
+    // the player its controls act on.
+    if (team.Selected() != ChosenBefore)
+      FForm.CopyParamsFromPlayer();
+    ApplyDeferred();
+  });
 }
 
 void TRunLoop::ApplyDeferred() {
-  FApplying = true;
   while (!FDeferred.empty()) {
     TChange change = std::move(FDeferred.front());
     FDeferred.pop_front();
@@ -133,7 +148,6 @@ void TRunLoop::ApplyDeferred() {
                                " of the run");
     }
   }
-  FApplying = false;
 }
 
 void TRunLoop::SaveFrame() {

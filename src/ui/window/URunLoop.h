@@ -21,6 +21,9 @@ class TPlayer;
 // messages (after every redraw, and in the middle of the goal evaluation when a burn-out goal
 // draws). A handler that adds or frees players or goals must not do so under the loops that walk
 // them: it hands its change to RunOrDefer, which applies it after the step, in the order clicked.
+// A change of players or goals, and the refresh of the panel after a step or for a newly chosen
+// player, run quietly: their own redraws let no other handler run, which would find them half
+// done (rows of the last player, a change overtaking those clicked before it).
 class TRunLoop : public QObject, public TMessagePump {
   Q_OBJECT
 public:
@@ -38,9 +41,12 @@ public:
   // Where the next frame goes: the name given, "_", the counter as "%5.5d", ".bmp".
   QString FrameFileName() const;
 
-  // Runs the change now, or after the step in progress (and after the changes handed in before
-  // it). Errors of a change applied later are reported with the name of its handler.
+  // Runs the change now, quietly, or after the step in progress (and after the changes handed in
+  // before it). Errors of a change applied later are reported with the name of its handler.
   void RunOrDefer(const char* Handler, std::function<void()> Change);
+  // Runs the work without handling the window's messages in its redraws; they wait for the next
+  // processing after it. Changes handed to RunOrDefer meanwhile wait for the end of the step.
+  void Quietly(const std::function<void()>& Work);
   // Ends the run after the pass in progress, then closes the window.
   void RequestClose();
 
@@ -71,7 +77,7 @@ private:
   TFormTest2D& FForm;
   bool FRunning = false;
   bool FInStep = false;
-  bool FApplying = false;
+  int32_t FQuiet = 0; // depth of the work running quietly
   bool FCloseRequested = false;
   int64_t FPasses = 0;
   double FLastStepMs = 0;

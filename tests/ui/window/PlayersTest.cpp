@@ -6,7 +6,9 @@
 #include "WindowKit.h"
 #include "agents/UKart.h"
 #include "agents/UUtils.h"
+#include "goals/UGoal.h"
 #include "goals/UTeam.h"
+#include "ui/window/UGoalRows.h"
 #include "world/UTrack2D.h"
 
 using TWindowPlayers = TWindowTest;
@@ -123,4 +125,35 @@ TEST_F(TWindowPlayers, WithoutMembersThePanelActsOnNobodyAndAddingStillWorks) {
   EXPECT_NEAR(Member(0).PosX(), 360, 1e-9);
   EXPECT_NEAR(Member(0).PosY(), 475, 1e-9);
   EXPECT_EQ(Form->SelectedPlayer(), &Member(0));
+}
+
+TEST_F(TWindowPlayers, AClickWaitsUntilThePanelShowsTheNewlyChosenPlayer) {
+  Click("BtnAddPlayer");
+  // The kart, bigger than the rocket and without a goal of its own; the rocket shows its goal.
+  TPlayer2D& kart = Member(1);
+  kart.SetSize(20);
+  while (kart.GoalCount() > 0)
+    kart.DeleteGoal(0);
+  auto& players = Find<QComboBox>("EdPlayerId");
+  QTest::keyClick(&players, Qt::Key_Up);
+  ASSERT_EQ(Form->SelectedPlayer(), &Member(0));
+  ASSERT_GT(Member(0).GoalCount(), 0);
+
+  // A click the user made just before choosing the kart; the panel's new size redraws the world,
+  // which handles the window's messages.
+  bool handled = false;
+  bool rowsNameGoals = true;
+  QMetaObject::invokeMethod(
+      Form.get(),
+      [&] {
+        handled = true;
+        for (const QWidget* row : Find<QGroupBox>("EdGoals").findChildren<QWidget*>())
+          rowsNameGoals &= Form->GoalRows().GoalOfTag(row->property("tag").toInt()) != nullptr;
+      },
+      Qt::QueuedConnection);
+  QTest::keyClick(&players, Qt::Key_Down);
+  ASSERT_EQ(Form->SelectedPlayer(), &kart);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(handled);
+  EXPECT_TRUE(rowsNameGoals);
 }

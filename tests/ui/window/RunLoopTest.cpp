@@ -144,3 +144,20 @@ TEST_F(TWindowRun, ClosingWhileRunningClosesAfterThePass) {
   EXPECT_EQ(Form->RunLoop().PassCount(), 1);
   EXPECT_FALSE(Form->isVisible());
 }
+
+TEST_F(TWindowRun, AClickAfterAStepWaitsForTheChangesClickedInIt) {
+  // The rocket duplicates in the step, so the panel follows its child after it.
+  Click("EdEvolution");
+  Form->SelectedPlayer()->SetEnergy(100);
+  RunWhile([&] {
+    Click("BtnAddPlayer");
+    // "-" clicked next, handled at the next message processing.
+    QMetaObject::invokeMethod(&Find<QPushButton>("BtnSubPlayer"), "click", Qt::QueuedConnection);
+    return false;
+  });
+  // In the order clicked: the kart came, was chosen, and "-" removed it.
+  ASSERT_EQ(Members(), 2);
+  EXPECT_FALSE(Member(0).IsKart());
+  EXPECT_FALSE(Member(1).IsKart());
+  EXPECT_TRUE(Dialogs->Reports.empty());
+}

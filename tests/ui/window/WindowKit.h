@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QByteArray>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -18,6 +19,14 @@
 #include "ui/window/UFormTest2D.h"
 
 class TPlayer2D;
+
+// A bitmap file's bytes written one by one, so that its pixel format is exactly the one asked
+// for: 8 bits through a palette (entry 0 black, every other white) or 32 bits. Pixel (x, y) is
+// pure black where Black says so, white elsewhere.
+QByteArray HandMadeBmp(int32_t Bits, int32_t Width, int32_t Height,
+                       const std::function<bool(int32_t, int32_t)>& Black);
+// Writes the bytes to the file, replacing it; false when it cannot.
+bool WriteFile(const QString& Name, const QByteArray& Bytes);
 
 // Dialogs that answer as the test says and remember what they were asked.
 class TScriptedDialogs : public TDialogs {
@@ -62,6 +71,8 @@ protected:
   void RunWhile(const std::function<bool()>& While) const;
   // Runs until the given number of passes have begun since the window opened.
   void RunPasses(int64_t Passes) const;
+  // Runs that many passes more and expects them to go by without an error reported.
+  void ExpectPassesWithoutError(int64_t Passes) const;
 
   TPlayer2D& Member(int32_t I) const;
   int32_t Members() const;
