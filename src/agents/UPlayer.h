@@ -21,7 +21,11 @@ class TTrack;
 // Construction is in two phases: the C++ constructor only sets plain defaults, and each class's
 // Create runs the rest once the object is complete, so that the virtual CreateParams reaches the
 // descendant. Descendants offer a static New that does both.
-class TPlayer {
+//
+// A player starts on a cache line of its own: the stand-ins that different threads simulate are
+// made one after the other, and a player's caches written at every sub-step must not share a line
+// with the next player's fields.
+class alignas(64) TPlayer {
 public:
   virtual ~TPlayer();
   TPlayer(const TPlayer&) = delete;

@@ -36,8 +36,11 @@ private:
   const int32_t FMinFutures;
   const int32_t FFixedFutures;
   const uint64_t FStepSeed;
-  std::atomic<int32_t> FNext{0};
+  // The counters change at every future on every thread; the flags, read as often, change once:
+  // each group on a cache line of its own, so that reading the flags does not wait for the line
+  // the counters keep moving between the cores.
+  alignas(64) std::atomic<int32_t> FNext{0};
   std::atomic<int32_t> FFinished{0};
-  std::atomic<bool> FEnough{false};
+  alignas(64) std::atomic<bool> FEnough{false};
   std::atomic<bool> FAborted{false};
 };
