@@ -22,7 +22,10 @@ struct TScoreContribution {
 
 // A goal turns a measurement of a player's current state into a score contribution, weighted by
 // the goal's strength. Personal goals belong to a player, team goals to a team.
-class TGoal {
+//
+// A goal starts on a cache line of its own: a worker's copies of the goals are made one after the
+// other at every step, and what an evaluation writes must not share a line with another copy's.
+class alignas(64) TGoal {
 public:
   uint8_t FMode = gmIndividual; // team goals only
   double FValue;                // strength, 0 .. FMaxValue; 0 or less does nothing

@@ -10,7 +10,8 @@ class TTrack;
 
 // Players that live in one world and share team goals. The world drives its teams through each
 // step and the team walks its members in order. It owns its members and its team goals.
-class TTeam {
+// Like its players, a team keeps to cache lines of its own, apart from other workers' copies.
+class alignas(64) TTeam {
 public:
   TTrack* FTrack = nullptr; // set by the world's AddTeam
   bool FDrawGoals = false;  // draw the team goals
