@@ -6,7 +6,7 @@
 
 #include "agents/UPlayer2D.h"
 #include "decision/UListOfFutures.h"
-#include "ui/window/UDecisionInspector.h"
+#include "ui/window/UDecisionPanel.h"
 #include "ui/window/UStepPlot.h"
 
 TMonitorsWindow::TMonitorsWindow(QWidget* Parent)
@@ -16,7 +16,7 @@ TMonitorsWindow::TMonitorsWindow(QWidget* Parent)
       FLevels(new TStepPlot("Energy and health", {"Energy", "0 to 100"}, {"Health", "0 to 100"})),
       FDots(new TStepPlot("Counted dots and grid size", {"Counted dots", "dots"},
                           {"Grid size", "px"})),
-      FInspector(new TDecisionInspector) {
+      FInspector(new TDecisionPanel) {
   setWindowTitle("Monitors");
   FWorld->setObjectName("PlotWorld");
   FLevels->setObjectName("PlotLevels");

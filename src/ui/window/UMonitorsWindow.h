@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <cstdint>
 
-class TDecisionInspector;
+class TDecisionPanel;
 class TPlayer2D;
 class TStepPlot;
 
@@ -37,7 +37,7 @@ private:
   TStepPlot* FWorld;
   TStepPlot* FLevels;
   TStepPlot* FDots;
-  TDecisionInspector* FInspector;
+  TDecisionPanel* FInspector;
   bool FFollowing = false;
   const TPlayer2D* FFollowed = nullptr; // compared only, never read
   int64_t FLastStep = 0;

@@ -11,10 +11,10 @@ struct TDecisionRecord;
 // The last decision of the chosen player, as its list of futures recorded it: one row and a bar
 // per option (the free parameter its first action pushed, the push, its counted futures, its
 // score and its weight in the blend), and per free parameter how the blend became the action.
-class TDecisionInspector : public QWidget {
+class TDecisionPanel : public QWidget {
   Q_OBJECT
 public:
-  explicit TDecisionInspector(QWidget* Parent = nullptr);
+  explicit TDecisionPanel(QWidget* Parent = nullptr);
 
   // Shows the last decision of Player, called Name; nothing when there is no player.
   void Show(TPlayer2D* Player, const QString& Name);

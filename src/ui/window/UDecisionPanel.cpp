@@ -1,4 +1,4 @@
-#include "ui/window/UDecisionInspector.h"
+#include "ui/window/UDecisionPanel.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -59,7 +59,7 @@ void SetBars(QTableWidget& Table, const TDecisionRecord& Record) {
 
 } // namespace
 
-TDecisionInspector::TDecisionInspector(QWidget* Parent)
+TDecisionPanel::TDecisionPanel(QWidget* Parent)
     : QWidget(Parent), FHeader(new QLabel(this)), FNote(new QLabel(this)),
       FOptions(MakeTable({"Pushed", "Push", "Futures", "Score", "Weight", "Share"}, this)),
       FParams(MakeTable({"Parameter", "Combined", "Corrected", "Sensitivity", "Action"}, this)) {
@@ -91,7 +91,7 @@ TDecisionInspector::TDecisionInspector(QWidget* Parent)
   layout->addWidget(legend);
 }
 
-void TDecisionInspector::Show(TPlayer2D* Player, const QString& Name) {
+void TDecisionPanel::Show(TPlayer2D* Player, const QString& Name) {
   static const TDecisionRecord none;
   const TDecisionRecord& record = Player != nullptr ? Player->Futures().LastDecision() : none;
   QStringList params;
@@ -111,7 +111,7 @@ void TDecisionInspector::Show(TPlayer2D* Player, const QString& Name) {
   ShowParams(record, params);
 }
 
-void TDecisionInspector::ShowNote(const TDecisionRecord& Record) {
+void TDecisionPanel::ShowNote(const TDecisionRecord& Record) {
   QString note;
   if (Record.Options.empty())
     note = "No decision yet: it comes with the next step.";
@@ -129,7 +129,7 @@ void TDecisionInspector::ShowNote(const TDecisionRecord& Record) {
   FNote->setVisible(!note.isEmpty());
 }
 
-void TDecisionInspector::ShowOptions(const TDecisionRecord& Record, const QStringList& Params) {
+void TDecisionPanel::ShowOptions(const TDecisionRecord& Record, const QStringList& Params) {
   FOptions->setRowCount(static_cast<int>(Record.Options.size()));
   for (int k = 0; k < FOptions->rowCount(); ++k) {
     const TDecisionRecord::TOption& option = Record.Options[static_cast<size_t>(k)];
@@ -143,7 +143,7 @@ void TDecisionInspector::ShowOptions(const TDecisionRecord& Record, const QStrin
   SetBars(*FOptions, Record);
 }
 
-void TDecisionInspector::ShowParams(const TDecisionRecord& Record, const QStringList& Params) {
+void TDecisionPanel::ShowParams(const TDecisionRecord& Record, const QStringList& Params) {
   FParams->setRowCount(static_cast<int>(Record.Params.size()));
   for (int p = 0; p < FParams->rowCount(); ++p) {
     const TDecisionRecord::TParam& param = Record.Params[static_cast<size_t>(p)];
