@@ -111,7 +111,10 @@ void TGoal2DSweets::Compute(int32_t Phase) {
     if (gain == 0)
       continue;
     FScoreAdd += gain;
-    amounts[i] = std::max(0, RoundToInt32(amounts[i] - gain));
+    const int32_t left = std::max(0, RoundToInt32(amounts[i] - gain));
+    if (!inFuture)
+      FConsumedUnits += amounts[i] - left;
+    amounts[i] = left;
     if (!inFuture && amounts[i] == 0)
       PlaceDrop(i);
   }

@@ -24,6 +24,7 @@ public:
   std::array<int32_t, MaxDrops>
       FFutureAmount{};       // contacts left as the futures of this step see them
   bool FNeedsPlacing = true; // every empty slot is filled at the next evaluation
+  int64_t FConsumedUnits = 0; // contacts' worth taken from the real drops since creation
 
   explicit TGoal2DSweets(double Value);
 

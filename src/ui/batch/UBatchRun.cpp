@@ -288,7 +288,7 @@ std::string TBatchRun::JsonSummary() const {
       << ", \"futures_per_step\": " << Stats(FFutures) << ", \"step_ms\": " << Stats(FStepMs)
       << ", \"ns_per_body_substep\": "
       << (FBodySubSteps > 0 ? Num(static_cast<double>(FFuturesNs) / FBodySubSteps) : "null")
-      << ", \"players\": [";
+      << ", \"drop_units_consumed\": " << DropUnitsConsumed() << ", \"players\": [";
   for (size_t i = 0; i < FRecords.size(); ++i) {
     const TPlayerRecord& r = FRecords[i];
     out << (i > 0 ? ", " : "") << "{\"index\": " << r.Index << ", \"kind\": " << Quoted(r.Kind)
@@ -301,6 +301,14 @@ std::string TBatchRun::JsonSummary() const {
   }
   out << "]}";
   return out.str();
+}
+
+int64_t TBatchRun::DropUnitsConsumed() const {
+  int64_t units = 0;
+  for (int32_t g = 0; g < FTeam->GoalCount(); ++g)
+    if (const auto* drops = dynamic_cast<const TGoal2DSweets*>(FTeam->Goals(g)))
+      units += drops->FConsumedUnits;
+  return units;
 }
 
 std::string TBatchRun::TextSummary() const {

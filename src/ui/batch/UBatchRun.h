@@ -47,6 +47,8 @@ public:
   std::string JsonSummary() const;
   std::string TextSummary() const;
   uint64_t Seed() const { return FSeed; }
+  // Contacts' worth taken from the real energy drops over the run, by every drop goal.
+  int64_t DropUnitsConsumed() const;
 
 private:
   void BuildWorld();
