@@ -24,7 +24,7 @@ struct TBenchWorld {
     RandSeed(1);
     Track.LoadTrack(Picture.get());
     Track.AddTeam(&Team);
-    Track.FCollisions = true;
+    Track.SetCollisions(true);
   }
 };
 
@@ -102,8 +102,8 @@ BENCHMARK(BM_KartWholeFuture);
 static void BM_ScoreOptionsAndDecide(benchmark::State& S) {
   TBenchWorld w;
   TPlayer2D* kart = w.Roster.AddPlayer(TRoster::pkKart);
-  w.Track.FFixedFutures = 20000;
-  w.Track.FMinFutures = 0;
+  w.Track.SetFixedFutures(20000);
+  w.Track.SetMinFutures(0);
   // One step fills the list; the real move then decided from it once already.
   w.Track.Step(100);
   TListOfFutures& futures = kart->Futures();

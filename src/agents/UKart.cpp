@@ -65,8 +65,8 @@ void TKart::Advance() {
   const double dt = DeltaT();
   const double h = dt * dt / 2;
   const TTrack2D& track = Track2D();
-  const double mu = track.FFriction;
-  const double sigma = track.FSideFriction;
+  const double mu = track.Settings().FFriction;
+  const double sigma = track.Settings().FSideFriction;
   // Every parameter this sub-step touches, looked up once.
   TState& st = State();
   TStateParam& turn = st.Param(FTurnIndex);

@@ -30,25 +30,17 @@ TPlayer::~TPlayer() = default;
 
 void TPlayer::Create() {
   CreateParams();
-  FAILevel = 8;
-  FGridSize = 10;
-  FGridMin = 2;
-  FGridMax = 20;
-  FAutoGrid = true;
+  FSettings = TPlayerSettings();
   FTargetCount = 100;
   FShapeDirty = true;
   FFirstShape = true;
   SetInFuture(false);
-  FDrawTraces = false;
-  FDrawEndPoints = false;
-  FDrawGoals = false;
-  FDrawLevels = false;
   FEndPointScale = 1.0L;
   FEndPointMax = 0.0L;
   const int32_t blue = 100 + RoundToInt32(Random() * 155);
   const int32_t green = 100 + RoundToInt32(Random() * 155);
   const int32_t red = 100 + RoundToInt32(Random() * 155);
-  FColor = MakeColor(red, green, blue);
+  FSettings.FColor = MakeColor(red, green, blue);
   Commit();
   FGoals.clear();
   FHealthGoal = AddGoal(std::make_unique<TGoalHealth>(1.0));
@@ -77,24 +69,37 @@ void TPlayer::Assign(const TPlayer& Source) {
   FRealState.Assign(Source.FRealState);
   Commit();
   SetInFuture(Source.FInFuture);
-  FAILevel = Source.FAILevel;
-  FAutoGrid = Source.FAutoGrid;
+  FSettings.FAILevel = Source.FSettings.FAILevel;
+  FSettings.FAutoGrid = Source.FSettings.FAutoGrid;
 }
 
 void TPlayer::Mirror(const TPlayer& Source) {
   AbandonFuture();
   Assign(Source);
-  FColor = Source.FColor;
-  FDrawTraces = Source.FDrawTraces;
-  FDrawEndPoints = Source.FDrawEndPoints;
-  FDrawGoals = Source.FDrawGoals;
-  FDrawLevels = Source.FDrawLevels;
-  FGridSize = Source.FGridSize;
-  FGridMin = Source.FGridMin;
-  FGridMax = Source.FGridMax;
+  FSettings = Source.FSettings;
   FTargetCount = Source.FTargetCount;
   FHasDuplicated = false;
   FFutures.Clear();
+}
+
+void TPlayer::SetSettings(const TPlayerSettings& Settings) {
+  Settings.Check();
+  FSettings = Settings;
+  ApplyGridSize();
+}
+
+void TPlayer::SetAILevel(int32_t Level) {
+  TPlayerSettings settings = FSettings;
+  settings.FAILevel = Level;
+  settings.Check();
+  FSettings.FAILevel = Level;
+}
+
+void TPlayer::SetGridBounds(int32_t Min, int32_t Max) {
+  TPlayerSettings settings = FSettings;
+  settings.FGridMin = Min;
+  settings.FGridMax = Max;
+  SetSettings(settings);
 }
 
 int32_t TPlayer::TraceColor(const TState&) const {
@@ -102,7 +107,7 @@ int32_t TPlayer::TraceColor(const TState&) const {
 }
 
 void TPlayer::AdjustGrid() {
-  if (!FAutoGrid)
+  if (!FSettings.FAutoGrid)
     return;
   const double r = GridSize();
   const double n = FFutures.DotCount();
@@ -168,7 +173,7 @@ void TPlayer::EvaluateGoals(int32_t Phase) {
 
 void TPlayer::DrawGoals() {
   for (size_t i = 0; i < FGoals.size(); ++i)
-    if (FDrawGoals || FGoals[i]->FAlwaysDraw)
+    if (FSettings.FDrawGoals || FGoals[i]->FAlwaysDraw)
       FGoals[i]->Draw();
 }
 
@@ -176,6 +181,7 @@ void TPlayer::SetInFuture(bool On) {
   if (On == FInFuture)
     return;
   if (On) {
+    FFutures.DropUnstoredTrace();
     FFutureState.Assign(FRealState);
     FFutureState.ResetStartValues();
     FFutureState.ResetScore();
@@ -212,7 +218,7 @@ void TPlayer::PrepareRealMove() {
 }
 
 void TPlayer::DrawEndPoints() {
-  if (FDrawEndPoints)
+  if (FSettings.FDrawEndPoints)
     FFutures.ShowFutures();
 }
 
@@ -256,20 +262,19 @@ void TPlayer::LowerHealth(double X) {
 }
 
 int32_t TPlayer::GridSize() const {
-  int32_t r = FGridSize;
-  if (r > FGridMax)
-    r = FGridMax;
-  if (r < FGridMin)
-    r = FGridMin;
-  return r;
+  return FSettings.ClampedGridSize();
 }
 
 void TPlayer::SetGridSize(int32_t R) {
-  FGridSize = R;
-  FGridSize = GridSize();
+  FSettings.FGridSize = R;
+  ApplyGridSize();
+}
+
+void TPlayer::ApplyGridSize() {
+  FSettings.FGridSize = FSettings.ClampedGridSize();
   TState& s = State();
   for (int32_t i = 0; i < s.PositionalParamCount(); ++i)
-    s.PositionalParam(i).Precision = FGridSize;
+    s.PositionalParam(i).Precision = FSettings.FGridSize;
 }
 
 void TPlayer::ColorFromGoals() {
@@ -277,7 +282,7 @@ void TPlayer::ColorFromGoals() {
   for (int32_t j = 0; j < 3; ++j)
     channel[j] =
         j < GoalCount() ? RoundToInt32(FGoals[j]->FValue * 255 / FGoals[j]->FMaxValue) : 128;
-  FColor = MakeColor(channel[0], channel[1], channel[2]);
+  FSettings.FColor = MakeColor(channel[0], channel[1], channel[2]);
 }
 
 void TPlayer::CopyGoalValues(const TPlayer& Source) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "agents/UPlayerSettings.h"
 #include "decision/UListOfFutures.h"
 #include "decision/UState.h"
 #include "goals/UTeam.h"
@@ -32,18 +33,33 @@ public:
   TPlayer& operator=(const TPlayer&) = delete;
 
   TTeam* FTeam = nullptr;            // owning team, set by its AddMember
-  int32_t FColor = 0;                // display colour, packed as MakeColor packs it
-  bool FDrawTraces = false;          // draw the traces of the futures
-  bool FDrawEndPoints = false;       // draw the ending points
-  bool FDrawGoals = false;           // draw the goals of the player
-  bool FDrawLevels = false;          // draw the level bars beyond energy and health
   long double FEndPointScale = 1.0L; // display scale of ending points
   long double FEndPointMax = 0.0L;   // largest ending-point radius drawn since the last adaptation
-  int32_t FAILevel = 8;              // 1 .. 8, selects the scoring
   bool FHasDuplicated = false;       // duplicated in the real move; cleared on entering a future
-  int32_t FGridMax = 20;             // bounds of the grid size, pixels
-  int32_t FGridMin = 2;
-  bool FAutoGrid = true; // adapt the grid size after every decision
+
+  // ---- settings ----
+  const TPlayerSettings& Settings() const { return FSettings; }
+  // Takes every setting at once; raises, changing nothing, when one is out of range (Check).
+  void SetSettings(const TPlayerSettings& Settings);
+  int32_t Color() const { return FSettings.FColor; }
+  void SetColor(int32_t Color) { FSettings.FColor = Color; }
+  bool DrawsTraces() const { return FSettings.FDrawTraces; }
+  void SetDrawTraces(bool On) { FSettings.FDrawTraces = On; }
+  bool DrawsEndPoints() const { return FSettings.FDrawEndPoints; }
+  void SetDrawEndPoints(bool On) { FSettings.FDrawEndPoints = On; }
+  bool DrawsGoals() const { return FSettings.FDrawGoals; }
+  void SetDrawGoals(bool On) { FSettings.FDrawGoals = On; }
+  bool DrawsLevels() const { return FSettings.FDrawLevels; }
+  void SetDrawLevels(bool On) { FSettings.FDrawLevels = On; }
+  int32_t AILevel() const { return FSettings.FAILevel; }
+  // Raises EError for a level outside 1 .. 8, keeping the one it has.
+  void SetAILevel(int32_t Level);
+  bool AutoGrid() const { return FSettings.FAutoGrid; }
+  void SetAutoGrid(bool On) { FSettings.FAutoGrid = On; }
+  int32_t GridMin() const { return FSettings.FGridMin; }
+  int32_t GridMax() const { return FSettings.FGridMax; }
+  // New bounds of the grid size, which is brought within them; raises as SetSettings does.
+  void SetGridBounds(int32_t Min, int32_t Max);
 
   // ---- virtual operations, in slot order ----
   virtual bool IsTurning() const { return true; }
@@ -57,14 +73,17 @@ public:
   virtual void Reset();
   virtual void Assign(const TPlayer& Source);
   // Makes this player the stand-in of Source on a worker's copy of the world for the futures of
-  // one step: Assign, and every setting the futures read (colour, drawing flags, grid). Its list
-  // of futures is emptied; goals are the copy's business.
+  // one step: its real state and all its settings, copied whole. Its list of futures is emptied;
+  // goals are the copy's business.
   void Mirror(const TPlayer& Source);
   virtual void Draw() { UpdateShape(); }
   // Colour of a future's trace for that future's state.
   virtual int32_t TraceColor(const TState& S) const;
-  // Draws the segment of the current sub-step of a future.
+  // The segment of the current sub-step of a future: recorded with the future in a future (the
+  // world draws it after the futures, DrawStoredTrace), drawn at once otherwise.
   virtual void DrawTrace() = 0;
+  // Draws the trace of stored future I.
+  virtual void DrawStoredTrace(int32_t /*I*/) {}
   // Draws the ending point of one stored future.
   virtual void DrawEndPoint(const TState& S) = 0;
   virtual void AdjustGrid();
@@ -98,7 +117,7 @@ public:
       RaiseNoWorld();
     return *FTeam->FTrack;
   }
-  int32_t DeltaMs() const { return Track().FDeltaMs; }
+  int32_t DeltaMs() const { return Track().Settings().FDeltaMs; }
   // Sub-step length, seconds.
   double DeltaT() const { return Track().DeltaT(); }
 
@@ -148,9 +167,9 @@ public:
   void RandomizeGoals();
   void MutateGoals();
 
-  bool IsAILevel6() const { return FAILevel == 6; }
-  bool IsAILevel7() const { return FAILevel == 7; }
-  bool IsAILevel8() const { return FAILevel == 8; }
+  bool IsAILevel6() const { return FSettings.FAILevel == 6; }
+  bool IsAILevel7() const { return FSettings.FAILevel == 7; }
+  bool IsAILevel8() const { return FSettings.FAILevel == 8; }
 
 protected:
   TPlayer();
@@ -163,7 +182,6 @@ protected:
   int32_t FEnergyIndex = 0;
   int32_t FEnergyGoal = 1;    // index in the goals of the energy goal made at creation
   int32_t FHealthGoal = 0;    // index in the goals of the health goal made at creation
-  int32_t FGridSize = 10;     // pixels
   int32_t FTargetCount = 100; // counted futures the grid adjustment aims at
   bool FFirstShape = true;    // the outline storage has not been created yet
   bool FShapeDirty = true;    // the outline must be recomputed before use
@@ -171,6 +189,10 @@ protected:
 private:
   [[noreturn]] static void RaiseNoWorld();
 
+  // The grid size in the state's positional precisions.
+  void ApplyGridSize();
+
+  TPlayerSettings FSettings;
   bool FInFuture = false;
   std::vector<std::unique_ptr<TGoal>> FGoals;
   TState FRealState;

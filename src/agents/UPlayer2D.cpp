@@ -238,7 +238,7 @@ bool TPlayer2D::PushesTurn(int32_t PushIndex) const {
 
 int32_t TPlayer2D::TurnTraceColor(const TState& S, int32_t PushIndex) const {
   // From 155 at the start of a future to 255 at its end.
-  const int32_t shade = RoundToInt32(100.0 * S.Time / Track().FFutureMs + 155);
+  const int32_t shade = RoundToInt32(100.0 * S.Time / Track().Settings().FFutureMs + 155);
   if (S.Param(PushIndex).RoundedValue() > 0)
     return MakeColor(255, shade, shade);
   return MakeColor(shade, shade, 255);
@@ -376,7 +376,7 @@ void TPlayer2D::Advance() {
   UpdateContact();
   if (!IsInsidePicture())
     SetDead(true);
-  if (FAILevel <= 3 && Health() < 1 && InFuture()) {
+  if (AILevel() <= 3 && Health() < 1 && InFuture()) {
     SetVelX(0);
     SetVelY(0);
     SetVelRot(0);
@@ -397,7 +397,7 @@ void TPlayer2D::Draw() {
   if (canvas == nullptr)
     return;
   canvas->SetPenColor(Black);
-  canvas->SetBrushColor(FColor);
+  canvas->SetBrushColor(Color());
   canvas->Polygon(FPoints.data(), static_cast<int32_t>(FPoints.size()));
   if (IsDead()) {
     const double x = PosX(), y = PosY(), size = Size();
@@ -409,7 +409,7 @@ void TPlayer2D::Draw() {
   }
   DrawLevel(0, Energy());
   DrawLevel(3, Health());
-  if (FDrawLevels && FAILevel == 8 && State().HasFreeParams())
+  if (DrawsLevels() && AILevel() == 8 && State().HasFreeParams())
     DrawLevel(10, 100 * State().FreeParam(0).Sensitivity);
 }
 
@@ -444,12 +444,28 @@ void TPlayer2D::DrawLevel(int32_t Offset, double V) {
 void TPlayer2D::DrawTrace() {
   if (!IsTurning())
     return;
+  const TListOfFutures::TTraceSegment segment{RoundToInt32(PrevPosX()), RoundToInt32(PrevPosY()),
+                                              RoundToInt32(PosX()), RoundToInt32(PosY()),
+                                              TraceColor(State())};
+  if (InFuture()) {
+    Futures().AddTraceSegment(segment);
+    return;
+  }
   TCanvas* canvas = DrawingCanvas();
   if (canvas == nullptr)
     return;
-  canvas->SetPenColor(TraceColor(State()));
-  canvas->Line(RoundToInt32(PrevPosX()), RoundToInt32(PrevPosY()), RoundToInt32(PosX()),
-               RoundToInt32(PosY()));
+  canvas->SetPenColor(segment.Color);
+  canvas->Line(segment.X1, segment.Y1, segment.X2, segment.Y2);
+}
+
+void TPlayer2D::DrawStoredTrace(int32_t I) {
+  TCanvas* canvas = DrawingCanvas();
+  if (canvas == nullptr)
+    return;
+  for (const TListOfFutures::TTraceSegment& segment : Futures().Trace(I)) {
+    canvas->SetPenColor(segment.Color);
+    canvas->Line(segment.X1, segment.Y1, segment.X2, segment.Y2);
+  }
 }
 
 void TPlayer2D::DrawEndPoint(const TState& S) {

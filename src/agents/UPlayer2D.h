@@ -92,6 +92,7 @@ public:
   void Assign(const TPlayer& Source) override;
   void Draw() override;
   void DrawTrace() override;
+  void DrawStoredTrace(int32_t I) override;
   void DrawEndPoint(const TState& S) override;
   void Advance() override;
   bool CollidesWith(TPlayer& Other) override;

@@ -37,6 +37,7 @@ int32_t TListOfFutures::AddFuture(const TState& State) {
   FSums[i] = {State.ScorePositive, State.ScoreFactor, State.ScoreNegative};
   // Only now is it stored: a parameter without precision has raised before.
   Keep(i);
+  FTraceEnd[i] = FTraces.size();
   return i;
 }
 
@@ -57,7 +58,25 @@ void TListOfFutures::TakeFuture(const TListOfFutures& Source, int32_t I) {
               FCells.data() + static_cast<size_t>(i) * FPositionalCount);
   FChosen[i] = Source.FChosen[I];
   FSums[i] = Source.FSums[I];
+  DropUnstoredTrace();
+  const std::span<const TTraceSegment> trace = Source.Trace(I);
+  FTraces.insert(FTraces.end(), trace.begin(), trace.end());
   Keep(i);
+  FTraceEnd[i] = FTraces.size();
+}
+
+void TListOfFutures::AddTraceSegment(const TTraceSegment& Segment) {
+  FTraces.push_back(Segment);
+}
+
+void TListOfFutures::DropUnstoredTrace() {
+  FTraces.resize(FFutureCount > 0 ? FTraceEnd[FFutureCount - 1] : 0);
+}
+
+std::span<const TListOfFutures::TTraceSegment> TListOfFutures::Trace(int32_t I) const {
+  CheckListIndex(I, FFutureCount);
+  const size_t begin = I > 0 ? FTraceEnd[I - 1] : 0;
+  return {FTraces.data() + begin, FTraceEnd[I] - begin};
 }
 
 void TListOfFutures::CheckLayout(const TState& State) const {
@@ -79,6 +98,7 @@ void TListOfFutures::MakeRoom(int32_t I) {
   EnsureSize(FSums, n);
   EnsureSize(FOptionOf, n);
   EnsureSize(FDiscarded, n);
+  EnsureSize(FTraceEnd, n);
 }
 
 void TListOfFutures::Keep(int32_t I) {
@@ -90,6 +110,7 @@ void TListOfFutures::Keep(int32_t I) {
 
 void TListOfFutures::Clear() {
   FFutureCount = 0;
+  FTraces.clear();
   FOptionCount = 0;
   FGrouped = false;
 }
@@ -149,7 +170,7 @@ void TListOfFutures::Decide(TState& State) {
 }
 
 void TListOfFutures::BeginRecord(const TState& State) {
-  FRecord.AILevel = FOwner->FAILevel;
+  FRecord.AILevel = FOwner->AILevel();
   FRecord.FutureCount = FFutureCount;
   FRecord.DotCount = FDotCount;
   FRecord.Options.resize(FOptionCount);
@@ -243,7 +264,7 @@ void TListOfFutures::ScoreOptions() {
     FOptions[k]->ResetScore();
   // Every future is scored once; the owner's level (and, at level 1, whether it is dead now) is
   // the same for all of them.
-  const int32_t level = FOwner->FAILevel;
+  const int32_t level = FOwner->AILevel();
   const bool ownerDead = level == 1 && FOwner->IsDead();
   EnsureSize(FScores, static_cast<size_t>(FFutureCount));
   for (int32_t i = 0; i < FFutureCount; ++i)

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "decision/UDecisionRecord.h"
@@ -28,6 +29,11 @@ class TListOfFutures {
 public:
   // A point of the score curve of one free parameter: [0] its value, [1] the option's score.
   using TPointList = std::vector<std::array<double, 2>>;
+  // One line of the trace of a future: from (X1, Y1) to (X2, Y2), picture pixels, in a packed
+  // colour.
+  struct TTraceSegment {
+    int32_t X1, Y1, X2, Y2, Color;
+  };
   struct TInterpolation {
     double BestX = 0;
     double BestScore = 0;
@@ -45,8 +51,16 @@ public:
   // Stores a finished future, snapped to the grid; returns its index. Every future of a list
   // must have the parameters of the first; a shorter one fails with its index error.
   int32_t AddFuture(const TState& State);
-  // Stores future I of another list (of a stand-in of the same player), as it was stored there.
+  // Stores future I of another list (of a stand-in of the same player), as it was stored there,
+  // its trace included.
   void TakeFuture(const TListOfFutures& Source, int32_t I);
+  // A line of the trace of the future being simulated, which the next AddFuture stores with it.
+  // Futures are drawn after they have all been run, in their order, whatever thread ran them.
+  void AddTraceSegment(const TTraceSegment& Segment);
+  // Forgets the trace of a future that was not stored (its owner left it half run).
+  void DropUnstoredTrace();
+  // The trace of stored future I.
+  std::span<const TTraceSegment> Trace(int32_t I) const;
   void Clear();
   // Stored future I as a state: the first actions, the snapped end cell, the pushed parameter
   // and the scores, on the layout of the futures, at time 0 and alive; with its option and
@@ -119,6 +133,8 @@ private:
   std::vector<int32_t> FCells;        // [future * FPositionalCount + q]: Macro of positional q
   std::vector<int32_t> FChosen;       // the free parameter each future's first action pushed
   std::vector<TSums> FSums;
+  std::vector<TTraceSegment> FTraces; // every stored future's trace, one after the other
+  std::vector<size_t> FTraceEnd;      // [future]: end of its trace in FTraces
   // What the decision found of them.
   bool FGrouped = false;             // FOptionOf holds the options of every stored future
   std::vector<int32_t> FOptionOf;    // option index of each future

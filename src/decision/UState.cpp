@@ -218,7 +218,7 @@ void TState::SetGaussian(bool B) {
 }
 
 long double TState::GetScore() const {
-  const int32_t level = FOwner->FAILevel;
+  const int32_t level = FOwner->AILevel();
   return ScoreOf(level, level == 1 && FOwner->IsDead(), ScorePositive, ScoreFactor, ScoreNegative);
 }
 

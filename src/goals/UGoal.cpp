@@ -25,7 +25,7 @@ TScoreContribution TGoal::Evaluate(TPlayer& Player, int32_t Phase) {
     // Gains count fully at the start of a future and fade out at its end; a penalty factor is
     // waived at the start and counts fully at the end.
     const double t = static_cast<double>(Player.State().Time);
-    const double l = Player.Track().FFutureMs;
+    const double l = Player.Track().Settings().FFutureMs;
     const double w = (1 - t / l) * (1 - t / l);
     if (FScoreAdd != 0)
       FScoreAdd = FScoreAdd * w;

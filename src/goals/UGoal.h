@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 class TPlayer;
@@ -46,10 +47,10 @@ public:
   // A copy with the same settings and what the goal keeps between evaluations, for a worker's
   // copy of the world.
   virtual std::unique_ptr<TGoal> Clone() const = 0;
-  // The team a goal measures against, for the goals that have one; a worker's copy of the world
-  // points its copies at its own copy of that team.
-  virtual TTeam* Team() const { return nullptr; }
-  virtual void SetTeam(TTeam*) {}
+  // Counts that the futures of a step consume in turn, each future leaving less for the next
+  // (what is left of the energy drops); empty for the goals whose futures share nothing. The
+  // world's step gives the futures one such pool per goal, whatever thread runs them.
+  virtual std::span<int32_t> FuturePool() { return {}; }
 
   void SetValue(double X);
 

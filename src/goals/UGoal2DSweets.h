@@ -22,13 +22,15 @@ public:
   std::array<int32_t, MaxDrops> FDropY{};
   std::array<int32_t, MaxDrops> FDropAmount{}; // contacts left in the real world; 0 or less: empty
   std::array<int32_t, MaxDrops>
-      FFutureAmount{};       // contacts left as the futures of this step see them
-  bool FNeedsPlacing = true; // every empty slot is filled at the next evaluation
+      FFutureAmount{};        // contacts left as the futures of this step see them
+  bool FNeedsPlacing = true;  // every empty slot is filled at the next evaluation
   int64_t FConsumedUnits = 0; // contacts' worth taken from the real drops since creation
 
   explicit TGoal2DSweets(double Value);
 
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoal2DSweets>(*this); }
+  // The amounts as the futures of this step see them.
+  std::span<int32_t> FuturePool() override { return FFutureAmount; }
   void Compute(int32_t Phase) override;
   // Gives the futures of the new step the real drops, after placing them when none are yet, or
   // trying once more to fill the slots for which no place was found.

@@ -6,14 +6,14 @@
 #include "agents/UPlayer2D.h"
 #include "goals/UTeam.h"
 
-TGoal2DTeamAway::TGoal2DTeamAway(TTeam* Team, double Value)
-    : TGoal(Value, gpAfterSubStep), FTeam(Team) {
+TGoal2DTeamAway::TGoal2DTeamAway(double Value) : TGoal(Value, gpAfterSubStep) {
   SetValue(Value);
   FDescription = "Avoid others";
 }
 
 void TGoal2DTeamAway::Compute(int32_t Phase) {
-  if (Phase != 0 || FTeam == nullptr || FPlayer->IsDead())
+  const TTeam* team = FPlayer->FTeam;
+  if (Phase != 0 || team == nullptr || FPlayer->IsDead())
     return;
   // Only bodies have places to keep apart.
   const TPlayer2D* self = FPlayer->AsPlayer2D();
@@ -23,8 +23,8 @@ void TGoal2DTeamAway::Compute(int32_t Phase) {
   const double y = self->PosY();
   const double range = 10 * FValue * self->Size(); // pixels
   double factor = 1;
-  for (int32_t i = 0; i < FTeam->MemberCount(); ++i) {
-    const TPlayer2D* other = FTeam->Members(i)->AsPlayer2D();
+  for (int32_t i = 0; i < team->MemberCount(); ++i) {
+    const TPlayer2D* other = team->Members(i)->AsPlayer2D();
     if (other == nullptr || other == self)
       continue;
     const double dx = other->PosX() - x;

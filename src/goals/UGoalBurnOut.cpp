@@ -11,15 +11,16 @@
 #include "platform/UPicture.h"
 #include "world/UTrack2D.h"
 
-TGoalBurnOut::TGoalBurnOut(TTeam* Team, double Value) : TGoal(Value, gpAfterSubStep), FTeam(Team) {
+TGoalBurnOut::TGoalBurnOut(double Value) : TGoal(Value, gpAfterSubStep) {
   SetValue(Value);
   FDescription = "Stole energy from others";
 }
 
 void TGoalBurnOut::Compute(int32_t Phase) {
-  if (Phase != 0 || FTeam == nullptr)
-    return;
   TPlayer& player = *FPlayer;
+  TTeam* team = player.FTeam;
+  if (Phase != 0 || team == nullptr)
+    return;
   // Tested once, before the members are visited: a rocket can drain several members in one
   // evaluation even when the first already brought it above 99.
   if (!player.IsRocket() || player.IsDead() || player.Energy() > 99)
@@ -30,8 +31,8 @@ void TGoalBurnOut::Compute(int32_t Phase) {
   const int32_t qx = RoundToInt32(rocket.PosX() - std::cos(rocket.Angle()) * length);
   const int32_t qy = RoundToInt32(rocket.PosY() - std::sin(rocket.Angle()) * length);
   const double drain = player.DeltaT() * 100; // energy per sub-step: 100 per second
-  for (int32_t i = 0; i < FTeam->MemberCount(); ++i) {
-    TPlayer& member = *FTeam->Members(i);
+  for (int32_t i = 0; i < team->MemberCount(); ++i) {
+    TPlayer& member = *team->Members(i);
     const TPlayer2D* body = member.AsPlayer2D();
     if (&member == &player || body == nullptr)
       continue;
@@ -59,7 +60,7 @@ void TGoalBurnOut::Compute(int32_t Phase) {
     track->ProcessMessages();
     // The window's handlers may have removed players meanwhile; the member count is read afresh
     // above, and a rocket that is no longer a member drains nobody more.
-    if (FTeam->IndexOfMember(&player) < 0)
+    if (team->IndexOfMember(&player) < 0)
       return;
   }
 }

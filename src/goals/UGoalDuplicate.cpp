@@ -64,7 +64,7 @@ void TGoalDuplicate::Draw() {
     }
     if (player.IsDead() || count == 0)
       continue;
-    canvas.SetPenColor(player.FColor);
+    canvas.SetPenColor(player.Color());
     int32_t lastX = 0, lastY = 0;
     for (int32_t j = 0; j < count; ++j) {
       const TGoal& goal = *player.Goals(j);

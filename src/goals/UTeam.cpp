@@ -136,9 +136,9 @@ void TTeam::SubStep(int32_t Kind) {
     }
     member.Advance();
     if (Kind != 2) {
-      if (member.FDrawTraces)
+      if (member.DrawsTraces())
         member.DrawTrace();
-    } else if (member.FDrawEndPoints) {
+    } else if (member.DrawsEndPoints()) {
       member.DrawEndPoints();
     }
   }

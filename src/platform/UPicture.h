@@ -18,9 +18,5 @@ public:
   virtual void CopyFrom(const TPicture& source) = 0;
   // A new picture of the same kind with the same content.
   virtual std::unique_ptr<TPicture> Clone() const = 0;
-  // Brings onto this picture what was drawn on Layer, a picture that started as a copy of Base:
-  // every pixel in which Layer differs from Base, over whatever this picture shows there. All
-  // three are of the same kind and size.
-  virtual void Overlay(const TPicture& Layer, const TPicture& Base) = 0;
   virtual TCanvas& Canvas() = 0;
 };

@@ -1,22 +1,70 @@
 #include "world/UFutureQueue.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "platform/UClock.h"
 #include "platform/UErrors.h"
 #include "platform/URandom.h"
 
 TFutureQueue::TFutureQueue(TClock& Clock, int64_t DeadlineMs, int32_t MinFutures,
-                           int32_t FixedFutures, uint64_t StepSeed)
+                           int32_t FixedFutures, uint64_t StepSeed, bool Rounds)
     : FClock(Clock), FDeadlineMs(DeadlineMs), FMinFutures(MinFutures), FFixedFutures(FixedFutures),
-      FStepSeed(StepSeed) {}
+      FStepSeed(StepSeed), FRounds(Rounds) {}
 
-int32_t TFutureQueue::Next(TRandom& Stream) {
+bool TFutureQueue::StepDone() const {
+  if (FAborted.load(std::memory_order_relaxed) || FEnough.load(std::memory_order_relaxed))
+    return true;
+  // With a fixed count, the step is done once the blocks handed out cover it.
+  return FFixedFutures > 0 &&
+         static_cast<int64_t>(FRoundEnd) * BlockFutures >= static_cast<int64_t>(FFixedFutures);
+}
+
+bool TFutureQueue::BeginRound() {
+  if (FRoundEnd > 0 && StepDone())
+    return false;
+  FRoundStart = FRoundEnd;
+  FNextBlock.store(FRoundStart, std::memory_order_relaxed);
+  if (!FRounds)
+    FRoundEnd = std::numeric_limits<int32_t>::max();
+  else if (FRoundStart > std::numeric_limits<int32_t>::max() / BlockFutures - RoundBlocks)
+    throw ERangeError("Too many futures in one step.");
+  else
+    FRoundEnd = FRoundStart + RoundBlocks;
+  return true;
+}
+
+int32_t TFutureQueue::RoundBlocksTaken() const {
+  return std::min(FNextBlock.load(std::memory_order_relaxed), FRoundEnd) - FRoundStart;
+}
+
+int32_t TFutureQueue::NextBlock() {
   if (FAborted.load(std::memory_order_relaxed) || FEnough.load(std::memory_order_relaxed))
     return -1;
-  const int32_t future = FNext.fetch_add(1, std::memory_order_relaxed);
-  if (future < 0)
+  const int32_t block = FNextBlock.fetch_add(1, std::memory_order_relaxed);
+  if (block >= FRoundEnd || block < FRoundStart) {
+    // Nothing more in this round; the counter stays past its end.
+    FNextBlock.store(FRoundEnd, std::memory_order_relaxed);
+    return -1;
+  }
+  if (block > std::numeric_limits<int32_t>::max() / BlockFutures - 1)
     throw ERangeError("Too many futures in one step.");
+  if (FFixedFutures > 0 && static_cast<int64_t>(block) * BlockFutures >= FFixedFutures)
+    return -1;
+  return block;
+}
+
+int32_t TFutureQueue::Future(int32_t Block, int32_t K, TRandom& Stream) {
+  if (K >= BlockFutures || FAborted.load(std::memory_order_relaxed) ||
+      FEnough.load(std::memory_order_relaxed))
+    return -1;
+  const int32_t future = Block * BlockFutures + K;
   if (FFixedFutures > 0 && future >= FFixedFutures)
     return -1;
+  int32_t seen = FHandedOut.load(std::memory_order_relaxed);
+  while (seen <= future &&
+         !FHandedOut.compare_exchange_weak(seen, future + 1, std::memory_order_relaxed)) {
+  }
   Stream.ReseedForFuture(FStepSeed, future);
   return future;
 }

@@ -11,36 +11,69 @@ class TRandom;
 // once the deadline has passed and more than the minimum have been run in total. Both are
 // decided only after whole futures, and the clock is read once per future.
 //
-// Futures are numbered from 0 in the order they are handed out; each draws its random numbers
-// from a stream of its own, derived from the step's seed and its number, so that what a future
-// does depends neither on the thread that runs it nor on the futures run before it there.
+// Futures are numbered from 0 and handed out in blocks of BlockFutures consecutive numbers, a
+// block to one runner, which runs its futures in order. Each future draws its random numbers from
+// a stream of its own, derived from the step's seed and its number, so that what a future does
+// depends neither on the thread that runs it nor on the futures run before it there.
+//
+// Where the futures of a step consume something in turn (energy drops), blocks are handed out in
+// rounds of a fixed number of blocks: every block of a round starts from what the rounds before
+// left, and the calling thread merges what each block used, in block order, before opening the
+// next round. Rounds and blocks are the same whatever the number of threads, so the run is too.
 class TFutureQueue {
 public:
-  // FixedFutures > 0: exactly that many, whatever the clock; otherwise the budget decides. The
-  // clock is read by every thread that runs futures, so it must allow that.
-  TFutureQueue(TClock& Clock, int64_t DeadlineMs, int32_t MinFutures, int32_t FixedFutures,
-               uint64_t StepSeed);
+  static constexpr int32_t BlockFutures = 4;
+  // Blocks per round when futures share what they consume: enough for every core of a common
+  // desktop at once, few enough that a drop is not taken many times over within one round.
+  static constexpr int32_t RoundBlocks = 8;
 
-  // The number of the next future to run, with Stream reseeded for it; -1 when the step has run
+  // FixedFutures > 0: exactly that many, whatever the clock; otherwise the budget decides. The
+  // clock is read by every thread that runs futures, so it must allow that. Rounds: whether the
+  // blocks are handed out in rounds of RoundBlocks; otherwise in one round without end.
+  TFutureQueue(TClock& Clock, int64_t DeadlineMs, int32_t MinFutures, int32_t FixedFutures,
+               uint64_t StepSeed, bool Rounds);
+
+  // ---- on the calling thread, while no runner runs ----
+  // Opens the next round; false when the step has run enough (or failed) and none is needed.
+  bool BeginRound();
+  // The first block of the open round.
+  int32_t RoundStart() const { return FRoundStart; }
+  // Blocks handed out in the open round so far (all of them once its runners have returned).
+  int32_t RoundBlocksTaken() const;
+
+  // ---- on the runners ----
+  // The number of the next block to run, or -1 when the round has no more or the step has run
   // enough or has failed.
-  int32_t Next(TRandom& Stream);
-  // A future handed out by Next has been run to its end.
+  int32_t NextBlock();
+  // Future K (0, 1, ...) of a block, with Stream reseeded for it; -1 when the block ends there:
+  // after its last future, at the fixed count, or once the step has run enough or has failed.
+  int32_t Future(int32_t Block, int32_t K, TRandom& Stream);
+  // A future handed out by Future has been run to its end.
   void Finished();
   // A future failed: every runner stops after the future it is in.
   void Abort() { FAborted.store(true, std::memory_order_relaxed); }
+
   int32_t FinishedCount() const { return FFinished.load(std::memory_order_relaxed); }
+  // The highest future number handed out, plus one: the futures run are numbered below it.
+  int32_t HandedOut() const { return FHandedOut.load(std::memory_order_relaxed); }
 
 private:
+  bool StepDone() const;
+
   TClock& FClock;
   const int64_t FDeadlineMs;
   const int32_t FMinFutures;
   const int32_t FFixedFutures;
   const uint64_t FStepSeed;
-  // The counters change at every future on every thread; the flags, read as often, change once:
-  // each group on a cache line of its own, so that reading the flags does not wait for the line
-  // the counters keep moving between the cores.
-  alignas(64) std::atomic<int32_t> FNext{0};
+  const bool FRounds;
+  int32_t FRoundStart = 0;
+  int32_t FRoundEnd = 0; // first block after the open round
+  // The counters change at every block or future on every thread; the flags, read as often,
+  // change once: each group on a cache line of its own, so that reading the flags does not wait
+  // for the line the counters keep moving between the cores.
+  alignas(64) std::atomic<int32_t> FNextBlock{0};
   std::atomic<int32_t> FFinished{0};
+  std::atomic<int32_t> FHandedOut{0};
   alignas(64) std::atomic<bool> FEnough{false};
   std::atomic<bool> FAborted{false};
 };

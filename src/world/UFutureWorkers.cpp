@@ -1,8 +1,23 @@
 #include "world/UFutureWorkers.h"
 
-TFutureWorkers::TFutureWorkers(int32_t Count) {
-  for (int32_t runner = 1; runner < Count; ++runner)
-    FThreads.emplace_back([this, runner] { Work(runner); });
+#include <system_error>
+
+std::thread TFutureWorkers::StartThread(std::function<void()> Work) {
+  return std::thread(std::move(Work));
+}
+
+TFutureWorkers::TFutureWorkers(int32_t Count, const TStarter& Start) {
+  FThreads.reserve(Count > 1 ? static_cast<size_t>(Count - 1) : 0);
+  for (int32_t runner = 1; runner < Count; ++runner) {
+    // The threads started so far wait for a job and are fine as they are: the runners are
+    // simply fewer. Their numbers stay 1 .. Count() - 1.
+    try {
+      FThreads.push_back(Start([this, runner] { Work(runner); }));
+    } catch (const std::system_error& e) {
+      FStartError = e.what();
+      break;
+    }
+  }
 }
 
 TFutureWorkers::~TFutureWorkers() {

@@ -5,21 +5,30 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 // The threads that run the futures of the world's steps beside the calling thread. They are
-// started once and wait between steps; the only locking is at the start and the end of a step.
+// started once and wait between steps; the only locking is at the start and the end of a job.
 class TFutureWorkers {
 public:
-  // Count runners in all: the calling thread and Count - 1 threads of their own.
-  explicit TFutureWorkers(int32_t Count);
+  // Starts a thread running the function; raises std::system_error when it cannot.
+  using TStarter = std::function<std::thread(std::function<void()>)>;
+
+  // Count runners in all: the calling thread and Count - 1 threads of their own. A thread that
+  // cannot be started (a limit on processes) ends the starting: the runners are then the calling
+  // thread and the threads started before it, and StartError says why.
+  explicit TFutureWorkers(int32_t Count, const TStarter& Start = StartThread);
   ~TFutureWorkers();
   TFutureWorkers(const TFutureWorkers&) = delete;
   TFutureWorkers& operator=(const TFutureWorkers&) = delete;
 
   int32_t Count() const { return static_cast<int32_t>(FThreads.size()) + 1; }
+  // Why fewer threads than asked for run; empty when all of them do.
+  const std::string& StartError() const { return FStartError; }
+  static std::thread StartThread(std::function<void()> Work);
   // Runs Job(0) on the calling thread and Job(1) .. Job(Count - 1) on the workers at the same
   // time, and returns once all of them have returned. When jobs raise, the first exception is
   // raised here once all have returned; a job that fails must itself make the others stop early.
@@ -38,4 +47,5 @@ private:
   int32_t FRunning = 0;     // workers still on the current job
   bool FQuit = false;
   std::exception_ptr FError; // the first exception of the current job
+  std::string FStartError;
 };

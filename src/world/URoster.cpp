@@ -61,23 +61,23 @@ TPlayer2D* TRoster::AddPlayer(int32_t Kind) {
 
   if (FTrack.Evolution()) {
     player->ColorFromGoals();
-    player->FDrawGoals = true;
+    player->SetDrawGoals(true);
   } else {
     switch (FTrack.PlayerCount()) {
     case 1:
-      player->FColor = MakeColor(255, 255, 255);
+      player->SetColor(MakeColor(255, 255, 255));
       break;
     case 2:
-      player->FColor = MakeColor(255, 255, 0);
+      player->SetColor(MakeColor(255, 255, 0));
       break;
     case 3:
-      player->FColor = MakeColor(255, 150, 100);
+      player->SetColor(MakeColor(255, 150, 100));
       break;
     case 4:
-      player->FColor = MakeColor(255, 0, 0);
+      player->SetColor(MakeColor(255, 0, 0));
       break;
     case 5:
-      player->FColor = MakeColor(150, 150, 150);
+      player->SetColor(MakeColor(150, 150, 150));
       break;
     default:
       break; // keeps the random colour every player gets at creation

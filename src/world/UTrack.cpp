@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <iostream>
 #include <thread>
 
 #include "agents/UPlayer.h"
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UClock.h"
+#include "platform/UErrors.h"
 #include "platform/UMessagePump.h"
+#include "world/UFuturePools.h"
 #include "world/UFutureQueue.h"
 #include "world/UFutureWorkers.h"
 #include "world/UWorldCopy.h"
@@ -42,18 +46,65 @@ void TTrack::RebuildPlayers() {
       FPlayers.push_back(team->Members(i));
 }
 
+void TTrack::SetSettings(const TWorldSettings& Settings) {
+  Settings.Check();
+  const bool switchedOn = Settings.FEvolution && !FSettings.FEvolution;
+  FSettings = Settings;
+  FDeltaT = FSettings.FDeltaMs / 1000.0;
+  if (switchedOn)
+    SetEvolution(true);
+}
+
+namespace {
+
+// One setting changed, the others kept.
+template <class T> TWorldSettings With(TWorldSettings Settings, T TWorldSettings::*Field, T Value) {
+  Settings.*Field = Value;
+  return Settings;
+}
+
+} // namespace
+
+void TTrack::SetFutureMs(int32_t Ms) {
+  SetSettings(With(FSettings, &TWorldSettings::FFutureMs, Ms));
+}
+
+void TTrack::SetDeltaMs(int32_t Ms) {
+  SetSettings(With(FSettings, &TWorldSettings::FDeltaMs, Ms));
+}
+
+void TTrack::SetMinFutures(int32_t Count) {
+  SetSettings(With(FSettings, &TWorldSettings::FMinFutures, Count));
+}
+
+void TTrack::SetFixedFutures(int32_t Count) {
+  SetSettings(With(FSettings, &TWorldSettings::FFixedFutures, Count));
+}
+
+void TTrack::SetCollisions(bool On) {
+  SetSettings(With(FSettings, &TWorldSettings::FCollisions, On));
+}
+
+void TTrack::SetFriction(double Mu) {
+  SetSettings(With(FSettings, &TWorldSettings::FFriction, Mu));
+}
+
+void TTrack::SetSideFriction(double Sigma) {
+  SetSettings(With(FSettings, &TWorldSettings::FSideFriction, Sigma));
+}
+
 void TTrack::SetEvolution(bool On) {
-  FEvolution = On;
+  FSettings.FEvolution = On;
   if (!On)
     return;
   for (TPlayer* player : FPlayers) {
     player->ColorFromGoals();
-    player->FDrawGoals = true;
+    player->SetDrawGoals(true);
   }
 }
 
 int32_t TTrack::SubStepCount() const {
-  return std::max(2, RoundToInt32(static_cast<double>(FFutureMs) / FDeltaMs));
+  return std::max(2, RoundToInt32(static_cast<double>(FSettings.FFutureMs) / FSettings.FDeltaMs));
 }
 
 int32_t TTrack::HardwareThreads() {
@@ -97,27 +148,34 @@ void TTrack::RunFutures(int32_t BudgetMs, int32_t Count) {
   // Every future draws from a stream of its own, derived from one draw of the program's stream:
   // a seed still fixes a run, and a fixed number of futures gives the same futures whatever the
   // number of threads.
-  TFutureQueue queue(*FClock, deadline, FMinFutures, FFixedFutures, RandomBits());
+  const uint64_t seed = RandomBits();
+  PrepareCopies();
+  for (size_t c = 0; c < FCopies.size(); ++c) {
+    FCopies[c]->Sync(*this);
+    FCopyWorlds[c] = &FCopies[c]->World(); // made anew when the teams changed shape
+  }
+  FPools->Gather(*this, FCopyWorlds);
+  TFutureQueue queue(*FClock, deadline, FSettings.FMinFutures, FSettings.FFixedFutures, seed,
+                     !FPools->Empty());
+  const std::function<void(int32_t)> job = [&](int32_t Runner) {
+    // Only the calling thread may let the window in.
+    FCopies[Runner]->RunBlocks(queue, *FPools, Runner, Count, Runner == 0 ? FMessagePump : nullptr);
+  };
+  while (queue.BeginRound()) {
+    if (!FPools->Empty())
+      FPools->BeginRound();
+    FWorkers->RunAll(job);
+    if (!FPools->Empty())
+      FPools->EndRound(queue.RoundBlocksTaken());
+  }
+  HandBackFutures(queue.HandedOut());
+  // Wiped only now: while the futures ran, the window could still show the last step.
   ClearDrawing();
-  if (PrepareWorkers())
-    RunFuturesOnWorkers(queue, Count);
-  else
-    RunQueuedFutures(queue, FStream, Count, nullptr);
+  DrawFutureTraces();
   FLastFutureCount = queue.FinishedCount();
   FLastFuturesNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
                        std::chrono::steady_clock::now() - started)
                        .count();
-}
-
-void TTrack::RunQueuedFutures(TFutureQueue& Queue, TRandom& Stream, int32_t SubSteps,
-                              std::vector<int32_t>* Ran) {
-  TRandom::TUse use(Stream);
-  for (int32_t future; (future = Queue.Next(Stream)) >= 0;) {
-    RunFuture(SubSteps);
-    if (Ran != nullptr)
-      Ran->push_back(future);
-    Queue.Finished();
-  }
 }
 
 void TTrack::RunFuture(int32_t SubSteps) {
@@ -140,34 +198,30 @@ void TTrack::RunFuture(int32_t SubSteps) {
     FTeams[t]->SetInFuture(false);
 }
 
-bool TTrack::PrepareWorkers() {
-  if (FThreads <= 1 || FTeams.empty())
-    return false;
-  if (FWorkers != nullptr && FWorkers->Count() == FThreads)
-    return true;
-  std::unique_ptr<TTrack> first = NewWorkerWorld();
-  if (first == nullptr)
-    return false;
+void TTrack::PrepareCopies() {
+  if (FWorkers != nullptr && static_cast<int32_t>(FCopies.size()) == FThreads)
+    return;
   FWorkers.reset();
-  FCopies.clear();
-  FCopies.push_back(std::make_unique<TWorldCopy>(std::move(first)));
-  while (static_cast<int32_t>(FCopies.size()) < FThreads)
-    FCopies.push_back(std::make_unique<TWorldCopy>(NewWorkerWorld()));
   FWorkers = std::make_unique<TFutureWorkers>(FThreads);
-  return true;
+  if (FWorkers->Count() < FThreads) {
+    // Said once: the world goes on with the threads it has until asked for others.
+    std::cerr << "kartsim: only " << FWorkers->Count() << " of " << FThreads
+              << " threads could be started for the futures (" << FWorkers->StartError()
+              << "); going on with " << FWorkers->Count() << "." << std::endl;
+    FThreads = FWorkers->Count();
+  }
+  FCopies.clear();
+  FCopyWorlds.clear();
+  while (static_cast<int32_t>(FCopies.size()) < FThreads) {
+    FCopies.push_back(std::make_unique<TWorldCopy>(NewWorkerWorld()));
+    FCopyWorlds.push_back(&FCopies.back()->World());
+  }
+  if (FPools == nullptr)
+    FPools = std::make_unique<TFuturePools>();
 }
 
-void TTrack::RunFuturesOnWorkers(TFutureQueue& Queue, int32_t SubSteps) {
-  for (auto& copy : FCopies)
-    copy->Sync(*this);
-  FWorkers->RunAll([&](int32_t Runner) { FCopies[Runner]->RunFutures(Queue, SubSteps); });
-  HandBackFutures(Queue.FinishedCount());
-  for (auto& copy : FCopies)
-    TakeDrawing(copy->World());
-}
-
-void TTrack::HandBackFutures(int32_t Futures) {
-  FRanBy.assign(static_cast<size_t>(Futures), TRanBy{-1, -1});
+void TTrack::HandBackFutures(int32_t HandedOut) {
+  FRanBy.assign(static_cast<size_t>(HandedOut), TRanBy{-1, -1});
   for (int32_t c = 0; c < static_cast<int32_t>(FCopies.size()); ++c) {
     const std::vector<int32_t>& ran = FCopies[c]->Ran();
     for (int32_t k = 0; k < static_cast<int32_t>(ran.size()); ++k)
@@ -178,18 +232,49 @@ void TTrack::HandBackFutures(int32_t Futures) {
     for (int32_t i = 0; i < team.MemberCount(); ++i) {
       TListOfFutures& futures = team.Members(i)->Futures();
       for (const TRanBy& by : FRanBy)
-        futures.TakeFuture(FCopies[by.Copy]->Member(t, i).Futures(), by.Index);
+        if (by.Copy >= 0)
+          futures.TakeFuture(FCopies[by.Copy]->Member(t, i).Futures(), by.Index);
     }
   }
 }
 
-void TTrack::TakeSettings(const TTrack& Real) {
-  FFutureMs = Real.FFutureMs;
-  FDeltaMs = Real.FDeltaMs;
-  FMinFutures = Real.FMinFutures;
-  FCollisions = Real.FCollisions;
+void TTrack::DrawFutureTraces() {
+  // Future by future, so that later futures' traces lie over earlier ones whatever thread ran
+  // them.
+  int32_t futures = 0;
+  bool any = false;
+  for (TTeam* team : FTeams)
+    for (int32_t i = 0; i < team->MemberCount(); ++i) {
+      TPlayer& member = *team->Members(i);
+      any = any || member.DrawsTraces();
+      futures = std::max(futures, member.Futures().FutureCount());
+    }
+  if (!any)
+    return;
+  for (int32_t f = 0; f < futures; ++f)
+    for (TTeam* team : FTeams)
+      for (int32_t i = 0; i < team->MemberCount(); ++i) {
+        TPlayer& member = *team->Members(i);
+        if (member.DrawsTraces() && f < member.Futures().FutureCount())
+          member.DrawStoredTrace(f);
+      }
+}
+
+void TTrack::TakeWorld(const TTrack& Real) {
   // The field, not SetEvolution: the stand-ins take their colours and flags from the real players.
-  FEvolution = Real.FEvolution;
+  FSettings = Real.FSettings;
+  FDeltaT = Real.FDeltaT;
+}
+
+void TTrack::MirrorPlayers(const TTrack& Real) {
+  FPlayers.clear();
+  for (const TPlayer* player : Real.FPlayers) {
+    const auto team = std::find(Real.FTeams.begin(), Real.FTeams.end(), player->FTeam);
+    if (team == Real.FTeams.end())
+      throw EError("The world lists a player of a team it does not hold.");
+    const int32_t t = static_cast<int32_t>(team - Real.FTeams.begin());
+    FPlayers.push_back(Teams(t)->Members((*team)->IndexOfMember(player)));
+  }
 }
 
 void TTrack::RealMove() {
@@ -200,7 +285,7 @@ void TTrack::RealMove() {
   for (size_t t = 0; t < FTeams.size(); ++t)
     FTeams[t]->RealMove();
   ApplyTrack();
-  if (FEvolution)
+  if (FSettings.FEvolution)
     for (size_t t = 0; t < FTeams.size(); ++t)
       FTeams[t]->Evolve();
   for (size_t t = 0; t < FTeams.size(); ++t)

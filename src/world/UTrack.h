@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "platform/URandom.h"
+#include "world/UWorldSettings.h"
 
 class TClock;
-class TFutureQueue;
+class TFuturePools;
 class TFutureWorkers;
 class TMessagePump;
 class TPlayer;
@@ -19,17 +20,25 @@ class TWorldCopy;
 // comes from a descendant, which applies the ground to the players and wipes the drawing.
 class TTrack {
 public:
-  TTeam* FTeam = nullptr;    // the current team: the last one added
-  int32_t FFutureMs = 5000;  // length of one simulated future, milliseconds
-  int32_t FDeltaMs = 100;    // length of one sub-step, milliseconds
-  int32_t FMinFutures = 100; // a step runs at least one future more than this
-  bool FCollisions = false;  // player-to-player collisions are detected
-  // When above 0, every step runs exactly this many futures and ignores the clock, so that runs
-  // repeat exactly and can be measured; 0 lets the budget decide.
-  int32_t FFixedFutures = 0;
+  TTeam* FTeam = nullptr; // the current team: the last one added
+
+  // ---- settings ----
+  const TWorldSettings& Settings() const { return FSettings; }
+  // Takes every setting at once; raises, changing nothing, when one is out of range (Check).
+  // Evolution switched on recolours the players as SetEvolution does.
+  void SetSettings(const TWorldSettings& Settings);
+  void SetFutureMs(int32_t Ms);
+  void SetDeltaMs(int32_t Ms);
+  void SetMinFutures(int32_t Count);
+  void SetFixedFutures(int32_t Count);
+  void SetCollisions(bool On);
+  void SetFriction(double Mu);
+  void SetSideFriction(double Sigma);
 
   // Threads that run the futures of a step; 1 runs them all on the calling thread. Setting 0 (or
-  // less) takes every hardware thread of the machine, which is also the default.
+  // less) takes every hardware thread of the machine, which is also the default. When the
+  // machine cannot start that many, the step runs on those it could start, and Threads says how
+  // many that is once a step has started them.
   int32_t Threads() const { return FThreads; }
   void SetThreads(int32_t N);
   static int32_t HardwareThreads();
@@ -55,18 +64,11 @@ public:
   const std::vector<TPlayer*>& PlayerList() const { return FPlayers; }
   void RebuildPlayers();
 
-  bool Evolution() const { return FEvolution; }
+  bool Evolution() const { return FSettings.FEvolution; }
   // Switching evolution on recolours every player from its goals and shows its goals.
   void SetEvolution(bool On);
-  // Sub-step length, seconds.
-  // Asked several times per sub-step; the division is redone only when FDeltaMs has changed.
-  double DeltaT() const {
-    if (FDeltaMs != FDeltaTMs) {
-      FDeltaTMs = FDeltaMs;
-      FDeltaT = FDeltaMs / 1000.0;
-    }
-    return FDeltaT;
-  }
+  // Sub-step length, seconds. Asked several times per sub-step, so kept with the settings.
+  double DeltaT() const { return FDeltaT; }
   // Sub-steps per future: FFutureMs / FDeltaMs rounded, at least 2.
   int32_t SubStepCount() const;
 
@@ -80,22 +82,24 @@ public:
   void SetMessagePump(TMessagePump* Pump) { FMessagePump = Pump; }
   void ProcessMessages();
 
-  // ---- futures on worker threads ----
-  // A new, empty world of the same kind, for a worker's copy of this one; null when this world's
-  // futures can only run on the calling thread (then every future does).
-  virtual std::unique_ptr<TTrack> NewWorkerWorld() const { return nullptr; }
-  // Makes this world, a worker's copy, take what the futures read of the real world: the future
-  // length, the sub-step, collisions, evolution and, in descendants, the ground. Teams are the
-  // copy's business. On the calling thread, between the futures.
-  virtual void TakeSettings(const TTrack& Real);
-  // Brings what a worker's copy drew during the futures onto this world's picture.
-  virtual void TakeDrawing(TTrack& /*Copy*/) {}
-  // Runs futures of all teams of this world, one after the other, as the queue hands them out,
-  // each drawing from Stream as the queue has reseeded it; Ran, when given, receives their
-  // numbers in order. The step runs it on the real world when the futures stay on the calling
-  // thread, and every worker on its copy otherwise.
-  void RunQueuedFutures(TFutureQueue& Queue, TRandom& Stream, int32_t SubSteps,
-                        std::vector<int32_t>* Ran);
+  // ---- futures on copies of the world ----
+  // The futures of a step never run on this world: each runner (the calling thread, and one
+  // worker thread per further thread) has a copy of it, brought in step at the start of every
+  // step, and the futures its players store are handed back to this world's players in the order
+  // of their numbers. So a step does the same whatever the number of threads.
+  //
+  // A new, empty world of the same kind, for a runner's copy of this one.
+  virtual std::unique_ptr<TTrack> NewWorkerWorld() const = 0;
+  // Makes this world, a copy, take what the futures read of the real world: its settings, whole,
+  // and, in descendants, the ground. Teams are the copy's business. On the calling thread.
+  virtual void TakeWorld(const TTrack& Real);
+  // Makes the player list of this copy follow the real world's: the members at the same places
+  // of the same teams, in the real list's order (which need not be the teams' order: a team that
+  // had members before it joined the world adds them to the list only when they change).
+  void MirrorPlayers(const TTrack& Real);
+  // One joint future of all teams: every member from its real state, sub-step by sub-step, then
+  // each stores the future's end in its list of futures. On a copy.
+  void RunFuture(int32_t SubSteps);
   // Leaves every future without scoring or storing it: the way out when a step fails half done.
   void AbandonFutures();
 
@@ -105,30 +109,31 @@ public:
 
 private:
   void RunFutures(int32_t BudgetMs, int32_t Count);
-  // One joint future of all teams: every member from its real state, sub-step by sub-step.
-  void RunFuture(int32_t SubSteps);
-  // The workers and their copies for the thread count; false when the futures stay here.
-  bool PrepareWorkers();
-  void RunFuturesOnWorkers(TFutureQueue& Queue, int32_t SubSteps);
-  // The futures the copies' players stored go to the real players, in the order of their numbers.
-  void HandBackFutures(int32_t Futures);
+  // The copies and the worker threads for the thread count.
+  void PrepareCopies();
+  // The futures the copies' players stored go to the real players, in the order of their
+  // numbers (below HandedOut; numbers that no future ran are skipped).
+  void HandBackFutures(int32_t HandedOut);
+  // The traces of the futures handed back, future by future in their order, on this world's
+  // picture.
+  void DrawFutureTraces();
   void RealMove();
 
-  bool FEvolution = false;
+  TWorldSettings FSettings;
+  double FDeltaT = FSettings.FDeltaMs / 1000.0; // seconds, follows FSettings
   int32_t FThreads = HardwareThreads();
-  mutable int32_t FDeltaTMs = 0; // the FDeltaMs that FDeltaT was computed for
-  mutable double FDeltaT = 0;
   std::vector<TTeam*> FTeams;
   std::vector<TPlayer*> FPlayers;
   TClock* FClock;
   TMessagePump* FMessagePump = nullptr;
   int32_t FLastFutureCount = 0;
   int64_t FLastFuturesNs = 0;
-  // The stream the futures draw from when they run on the calling thread, reseeded for each.
-  TRandom FStream;
-  // One copy of the world per runner, and the threads of all runners but the calling one (which
-  // runs copy 0). Declared in this order so that the threads end before their copies go.
+  // One copy of the world per runner, what their futures consume in turn, and the threads of all
+  // runners but the calling one (which runs copy 0). Declared in this order so that the threads
+  // end before what they work on goes.
   std::vector<std::unique_ptr<TWorldCopy>> FCopies;
+  std::vector<TTrack*> FCopyWorlds;
+  std::unique_ptr<TFuturePools> FPools;
   std::unique_ptr<TFutureWorkers> FWorkers;
   // For each future of the last step run on the copies: which copy ran it, and where it stands in
   // that copy's lists of futures.

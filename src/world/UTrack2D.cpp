@@ -89,13 +89,11 @@ std::unique_ptr<TTrack> TTrack2D::NewWorkerWorld() const {
   return std::make_unique<TTrack2D>();
 }
 
-void TTrack2D::TakeSettings(const TTrack& Real) {
-  TTrack::TakeSettings(Real);
+void TTrack2D::TakeWorld(const TTrack& Real) {
+  TTrack::TakeWorld(Real);
   const auto* real = dynamic_cast<const TTrack2D*>(&Real);
   if (real == nullptr)
     throw EError("A Track2D can only copy a Track2D.");
-  FFriction = real->FFriction;
-  FSideFriction = real->FSideFriction;
   FWidth = real->FWidth;
   FHeight = real->FHeight;
   FRoadMap = real->FRoadMap;
@@ -105,24 +103,10 @@ void TTrack2D::TakeSettings(const TTrack& Real) {
   FPointer = nullptr;
   FMouse = {real->MouseX(), real->MouseY(), real->MouseInside()};
   FImage = nullptr;
-  if (real->FBackground != nullptr) {
-    // The clean circuit, whose pixels it shares until something is drawn on it.
-    if (FLayer == nullptr)
-      FLayer = real->FBackground->Clone();
-    else
-      FLayer->CopyFrom(*real->FBackground);
-    FImage = FLayer.get();
-  }
-}
-
-void TTrack2D::TakeDrawing(TTrack& Copy) {
-  const auto& copy = static_cast<const TTrack2D&>(Copy);
-  if (FImage != nullptr && FBackground != nullptr && copy.FImage != nullptr)
-    FImage->Overlay(*copy.FImage, *FBackground);
 }
 
 void TTrack2D::ApplyTrack() {
-  if (FCollisions && PlayerCount() > 1)
+  if (Settings().FCollisions && PlayerCount() > 1)
     ApplyCollisions();
   for (TPlayer* player : PlayerList()) {
     TPlayer2D* body = player->AsPlayer2D();

@@ -13,11 +13,10 @@ class TPointer;
 // The world whose ground is a picture: pure black pixels are out of track, every other pixel is
 // road. The road map is read once when the picture is loaded; drawing on the picture afterwards
 // does not change it. Holds the frictions the vehicles read, the point tests, the mouse pointer
-// over the picture, and the pass that applies collisions and road contact to the players.
+// over the picture, and the pass that applies collisions and road contact to the players. The
+// frictions the vehicles read are settings of the world (Settings).
 class TTrack2D : public TTrack {
 public:
-  double FFriction = 0.015;   // friction coefficient along the heading
-  double FSideFriction = 0.2; // sliding friction coefficient across the heading
   TPicture* FImage = nullptr; // the displayed picture the world draws on (not owned)
   int32_t FWidth = 0;         // size of the loaded picture, pixels
   int32_t FHeight = 0;
@@ -32,10 +31,9 @@ public:
   void ClearDrawing() override;
 
   // A worker's copy shares the road map, reads the pointer as it stood at the start of the step,
-  // and draws on a layer of its own, a copy of the clean circuit.
+  // and has no picture: what the futures draw is recorded and drawn by the real world.
   std::unique_ptr<TTrack> NewWorkerWorld() const override;
-  void TakeSettings(const TTrack& Real) override;
-  void TakeDrawing(TTrack& Copy) override;
+  void TakeWorld(const TTrack& Real) override;
   // Player I of the world; raises "Track2D contains a player that is not a Player2D." otherwise.
   TPlayer2D& Player2D(int32_t I) const;
 
@@ -91,7 +89,6 @@ private:
     bool Inside = false;
   };
   TMouseReading FMouse;
-  std::unique_ptr<TPicture> FLayer; // a worker's copy draws on this
   // Scratch of a collision pass, kept between passes: the players' bodies (null for a player
   // without one) and their bounding squares, so that the pairs compare plain numbers.
   std::vector<TPlayer2D*> FBodies;

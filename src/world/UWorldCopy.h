@@ -6,24 +6,27 @@
 
 #include "platform/URandom.h"
 
+class TFuturePools;
 class TFutureQueue;
-class TGoal;
+class TMessagePump;
 class TPlayer;
 class TTeam;
 class TTrack;
 
-// One worker's copy of the world for the futures of a step: a world of the same kind with the
-// same teams, members and goals, in the same order, that the worker alone simulates on. The copy
-// is brought in step with the real world at the start of every step, on the calling thread while
-// no worker runs: settings, real states, goal values and modes all reach it there. The worker then
-// runs its share of the futures on it, and the futures its players stored are handed back to the
-// real players in the order the futures were numbered.
+// One runner's copy of the world for the futures of a step: a world of the same kind with the
+// same teams, members and goals, in the same order, that one runner alone simulates on. Every
+// future of a step runs on such a copy, the calling thread's included, so the real world never
+// enters a future. The copy is brought in step with the real world at the start of every step,
+// on the calling thread while no runner runs, by value: the world's settings, each player's real
+// state and settings, and copies of the goals, each copied whole. The runner then runs blocks of
+// futures on it, and the futures its players stored are handed back to the real players in the
+// order the futures were numbered.
 //
 // What the copies share with the real world is read-only during the futures: the road map and
-// the clean circuit picture (a copy draws on a layer of its own, laid over the real picture
-// afterwards). What the futures of one copy share with each other is what they shared on the real
-// world: the drop goal's amounts as the futures see them, consumed by its futures in turn from
-// the copy of the real amounts that each copy takes at the start of the step.
+// the pointer reading taken at the start of the step. What the futures of a step consume in
+// turn (the drop goal's amounts as the futures see them) reaches a copy only through the pools
+// (TFuturePools). A copy has no picture: its players record the traces of their futures, and the
+// real world draws them.
 class TWorldCopy {
 public:
   explicit TWorldCopy(std::unique_ptr<TTrack> World);
@@ -33,18 +36,23 @@ public:
 
   TTrack& World() const { return *FWorld; }
   void Sync(const TTrack& Real);
-  // On the worker's thread. When a future fails, the other workers are told to stop, this copy's
-  // players leave their future, and the error goes on to the caller.
-  void RunFutures(TFutureQueue& Queue, int32_t SubSteps);
+  // On the runner's thread: blocks of futures as the queue hands them out, each starting from
+  // the pools as its round found them. Copy: this copy's number for the pools. Pump, on the
+  // calling thread only: told after every future, so that the window can answer meanwhile. When
+  // a future fails, the other runners are told to stop, this copy's players leave their future,
+  // and the error goes on to the caller.
+  void RunBlocks(TFutureQueue& Queue, TFuturePools& Pools, int32_t Copy, int32_t SubSteps,
+                 TMessagePump* Pump);
   // The numbers of the futures this copy ran in the step, in the order its players stored them.
   const std::vector<int32_t>& Ran() const { return FRan; }
   // The stand-in of member Index of team Team.
   TPlayer& Member(int32_t Team, int32_t Index) const;
 
 private:
-  void SyncTeam(const TTeam& Real, TTeam& Copy);
-  // A copy of a goal of the real world, pointed at the copy of its team.
-  std::unique_ptr<TGoal> CopyGoal(const TGoal& Goal, const TTrack& Real) const;
+  // Same teams with members of the same kinds in the same places; false when they must be made
+  // anew.
+  bool SameShape(const TTrack& Real) const;
+  void Rebuild(const TTrack& Real);
 
   std::unique_ptr<TTrack> FWorld;
   std::vector<std::unique_ptr<TTeam>> FTeams; // destroyed before the world that refers to them

@@ -43,7 +43,7 @@ TEST(Player2DDrawing, LivingBodyShowsItsEnergyAndHealthBars) {
   // Bars 4 pixels wide from x0 = 100 + 1.3 x 6 (+ 3 for health), framed from 107 up to 93, the
   // bar rising from 106 by round(12 x level / 100).
   const TCalls expected = {Pen(Black),
-                           Brush(body.FColor),
+                           Brush(body.Color()),
                            "Polygon 106 100 95 104 95 96",
                            Pen(Grey),
                            Brush(White),
@@ -89,7 +89,7 @@ TEST(Player2DDrawing, DeadBodyIsCrossedOutWithoutBars) {
   body.SetDead(true);
   world.Calls().clear();
   body.Draw();
-  const TCalls expected = {Pen(Black), Brush(body.FColor), "Polygon 106 100 95 104 95 96",
+  const TCalls expected = {Pen(Black), Brush(body.Color()), "Polygon 106 100 95 104 95 96",
                            "Line 94 94 106 106", "Line 94 106 106 94"};
   EXPECT_EQ(world.Calls(), expected);
 }
@@ -114,11 +114,11 @@ TEST(Player2DDrawing, SensitivityBarOnlyAtLevel8WithTheLevelsShown) {
   world.Calls().clear();
   kart.Draw();
   EXPECT_FALSE(Has(world.Calls(), frame));
-  kart.FDrawLevels = true;
+  kart.SetDrawLevels(true);
   world.Calls().clear();
   kart.Draw();
   EXPECT_TRUE(Has(world.Calls(), frame));
-  kart.FAILevel = 7;
+  kart.SetAILevel(7);
   world.Calls().clear();
   kart.Draw();
   EXPECT_FALSE(Has(world.Calls(), frame));
@@ -131,7 +131,7 @@ TEST(Player2DDrawing, EndingPointsAreCirclesOrBlackSquaresByTheSignOfTheScore) {
   future.Assign(body.RealState());
 
   // Score -0.2 at scale 10: half side round(2 + 1) = 3.
-  body.FAILevel = 7;
+  body.SetAILevel(7);
   body.FEndPointScale = 10;
   future.AddScore(-std::sqrt(0.2L), 1);
   world.Calls().clear();
@@ -140,7 +140,7 @@ TEST(Player2DDrawing, EndingPointsAreCirclesOrBlackSquaresByTheSignOfTheScore) {
   EXPECT_NEAR(static_cast<double>(body.FEndPointMax), 2, 1e-9);
 
   // Score 0.3: a circle of radius round(3 + 1) in the trace colour.
-  body.FAILevel = 4;
+  body.SetAILevel(4);
   future.ResetScore();
   future.AddScore(0.3L, 1);
   world.Calls().clear();
@@ -162,7 +162,7 @@ TEST(Player2DDrawing, FuturesThatAllScoreZeroKeepTheScaleFinite) {
   auto& body = world.Add(TTestBody::New(100, 100, 0));
   TState future(&body);
   future.Assign(body.RealState());
-  body.FAILevel = 4;
+  body.SetAILevel(4);
   // Every pass finds only radius 0 and doubles the scale; past the range of the extended reals
   // it would reach infinity, and 0 x infinity cannot be drawn.
   for (int pass = 0; pass < 17000; ++pass) {
@@ -189,8 +189,7 @@ TEST(Player2DDrawing, HandMoveRedrawsTheWorld) {
 TEST(Player2DDrawing, KartTraceIsRedWhenSteeringRightAndBlueOtherwise) {
   TBodyWorld world(200, 200);
   auto& kart = world.Add(TKart::New(100, 100, 0));
-  kart.SetInFuture(true);
-  kart.FDrawTraces = true;
+  kart.SetDrawTraces(true);
   TStateParam& push = kart.State().ParamByName("PushTurn");
   const auto segment = [&](double Push) {
     push.SetValue(Push);
@@ -271,7 +270,7 @@ TEST(GoalDuplicateChart, ShowsTheGoalValuesOfEveryLivingPlayer) {
                            "Line 55 15 55 95",
                            "Line 95 15 95 95",
                            "Line 135 15 135 95",
-                           Pen(body.FColor),
+                           Pen(body.Color()),
                            "Line 15 87 55 94",
                            "Line 55 94 95 87",
                            "Line 95 87 135 91"};
@@ -289,7 +288,7 @@ TEST(GoalDuplicateChart, PlayerWithOneGoalGetsOneAxisAndADot) {
   goal.Draw();
   const TCalls& calls = world.Calls();
   const TCalls tail(calls.end() - 4, calls.end());
-  EXPECT_EQ(tail, (TCalls{Pen(MakeColor(100, 100, 100)), "Line 15 15 15 95", Pen(body.FColor),
+  EXPECT_EQ(tail, (TCalls{Pen(MakeColor(100, 100, 100)), "Line 15 15 15 95", Pen(body.Color()),
                           "Line 15 87 16 87"}));
 }
 

@@ -75,7 +75,7 @@ TEST(Kart, TurnRateFollowsTheForwardSpeedUpTo10PixelsPerSecond) {
   } cases[] = {{0, 0}, {5, 0.025}, {10, 0.05}, {40, 0.05}, {-5, -0.025}};
   for (const auto& c : cases) {
     TKartWorld w;
-    w.World.Track.FFriction = 0; // keep the forward speed as set
+    w.World.Track.SetFriction(0); // keep the forward speed as set
     w.Kart.SetVelX(c.Speed);
     w.Kart.SetTurn(0.5);
     w.Kart.Advance();

@@ -165,10 +165,10 @@ TEST(Player2DAdvance, LowLevelsStopABodyWithoutHealthInTheFutures) {
   body.SetHealth(0.5);
   body.SetInFuture(true);
   body.SetVelX(5);
-  body.FAILevel = 4;
+  body.SetAILevel(4);
   body.Advance();
   EXPECT_EQ(body.VelX(), 5);
-  body.FAILevel = 3;
+  body.SetAILevel(3);
   body.Advance();
   EXPECT_EQ(body.VelX(), 0);
 }

@@ -38,13 +38,13 @@ TEST(Player, StartsAliveWithItsDefaultsAndTwoGoals) {
   EXPECT_EQ(player->Goals(0)->FValue, 1.0);
   EXPECT_NE(dynamic_cast<TGoalEnergy*>(player->Goals(1)), nullptr);
   EXPECT_EQ(player->Goals(1)->FValue, 0.1);
-  EXPECT_EQ(player->FAILevel, 8);
+  EXPECT_EQ(player->AILevel(), 8);
   EXPECT_EQ(player->GridSize(), 10);
-  EXPECT_TRUE(player->FAutoGrid);
+  EXPECT_TRUE(player->AutoGrid());
   EXPECT_FALSE(player->InFuture());
   for (int shift : {0, 8, 16}) {
-    EXPECT_GE(Channel(player->FColor, shift), 100);
-    EXPECT_LE(Channel(player->FColor, shift), 255);
+    EXPECT_GE(Channel(player->Color(), shift), 100);
+    EXPECT_LE(Channel(player->Color(), shift), 255);
   }
 }
 
@@ -90,7 +90,7 @@ TEST(Player, GridSizeStaysWithinItsBoundsAndSetsThePrecision) {
 TEST(Player, GridAdaptsToTheCountedFutures) {
   const auto gridAfter = [](int32_t Dots, bool Auto = true) {
     auto player = TLinePlayer::New();
-    player->FAutoGrid = Auto;
+    player->SetAutoGrid(Auto);
     TState future(player.get());
     future.Assign(player->RealState());
     for (int32_t i = 0; i < Dots; ++i) {
@@ -137,10 +137,10 @@ TEST(Player, ColourFromTheFirstThreeGoals) {
   player->Goals(1)->SetValue(0);
   player->AddGoal(std::make_unique<TGoalRight>(5));
   player->ColorFromGoals();
-  EXPECT_EQ(player->FColor, 255 + 0 * 256 + 128 * 65536); // round(127.5) = 128
+  EXPECT_EQ(player->Color(), 255 + 0 * 256 + 128 * 65536); // round(127.5) = 128
   player->DeleteGoal(2);
   player->ColorFromGoals(); // two goals: blue stays at the middle
-  EXPECT_EQ(Channel(player->FColor, 16), 128);
+  EXPECT_EQ(Channel(player->Color(), 16), 128);
 }
 
 TEST(Player, GoalsAreOwnedAndHandedBackWhenDeleted) {

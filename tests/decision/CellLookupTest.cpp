@@ -65,7 +65,8 @@ TEST(CellLookup, CountsExactlyAsTheScanOfEarlierFutures) {
     for (uint64_t seed : {11u, 12u, 13u}) {
       auto hashed = TLinePlayer::New(0, 10);
       auto scanned = TLinePlayer::New(0, 10);
-      hashed->FAILevel = scanned->FAILevel = level;
+      hashed->SetAILevel(level);
+      scanned->SetAILevel(level);
       FillAlike(*hashed, *scanned, seed, 3000);
       TListOfFutures& a = hashed->Futures();
       TListOfFutures& b = scanned->Futures();

@@ -28,7 +28,7 @@ TEST(DecisionRecord, KeepsEachOptionsPushCountScoreAndWeightAtEachLevel) {
                          {5, 100, w5 * w5, (1 - w5) * (1 - w5)}};
   for (const TCase& c : cases) {
     auto player = TLinePlayer::New(0, 180);
-    player->FAILevel = c.Level;
+    player->SetAILevel(c.Level);
     AddTestFuture(*player, 180, 0, 3);
     AddTestFuture(*player, -60, 0, 1);
     AddTestFuture(*player, 180, 45, 1);
@@ -57,7 +57,7 @@ TEST(DecisionRecord, KeepsEachOptionsPushCountScoreAndWeightAtEachLevel) {
 TEST(DecisionRecord, ShowsTheYShapeCorrectionOfLevel6) {
   // Futures scoring 0.9, 0.5 and 0.5; each option scores the square of its sum, and so weighs.
   auto player = TLinePlayer::New(0, 180);
-  player->FAILevel = 6;
+  player->SetAILevel(6);
   AddTestFuture(*player, 180, 0, std::sqrt(0.9L));
   AddTestFuture(*player, -60, 0, std::sqrt(0.5L));
   AddTestFuture(*player, 60, 0, std::sqrt(0.5L));
@@ -76,7 +76,7 @@ TEST(DecisionRecord, ShowsTheYShapeCorrectionOfLevel6) {
 TEST(DecisionRecord, ShowsTheSensitivityChangeOfLevel8) {
   // The large pushes score higher than the small ones: the pushes grow by 30 %.
   auto player = TLinePlayer::New(0, 10);
-  player->FAILevel = 8;
+  player->SetAILevel(8);
   AddTestFuture(*player, 10, 0, 3);
   AddTestFuture(*player, -10, 0, 3);
   AddTestFuture(*player, 10.0 / 3, 0, 1);

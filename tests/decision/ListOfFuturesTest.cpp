@@ -43,7 +43,7 @@ TEST(ListOfFutures, GroupsFuturesByFirstActionInOrderOfAppearance) {
 
 TEST(ListOfFutures, CountsOneFuturePerOptionAndCellTheBestAndEarliest) {
   auto player = TLinePlayer::New(0, 10);
-  player->FAILevel = 4;
+  player->SetAILevel(4);
   TListOfFutures& list = player->Futures();
   AddTestFuture(*player, 10, 0, 2);  // counted first...
   AddTestFuture(*player, 10, 3, 5);  // ...then replaced by this better one in the same cell
@@ -66,7 +66,7 @@ TEST(ListOfFutures, CountsOneFuturePerOptionAndCellTheBestAndEarliest) {
 TEST(ListOfFutures, ABetterFutureTakesItsPredecessorsScoreOutOfTheRightSum) {
   // At level 8 a future can score below 0: J = -5 replaced by I = 3 leaves the option with 3^2.
   auto player = TLinePlayer::New(0, 10);
-  player->FAILevel = 8;
+  player->SetAILevel(8);
   TListOfFutures& list = player->Futures();
   AddTestFuture(*player, 10, 0, 0, std::sqrt(5.0L));
   AddTestFuture(*player, 10, 1, std::sqrt(3.0L));
@@ -82,7 +82,7 @@ TEST(ListOfFutures, ABetterFutureTakesItsPredecessorsScoreOutOfTheRightSum) {
 
 TEST(ListOfFutures, Level4WeighsTheFirstActionsByNormalisedScores) {
   auto player = TLinePlayer::New(0, 180);
-  player->FAILevel = 4;
+  player->SetAILevel(4);
   AddTestFuture(*player, 180, 0, 3);
   AddTestFuture(*player, -60, 0, 1);
   player->Futures().Decide(player->RealState());
@@ -93,7 +93,7 @@ TEST(ListOfFutures, Level4WeighsTheFirstActionsByNormalisedScores) {
 
 TEST(ListOfFutures, Level5FeedsTheNormalisedSquareBackThroughTheScore) {
   auto player = TLinePlayer::New(0, 180);
-  player->FAILevel = 5;
+  player->SetAILevel(5);
   AddTestFuture(*player, 180, 0, std::sqrt(3.0L)); // future scores 3 and 1, options 9 and 1
   AddTestFuture(*player, -60, 0, 1);
   TListOfFutures& list = player->Futures();
@@ -107,7 +107,7 @@ TEST(ListOfFutures, Level5FeedsTheNormalisedSquareBackThroughTheScore) {
 
 TEST(ListOfFutures, AllZeroScoresFallBackOnTheLogarithmOfTheCountedCells) {
   auto player = TLinePlayer::New(0, 10);
-  player->FAILevel = 4;
+  player->SetAILevel(4);
   AddTestFuture(*player, 10, 0, 0);
   AddTestFuture(*player, 10, 30, 0);
   AddTestFuture(*player, 10, 60, 0);
@@ -128,7 +128,7 @@ TEST(ListOfFutures, WithoutFuturesTheDecisionIsZero) {
 TEST(ListOfFutures, AtLevels7And8TheWorstOptionWeighsNothing) {
   for (int level : {7, 8}) {
     auto player = TLinePlayer::New(0, 10);
-    player->FAILevel = level;
+    player->SetAILevel(level);
     AddTestFuture(*player, 5, 0, 2);                   // scores 4
     AddTestFuture(*player, -5, 0, 0, std::sqrt(5.0L)); // scores -5
     player->Futures().Decide(player->RealState());
@@ -137,13 +137,13 @@ TEST(ListOfFutures, AtLevels7And8TheWorstOptionWeighsNothing) {
     EXPECT_NEAR(player->RealState().FreeParam(0).Value, 5, 1e-9) << "level " << level;
   }
   auto lonely = TLinePlayer::New(0, 10);
-  lonely->FAILevel = 7;
+  lonely->SetAILevel(7);
   EXPECT_NO_THROW(lonely->Futures().NormalizeScores()); // no options at all
 }
 
 TEST(ListOfFutures, ScoresBeyondTheRangeOfTheSumKeepTheirRatios) {
   auto player = TLinePlayer::New(0, 10);
-  player->FAILevel = 5;
+  player->SetAILevel(5);
   const long double huge = 7e2465L; // squared, each option scores near the largest long double
   AddTestFuture(*player, 10, 0, huge);
   AddTestFuture(*player, -10, 0, huge);
@@ -188,7 +188,7 @@ void MakeScoredOptions(TLinePlayer& Player, const std::vector<std::pair<double, 
 
 TEST(ListOfFutures, AvoidsYShapesByMovingTowardTheBestInterpolatedValue) {
   auto player = TLinePlayer::New(0, 180);
-  player->FAILevel = 4;
+  player->SetAILevel(4);
   MakeScoredOptions(*player, {{180, 0.8}, {-60, 0.1}, {60, 0.05}}); // sorted before use
   player->RealState().FreeParam(0).SetValue(40);
   player->Futures().AvoidYShapes(player->RealState());
@@ -197,7 +197,7 @@ TEST(ListOfFutures, AvoidsYShapesByMovingTowardTheBestInterpolatedValue) {
 
 TEST(ListOfFutures, FewerThanThreeNonZeroOptionsLeaveTheDecision) {
   auto player = TLinePlayer::New(0, 180);
-  player->FAILevel = 4;
+  player->SetAILevel(4);
   MakeScoredOptions(*player, {{180, 0.8}, {0, 0.1}, {60, 0.05}});
   player->RealState().FreeParam(0).SetValue(40);
   player->Futures().AvoidYShapes(player->RealState());
@@ -206,7 +206,7 @@ TEST(ListOfFutures, FewerThanThreeNonZeroOptionsLeaveTheDecision) {
 
 TEST(ListOfFutures, YShapesOfAParameterIgnoreOptionsThatPushedAnother) {
   auto player = TTwinPlayer::New(180);
-  player->FAILevel = 4;
+  player->SetAILevel(4);
   // Three options pushed "Push"; two pushed "Spin" and carry last step's Push of 30.
   for (double push : {180.0, -60.0, 60.0})
     AddTestFuture(*player, push, 0, 0, 0, 0);
@@ -230,7 +230,7 @@ namespace {
 double SensitivityAfter(double Sensitivity, double LargeScore, double SmallScore,
                         bool WithSpinOptions = false, int Options = 4) {
   auto player = TTwinPlayer::New(180);
-  player->FAILevel = 8; // the level that adapts; its scores can be negative
+  player->SetAILevel(8); // the level that adapts; its scores can be negative
   TStateParam& push = player->RealState().FreeParam(0);
   push.Sensitivity = Sensitivity;
   const double large = std::min(push.LargePush(), 180.0), small = push.SmallPush();

@@ -142,22 +142,23 @@ TEST(State, ScoresByAILevel) {
   EXPECT_EQ(s.ScoreFactor, 1.5);
   const long double expected[9] = {0, 1, 1, 1, 7.5, 56.25, 56.25, 52.25, 52.25};
   for (int level = 1; level <= 8; ++level) {
-    player->FAILevel = level;
+    player->SetAILevel(level);
     EXPECT_EQ(s.GetScore(), expected[level]) << "level " << level;
   }
-  player->FAILevel = 1;
+  player->SetAILevel(1);
   player->SetHealth(0); // level 1 asks whether the owner is dead now
   EXPECT_EQ(s.GetScore(), 0);
+  // A level the scoring does not define never reaches it: the player refuses it and keeps its own.
   for (int level : {0, 9}) {
-    player->FAILevel = level;
-    EXPECT_EQ(MessageOf([&] { s.GetScore(); }),
-              "Using an AI level not defined in UState.GetScore!");
+    EXPECT_EQ(MessageOf([&] { player->SetAILevel(level); }),
+              "AI level " + std::to_string(level) + " is not defined: it must be from 1 to 8.");
+    EXPECT_EQ(player->AILevel(), 1);
   }
 }
 
 TEST(State, SetScoreOfANegativeValueScoresLikeANegativeContribution) {
   auto player = TLinePlayer::New();
-  player->FAILevel = 7;
+  player->SetAILevel(7);
   TState set(player.get()), added(player.get());
   set.SetScore(-3);
   added.AddScore(-3, 1);

@@ -10,7 +10,7 @@ namespace {
 double EnergyAfterRun(bool WithDrops) {
   RandSeed(2024);
   TGoalWorld w(400, 300, 5);
-  w.Track.FFixedFutures = 100;
+  w.Track.SetFixedFutures(100);
   TKart& kart = w.AddKart(200, 150);
   if (WithDrops)
     w.Team.AddGoal(std::make_unique<TGoal2DSweets>(1));

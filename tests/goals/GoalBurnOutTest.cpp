@@ -27,7 +27,7 @@ struct TBurnWorld : TGoalWorld {
   TRocket& Rocket;
   TGoalBurnOut Goal;
   TCountingPump Pump;
-  TBurnWorld() : TGoalWorld(600, 400, 5), Rocket(AddRocket(300, 300, 0)), Goal(&Team, 1) {
+  TBurnWorld() : TGoalWorld(600, 400, 5), Rocket(AddRocket(300, 300, 0)), Goal(1) {
     Track.SetMessagePump(&Pump);
   }
 };

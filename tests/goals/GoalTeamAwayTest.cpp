@@ -8,7 +8,7 @@
 TEST(GoalTeamAway, OneMemberGivesItsDistanceOverTheRangeAndAloneNothing) {
   TGoalWorld w;
   TKart& kart = w.AddKart(100, 100);
-  TGoal2DTeamAway goal(&w.Team, 1);
+  TGoal2DTeamAway goal(1);
   EXPECT_EQ(goal.Evaluate(kart, 0).Mult, 1);
   w.AddKart(150, 100);
   EXPECT_DOUBLE_EQ(goal.Evaluate(kart, 0).Mult, 0.5);
@@ -25,7 +25,7 @@ TEST(GoalTeamAway, SeveralMembersMultiplyAndFarOnesCostNothing) {
   w.AddKart(150, 100);
   w.AddKart(100, 130);
   w.AddKart(250, 100);
-  TGoal2DTeamAway goal(&w.Team, 1);
+  TGoal2DTeamAway goal(1);
   EXPECT_NEAR(goal.Evaluate(kart, 0).Mult, 0.5 * 0.3, 1e-12);
   w.AddKart(100, 100); // right on top
   EXPECT_EQ(goal.Evaluate(kart, 0).Mult, 0);

@@ -38,10 +38,10 @@ TEST(GoalValue, OnlyTheTeamAwayMouseAndBurnOutConstructorsClamp) {
   EXPECT_EQ(TGoalDuplicate(12).FValue, 12);
   EXPECT_EQ(TGoal2DSweets(12).FValue, 12);
   EXPECT_EQ(TGoal2DStorage(50, 50, 6, 500, 12).FValue, 12);
-  EXPECT_EQ(TGoal2DTeamAway(&team, 12).FValue, 10);
+  EXPECT_EQ(TGoal2DTeamAway(12).FValue, 10);
   EXPECT_EQ(TGoalMouse(true, 12).FValue, 10);
   EXPECT_EQ(TGoalMouse(false, -3).FValue, 0);
-  EXPECT_EQ(TGoalBurnOut(&team, 12).FValue, 10);
+  EXPECT_EQ(TGoalBurnOut(12).FValue, 10);
 }
 
 TEST(GoalScore, StrengthWeighsTheValueAndPowersTheFactorExceptAFactorOfOne) {
@@ -71,7 +71,7 @@ TEST(GoalValue, GoalsOfThePictureIgnorePlayersWithoutABody) {
   w.Track.SetPointer(&pointer);
   TPlayer& line = *w.Team.AddMember(TLinePlayer::New(100));
   w.AddKart(100, 100);
-  TGoal2DTeamAway away(&w.Team, 1);
+  TGoal2DTeamAway away(1);
   TGoalMouse mouse(true, 1);
   TGoal2DSweets drops(1);
   TGoal2DStorage box(100, 100, 6, 500, 1);

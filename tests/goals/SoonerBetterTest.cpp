@@ -12,7 +12,7 @@ struct THalfWayWorld {
   TPlayer* Player;
   THalfWayWorld() {
     Track.AddTeam(&Team);
-    Track.FFutureMs = 5000;
+    Track.SetFutureMs(5000);
     Player = Team.AddMember(TLinePlayer::New());
     Player->SetInFuture(true);
     Player->State().Time = 2500;

@@ -91,9 +91,3 @@ std::unique_ptr<TPicture> TTestPicture::Clone() const {
   copy->FPixels = FPixels;
   return copy;
 }
-
-void TTestPicture::Overlay(const TPicture& Layer, const TPicture&) {
-  // Nothing is rendered here: what was drawn on the layer is what it recorded.
-  const auto& layer = dynamic_cast<const TTestPicture&>(Layer);
-  FCanvas.Calls.insert(FCanvas.Calls.end(), layer.FCanvas.Calls.begin(), layer.FCanvas.Calls.end());
-}

@@ -38,8 +38,6 @@ public:
   void FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t Color);
   void CopyFrom(const TPicture& Source) override;
   std::unique_ptr<TPicture> Clone() const override;
-  // Appends the calls recorded on the layer.
-  void Overlay(const TPicture& Layer, const TPicture& Base) override;
   TCanvas& Canvas() override { return FCanvas; }
   TRecordingCanvas& Recorder() { return FCanvas; }
   // Copies made from this picture (CopyFrom onto it), to see the drawing wiped.

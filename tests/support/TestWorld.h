@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,12 +12,19 @@
 #include "world/UTrack.h"
 
 // A world without ground: it only counts how often the step applies it and wipes the drawing.
+// The futures run on copies of it, which count into the same ApplyCount as the world they copy.
 class TFlatTrack : public TTrack {
 public:
-  int32_t ApplyCount = 0;
+  std::shared_ptr<std::atomic<int32_t>> Applied = std::make_shared<std::atomic<int32_t>>(0);
   int32_t ClearCount = 0;
-  void ApplyTrack() override { ++ApplyCount; }
+  int32_t ApplyCount() const { return *Applied; }
+  void ApplyTrack() override { ++*Applied; }
   void ClearDrawing() override { ++ClearCount; }
+  std::unique_ptr<TTrack> NewWorkerWorld() const override {
+    auto copy = std::make_unique<TFlatTrack>();
+    copy->Applied = Applied;
+    return copy;
+  }
 };
 
 // A clock that moves on by a fixed amount at every reading.

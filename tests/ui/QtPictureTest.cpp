@@ -31,7 +31,6 @@ public:
   int32_t Pixel(int32_t X, int32_t Y) const override { return MakeColor(X * 40, Y * 80, 7); }
   void CopyFrom(const TPicture&) override {}
   std::unique_ptr<TPicture> Clone() const override { return std::make_unique<TPatternPicture>(); }
-  void Overlay(const TPicture&, const TPicture&) override {}
   TCanvas& Canvas() override { throw EError("no canvas"); }
 };
 

@@ -11,10 +11,10 @@ TEST(DecisionEndToEnd, APlayerRewardedForMovingRightMovesRight) {
     TFlatTrack track;
     TTeam team;
     track.AddTeam(&team);
-    track.FFixedFutures = 200;
-    track.FFutureMs = 2000;
+    track.SetFixedFutures(200);
+    track.SetFutureMs(2000);
     TLinePlayer* player = static_cast<TLinePlayer*>(team.AddMember(TLinePlayer::New(0, 10)));
-    player->FAILevel = level;
+    player->SetAILevel(level);
     // Only the goal under test: the health and energy goals would add the same large amount to
     // every future and bury the difference.
     player->DeleteGoal(1);
@@ -36,10 +36,10 @@ TEST(DecisionEndToEnd, WithoutPreferenceTheOptionsCancelOut) {
   TFlatTrack track;
   TTeam team;
   track.AddTeam(&team);
-  track.FFixedFutures = 400;
-  track.FFutureMs = 1000;
+  track.SetFixedFutures(400);
+  track.SetFutureMs(1000);
   TLinePlayer* player = static_cast<TLinePlayer*>(team.AddMember(TLinePlayer::New(0, 10)));
-  player->FAILevel = 2;
+  player->SetAILevel(2);
   track.Step(100);
   // Four options of weight 1/4 each: +10, -10, +3.333, -3.333.
   EXPECT_NEAR(player->RealState().FreeParam(0).Value, 0, 1e-9);

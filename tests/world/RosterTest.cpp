@@ -35,7 +35,7 @@ TEST(Roster, TheFirstPlayersTakeTheirStartPlacesAndRankColours) {
   EXPECT_EQ(rocket->PosX(), 330);
   EXPECT_EQ(rocket->PosY(), 450);
   EXPECT_EQ(rocket->Angle(), -std::numbers::pi / 2);
-  EXPECT_EQ(rocket->FColor, MakeColor(255, 255, 255));
+  EXPECT_EQ(rocket->Color(), MakeColor(255, 255, 255));
   EXPECT_EQ(w.Team.Selected(), rocket);
 
   TRosterWorld k;
@@ -58,7 +58,7 @@ TEST(Roster, AKartAddedBesideARocketStandsThirtyPixelsAheadOfIt) {
   EXPECT_NEAR(kart->PosY(), 420, 1e-9);
   EXPECT_EQ(kart->Angle(), -std::numbers::pi / 2);
   EXPECT_EQ(kart->Goals(0)->FValue, 3); // goal values follow the copied player
-  EXPECT_EQ(kart->FColor, MakeColor(255, 255, 0));
+  EXPECT_EQ(kart->Color(), MakeColor(255, 255, 0));
   // Its own place is committed: Reset does not stack it onto the rocket it copied.
   kart->Reset();
   EXPECT_NEAR(kart->PosY(), 420, 1e-9);
@@ -74,7 +74,7 @@ TEST(Roster, AThirdPlayerKeepsTheSpacingOfTheTwoBeforeIt) {
   // Copies the second kart's state, then adds the offset from the first to the second.
   EXPECT_NEAR(third->PosX(), 360 + 30, 1e-9);
   EXPECT_NEAR(third->PosY(), 485 + 10, 1e-9);
-  EXPECT_EQ(third->FColor, MakeColor(255, 150, 100));
+  EXPECT_EQ(third->Color(), MakeColor(255, 150, 100));
 }
 
 TEST(Roster, ACircleReplacesTheTeamByEighteenKartsFacingItsCentre) {
@@ -97,7 +97,7 @@ TEST(Roster, ACircleReplacesTheTeamByEighteenKartsFacingItsCentre) {
     EXPECT_EQ(kart->MaxPower(), 14);
     EXPECT_EQ(kart->Size(), 8);
     if (i < 5) {
-      EXPECT_EQ(kart->FColor, firstColours[i]) << i;
+      EXPECT_EQ(kart->Color(), firstColours[i]) << i;
     }
     kart->Reset(); // the ring is where Reset returns
     EXPECT_NEAR(kart->PosX(), 400 + 90 * std::cos(a), 1e-3);
@@ -109,9 +109,9 @@ TEST(Roster, WithEvolutionNewPlayersTakeRandomGoalsAndTheirColours) {
   TRosterWorld w;
   w.Track.SetEvolution(true);
   TPlayer2D* kart = w.Roster.AddPlayer(TRoster::pkKart);
-  EXPECT_TRUE(kart->FDrawGoals);
-  const int32_t colour = kart->FColor;
+  EXPECT_TRUE(kart->DrawsGoals());
+  const int32_t colour = kart->Color();
   kart->ColorFromGoals();
-  EXPECT_EQ(kart->FColor, colour);
+  EXPECT_EQ(kart->Color(), colour);
   EXPECT_NE(kart->Goals(0)->FValue, 1.0); // randomised
 }

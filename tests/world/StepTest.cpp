@@ -49,7 +49,7 @@ TEST(Step, SubStepsPerFutureRoundHalvesToEvenAndAreAtLeastTwo) {
   TFlatTrack track;
   const std::pair<int32_t, int32_t> cases[] = {{5000, 50}, {1000, 10}, {50, 2}, {250, 2}, {350, 4}};
   for (const auto& [futureMs, count] : cases) {
-    track.FFutureMs = futureMs;
+    track.SetFutureMs(futureMs);
     EXPECT_EQ(track.SubStepCount(), count) << futureMs;
   }
 }
@@ -57,12 +57,12 @@ TEST(Step, SubStepsPerFutureRoundHalvesToEvenAndAreAtLeastTwo) {
 TEST(Step, RunsOneFutureMoreThanTheMinimumWhenTheBudgetIsSpent) {
   TStepWorld w;
   TLinePlayer* player = w.Add();
-  w.Track.FFutureMs = 1000;
+  w.Track.SetFutureMs(1000);
   w.Track.Step(100);
   EXPECT_EQ(w.Track.LastFutureCount(), 101);
   EXPECT_EQ(player->Futures().FutureCount(), 101);
   // Every sub-step of every future applies the track, and the real move once more.
-  EXPECT_EQ(w.Track.ApplyCount, 101 * 10 + 1);
+  EXPECT_EQ(w.Track.ApplyCount(), 101 * 10 + 1);
   EXPECT_FALSE(player->InFuture());
   EXPECT_EQ(player->State().Time, 100); // the real move is one sub-step of the real clock
 }
@@ -73,7 +73,7 @@ TEST(Step, AWorldWithoutTeamsStillRunsItsMinimumAndRedraws) {
   TCountingPump pump;
   track.SetClock(&clock);
   track.SetMessagePump(&pump);
-  track.FMinFutures = 7;
+  track.SetMinFutures(7);
   track.Step(100);
   EXPECT_EQ(track.LastFutureCount(), 8);
   EXPECT_EQ(pump.Calls, 1);
@@ -85,8 +85,8 @@ TEST(Step, KeepsRunningFuturesWhileBudgetRemains) {
   w.Add();
   TTickingClock slow(1); // one millisecond per future: 90 ms of budget
   w.Track.SetClock(&slow);
-  w.Track.FMinFutures = 10;
-  w.Track.FFutureMs = 200;
+  w.Track.SetMinFutures(10);
+  w.Track.SetFutureMs(200);
   w.Track.Step(100);
   // The deadline is read at 1 ms (1 + 90); the clock passes it after the 91st future.
   EXPECT_EQ(w.Track.LastFutureCount(), 91);
@@ -95,8 +95,8 @@ TEST(Step, KeepsRunningFuturesWhileBudgetRemains) {
 TEST(Step, AFixedNumberOfFuturesIgnoresTheClock) {
   TStepWorld w;
   w.Add();
-  w.Track.FFixedFutures = 37;
-  w.Track.FFutureMs = 200;
+  w.Track.SetFixedFutures(37);
+  w.Track.SetFutureMs(200);
   w.Track.Step(100);
   EXPECT_EQ(w.Track.LastFutureCount(), 37);
 }
@@ -105,8 +105,8 @@ TEST(Step, EveryFutureStartsWithAnOptionPush) {
   RandSeed(21);
   TStepWorld w;
   TLinePlayer* player = w.Add();
-  w.Track.FFixedFutures = 200;
-  w.Track.FFutureMs = 500;
+  w.Track.SetFixedFutures(200);
+  w.Track.SetFutureMs(500);
   w.Track.Step(100);
   std::set<int32_t> firstActions;
   for (int32_t i = 0; i < player->Futures().FutureCount(); ++i)
@@ -119,7 +119,7 @@ TEST(Step, AFailureInAFutureLeavesEveryoneInRealMode) {
   TStepWorld w;
   TLinePlayer* player = w.Add(30);
   w.Team.AddGoal(std::make_unique<TGoalFailing>(7));
-  w.Track.FFutureMs = 1000;
+  w.Track.SetFutureMs(1000);
   EXPECT_THROW(w.Track.Step(100), EError);
   EXPECT_FALSE(player->InFuture());
   EXPECT_FALSE(w.Team.InFuture());
@@ -128,30 +128,18 @@ TEST(Step, AFailureInAFutureLeavesEveryoneInRealMode) {
   EXPECT_EQ(player->RealState().Param(player->PosXIndex).Value, 40);
 }
 
-TEST(Step, AnUndefinedAILevelFailsTheStepWithItsMessage) {
-  TStepWorld w;
-  w.Add()->FAILevel = 9;
-  w.Track.FFutureMs = 1000;
-  try {
-    w.Track.Step(100);
-    FAIL();
-  } catch (const EError& e) {
-    EXPECT_STREQ(e.what(), "Using an AI level not defined in UState.GetScore!");
-  }
-}
-
 TEST(Step, EvolutionRecoloursAndShowsGoalsOnlyWhenSwitchedOn) {
   TStepWorld w;
   TLinePlayer* player = w.Add();
-  player->FColor = 1;
+  player->SetColor(1);
   w.Track.SetEvolution(true);
   EXPECT_TRUE(w.Track.Evolution());
-  EXPECT_NE(player->FColor, 1);
-  EXPECT_TRUE(player->FDrawGoals);
-  player->FColor = 1;
+  EXPECT_NE(player->Color(), 1);
+  EXPECT_TRUE(player->DrawsGoals());
+  player->SetColor(1);
   w.Track.SetEvolution(false);
-  EXPECT_EQ(player->FColor, 1);
-  EXPECT_TRUE(player->FDrawGoals);
+  EXPECT_EQ(player->Color(), 1);
+  EXPECT_TRUE(player->DrawsGoals());
 }
 
 TEST(Step, DuplicatesWithEvolutionAndRemovesTheShrunk) {
@@ -160,7 +148,7 @@ TEST(Step, DuplicatesWithEvolutionAndRemovesTheShrunk) {
   TLinePlayer* shrunk = w.Add();
   parent->WantsChild = true;
   shrunk->SetSize(3);
-  w.Track.FFutureMs = 200;
+  w.Track.SetFutureMs(200);
   w.Track.Step(100);
   EXPECT_EQ(w.Team.MemberCount(), 1); // no evolution: no child; the shrunk one is gone
   EXPECT_EQ(w.Team.Members(0), parent);

@@ -21,8 +21,8 @@ struct TOpenWorld {
   TBodyWorld World{TTestPicture::OpenRoad(400, 300, 5)};
   explicit TOpenWorld(uint64_t Seed) {
     RandSeed(Seed);
-    World.Track.FFixedFutures = Futures;
-    World.Track.FCollisions = true;
+    World.Track.SetFixedFutures(Futures);
+    World.Track.SetCollisions(true);
   }
 };
 
@@ -73,7 +73,7 @@ TEST(Track2DSteps, RocketWithoutEnergyFallsUntilItMeetsTheGround) {
 
 TEST(Track2DSteps, WorldOfKartsAndRocketsRunsWholeStepsWithEverythingDrawn) {
   TOpenWorld w(4);
-  w.World.Track.FFixedFutures = 20;
+  w.World.Track.SetFixedFutures(20);
   w.World.Track.SetEvolution(true);
   w.World.Add(TKart::New(100, 100, 0));
   w.World.Add(TKart::New(300, 200, Pi));
@@ -81,9 +81,9 @@ TEST(Track2DSteps, WorldOfKartsAndRocketsRunsWholeStepsWithEverythingDrawn) {
   w.World.Add(TRocket::New(250, 100, -Pi / 2));
   for (int32_t i = 0; i < w.World.Track.PlayerCount(); ++i) {
     TPlayer& player = *w.World.Track.Players(i);
-    player.FDrawTraces = true;
-    player.FDrawEndPoints = true;
-    player.FDrawLevels = true;
+    player.SetDrawTraces(true);
+    player.SetDrawEndPoints(true);
+    player.SetDrawLevels(true);
   }
   for (int32_t step = 0; step < 10; ++step)
     ASSERT_NO_THROW(w.World.Track.Step(100)) << "step " << step;

@@ -107,7 +107,7 @@ TEST(Track2DPlayers, PlayerWithoutABodyStopsThePass) {
 // Two bodies on a wide white picture, collisions detected.
 struct TCollisionWorld {
   TBodyWorld World{300, 300};
-  TCollisionWorld() { World.Track.FCollisions = true; }
+  TCollisionWorld() { World.Track.SetCollisions(true); }
 };
 
 TEST(Track2DCollisions, BodiesOnTheSameCentreExchangeNothingAndStayPut) {
@@ -155,7 +155,7 @@ TEST(Track2DCollisions, ApproachingBodiesExchangeMomentumAndTakeDamage) {
 
 TEST(Track2DCollisions, NothingWhenCollisionsAreOff) {
   TCollisionWorld w;
-  w.World.Track.FCollisions = false;
+  w.World.Track.SetCollisions(false);
   auto& a = w.World.Add(TTestBody::New(100, 100, 0));
   auto& b = w.World.Add(TTestBody::New(108, 100, 0));
   a.SetVelX(10);

@@ -24,13 +24,13 @@ struct TCrowd : TGoalWorld {
   explicit TCrowd(int32_t Threads, uint64_t Seed = 9) {
     RandSeed(Seed);
     Track.SetThreads(Threads);
-    Track.FFixedFutures = 40;
-    Track.FCollisions = true;
+    Track.SetFixedFutures(40);
+    Track.SetCollisions(true);
     AddRocket(200, 150);
     AddKart(170, 150);
     AddKart(230, 160, 3);
     AddKart(200, 190, 1.5);
-    Team.AddGoal(std::make_unique<TGoal2DTeamAway>(&Team, 1));
+    Team.AddGoal(std::make_unique<TGoal2DTeamAway>(1));
   }
 };
 
@@ -110,7 +110,7 @@ TEST(Workers, SettingsChangedBetweenStepsReachEveryWorker) {
       TPlayer& kart = *w.Team.Members(1);
       switch (step) {
       case 0:
-        kart.FAILevel = 5;
+        kart.SetAILevel(5);
         kart.SetGridSize(4);
         break;
       case 1:
@@ -119,13 +119,13 @@ TEST(Workers, SettingsChangedBetweenStepsReachEveryWorker) {
         w.Team.Goals(0)->FMode = gmCooperative;
         break;
       case 2:
-        w.Track.FFriction = 0.2;
-        w.Track.FSideFriction = 0.9;
-        w.Track.FCollisions = false;
+        w.Track.SetFriction(0.2);
+        w.Track.SetSideFriction(0.9);
+        w.Track.SetCollisions(false);
         break;
       case 3:
         w.Track.SetEvolution(true);
-        w.Track.FFutureMs = 2000;
+        w.Track.SetFutureMs(2000);
         break;
       case 4:
         mouseGoal.SetValue(0.5);
@@ -160,7 +160,7 @@ TEST(Workers, AnErrorInAWorkerReachesTheCallerWithEveryPlayerInRealMode) {
   TGoalWatcher& goal = *watcher;
   goal.FailOnWorker = true;
   w.Team.AddGoal(std::move(watcher));
-  w.Track.FFixedFutures = 400;
+  w.Track.SetFixedFutures(400);
   try {
     w.Track.Step(100);
     FAIL() << "the worker's error was lost";
@@ -179,8 +179,8 @@ TEST(Workers, AnErrorInAWorkerReachesTheCallerWithEveryPlayerInRealMode) {
 TEST(Workers, TheBudgetCountsTheFuturesOfAllWorkers) {
   TCrowd w(2);
   w.Track.SetClock(&TSteadyClock::Instance());
-  w.Track.FFixedFutures = 0;
-  w.Track.FMinFutures = 30;
+  w.Track.SetFixedFutures(0);
+  w.Track.SetMinFutures(30);
   w.Track.Step(1);
   EXPECT_GT(w.Track.LastFutureCount(), 30);
   for (int32_t i = 0; i < w.Team.MemberCount(); ++i)
@@ -192,7 +192,7 @@ TEST(Workers, TracesOfEveryFutureReachThePicture) {
   for (int32_t threads : {1, 2}) {
     TCrowd w(threads);
     for (int32_t i = 0; i < w.Team.MemberCount(); ++i)
-      w.Team.Members(i)->FDrawTraces = true;
+      w.Team.Members(i)->SetDrawTraces(true);
     w.Track.Step(100);
     const auto& calls = w.Canvas().Calls;
     lines[threads] = std::count_if(calls.begin(), calls.end(),
@@ -207,7 +207,7 @@ TEST(Workers, FuturesLeaveTheRealDropsAsTheyWere) {
     TGoalWorld w(400, 300, 5);
     RandSeed(4);
     w.Track.SetThreads(threads);
-    w.Track.FFixedFutures = 50;
+    w.Track.SetFixedFutures(50);
     w.AddKart(100, 150);
     auto drops = std::make_unique<TGoal2DSweets>(1);
     TGoal2DSweets& goal = *drops;

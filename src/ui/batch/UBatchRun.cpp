@@ -108,16 +108,18 @@ void TBatchRun::BuildWorld() {
   FTeam = std::make_unique<TTeam>();
   FTrack->AddTeam(FTeam.get());
   // The window's settings, as its controls hold them at start unless asked otherwise.
-  FTrack->FFutureMs = CheckedMul(FOptions.Seconds, 1000);
-  FTrack->FMinFutures = FOptions.MinFutures;
-  FTrack->FCollisions = FOptions.Collisions;
-  FTrack->FFixedFutures = FOptions.Futures;
+  TWorldSettings settings = FTrack->Settings();
+  settings.FFutureMs = CheckedMul(FOptions.Seconds, 1000);
+  settings.FMinFutures = FOptions.MinFutures;
+  settings.FCollisions = FOptions.Collisions;
+  settings.FFixedFutures = FOptions.Futures;
+  FTrack->SetSettings(settings);
   FTrack->SetThreads(FOptions.Threads);
   FTrack->SetEvolution(FOptions.Evolution);
   AddScenarioPlayers();
   if (FOptions.AILevel > 0)
     for (int32_t i = 0; i < FTrack->PlayerCount(); ++i)
-      FTrack->Players(i)->FAILevel = FOptions.AILevel;
+      FTrack->Players(i)->SetAILevel(FOptions.AILevel);
   Track(0);
   FTrack->Redraw(true);
 }

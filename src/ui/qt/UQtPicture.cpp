@@ -6,7 +6,6 @@
 #include <QImageWriter>
 #include <QSaveFile>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "platform/UErrors.h"
@@ -169,32 +168,6 @@ void TQtPicture::CopyFrom(const TPicture& Source) {
 
 std::unique_ptr<TPicture> TQtPicture::Clone() const {
   return std::make_unique<TQtPicture>(Image());
-}
-
-void TQtPicture::Overlay(const TPicture& Layer, const TPicture& Base) {
-  const auto* layer = dynamic_cast<const TQtPicture*>(&Layer);
-  const auto* base = dynamic_cast<const TQtPicture*>(&Base);
-  if (layer == nullptr || base == nullptr)
-    throw EError("Only a picture of the same kind can be laid over a picture.");
-  const QImage& l = layer->Image();
-  const QImage& b = base->Image();
-  // Nothing was drawn on the layer: it still shares the clean picture's pixels.
-  if (l.constBits() == b.constBits())
-    return;
-  FCanvas.Finish();
-  if (l.size() != b.size() || l.size() != FImage.size())
-    throw EError("Only a picture of the same size can be laid over a picture.");
-  const int32_t rowBytes = 3 * FImage.width();
-  for (int32_t y = 0; y < FImage.height(); ++y) {
-    const uchar* lr = l.constScanLine(y);
-    const uchar* br = b.constScanLine(y);
-    if (std::memcmp(lr, br, rowBytes) == 0)
-      continue;
-    uchar* row = FImage.scanLine(y);
-    for (int32_t i = 0; i < rowBytes; i += 3)
-      if (lr[i] != br[i] || lr[i + 1] != br[i + 1] || lr[i + 2] != br[i + 2])
-        std::memcpy(row + i, lr + i, 3);
-  }
 }
 
 const QImage& TQtPicture::Image() const {

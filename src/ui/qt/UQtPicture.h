@@ -42,8 +42,6 @@ public:
   int32_t Pixel(int32_t X, int32_t Y) const override;
   void CopyFrom(const TPicture& Source) override;
   std::unique_ptr<TPicture> Clone() const override;
-  // Raises EError for pictures of another kind or size.
-  void Overlay(const TPicture& Layer, const TPicture& Base) override;
   TCanvas& Canvas() override { return FCanvas; }
   TQtCanvas& QtCanvas() { return FCanvas; }
 

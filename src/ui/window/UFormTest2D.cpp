@@ -272,7 +272,7 @@ void TFormTest2D::EdColorClick() {
   if (!color || player == nullptr)
     return;
   SetColorPanel(TQtCanvas::FromQColor(*color));
-  player->FColor = TQtCanvas::FromQColor(*color);
+  player->SetColor(TQtCanvas::FromQColor(*color));
   Redraw();
 }
 
@@ -281,13 +281,13 @@ void TFormTest2D::EdColorClick() {
 void TFormTest2D::EdSecondsChange() {
   const THandlerTrace trace(__func__);
   const int32_t position = FUi->EdSeconds->value();
-  FTrack->FFutureMs = CheckedMul(position, 1000);
+  FTrack->SetFutureMs(CheckedMul(position, 1000));
   FUi->LbSeconds->setText(QString::number(position) + " s.");
 }
 
 void TFormTest2D::EdMinFuturesChange() {
   const THandlerTrace trace(__func__);
-  FTrack->FMinFutures = FUi->EdMinFutures->value();
+  FTrack->SetMinFutures(FUi->EdMinFutures->value());
   FUi->LbMinFutures->setText(QString::number(FUi->EdMinFutures->value()));
 }
 
@@ -295,19 +295,19 @@ void TFormTest2D::EdFrictionChange() {
   const THandlerTrace trace(__func__);
   const double friction = FUi->EdFriction->value() / 1000.0;
   FUi->LbFriction->setText(Shortest(friction));
-  FTrack->FFriction = friction;
+  FTrack->SetFriction(friction);
 }
 
 void TFormTest2D::EdSideFrictionChange() {
   const THandlerTrace trace(__func__);
   const double friction = FUi->EdSideFriction->value() / 100.0;
   FUi->LbSideFriction->setText(Shortest(friction));
-  FTrack->FSideFriction = friction;
+  FTrack->SetSideFriction(friction);
 }
 
 void TFormTest2D::EdCollisionsClick() {
   const THandlerTrace trace(__func__);
-  FTrack->FCollisions = FUi->EdCollisions->isChecked();
+  FTrack->SetCollisions(FUi->EdCollisions->isChecked());
 }
 
 void TFormTest2D::EdEvolutionClick() {
@@ -337,7 +337,7 @@ void TFormTest2D::EdRadioChange() {
 void TFormTest2D::EdAutoRadioClick() {
   const THandlerTrace trace(__func__);
   if (TPlayer2D* player = SelectedPlayer())
-    player->FAutoGrid = FUi->EdAutoRadio->isChecked();
+    player->SetAutoGrid(FUi->EdAutoRadio->isChecked());
 }
 
 void TFormTest2D::EdAI_LevelChange() {
@@ -346,17 +346,17 @@ void TFormTest2D::EdAI_LevelChange() {
   const int32_t index = FUi->EdAI_Level->currentIndex();
   // No entry chosen chooses no level.
   if (player != nullptr && index >= 0)
-    player->FAILevel = index + 1;
+    player->SetAILevel(index + 1);
 }
 
 void TFormTest2D::EdDebugChange() {
   const THandlerTrace trace(__func__);
   Ui::TFormTest2D& ui = *FUi;
   if (TPlayer2D* player = SelectedPlayer()) {
-    player->FDrawTraces = ui.MenuDebugTraces->isChecked();
-    player->FDrawEndPoints = ui.MenuDebugOptions->isChecked();
-    player->FDrawLevels = ui.MenuDebugLevels->isChecked();
-    player->FDrawGoals = ui.MenuDebugGoals->isChecked();
+    player->SetDrawTraces(ui.MenuDebugTraces->isChecked());
+    player->SetDrawEndPoints(ui.MenuDebugOptions->isChecked());
+    player->SetDrawLevels(ui.MenuDebugLevels->isChecked());
+    player->SetDrawGoals(ui.MenuDebugGoals->isChecked());
   }
   CurrentTeam().FDrawGoals = ui.MenuDebugTeamGoals->isChecked();
   Redraw();
@@ -380,27 +380,27 @@ void TFormTest2D::CopyParamsFromPlayer() {
 
 void TFormTest2D::ShowChosenPlayer() {
   Ui::TFormTest2D& ui = *FUi;
-  ui.EdSeconds->setValue(RoundToInt32(FTrack->FFutureMs / 1000.0));
-  ui.EdMinFutures->setValue(FTrack->FMinFutures);
+  ui.EdSeconds->setValue(RoundToInt32(FTrack->Settings().FFutureMs / 1000.0));
+  ui.EdMinFutures->setValue(FTrack->Settings().FMinFutures);
   // A new size runs EdSizeChange and its redraw; the chosen player is asked for again after it.
   if (const TPlayer2D* player = SelectedPlayer())
     ui.EdSize->setValue(RoundToInt32(player->Size()));
-  ui.EdFriction->setValue(RoundToInt32(FTrack->FFriction * 1000));
-  ui.EdSideFriction->setValue(RoundToInt32(FTrack->FSideFriction * 100));
+  ui.EdFriction->setValue(RoundToInt32(FTrack->Settings().FFriction * 1000));
+  ui.EdSideFriction->setValue(RoundToInt32(FTrack->Settings().FSideFriction * 100));
   if (const TPlayer2D* player = SelectedPlayer()) {
-    SetColorPanel(player->FColor);
-    ui.EdRadio->setMaximum(player->FGridMax);
-    ui.EdRadio->setMinimum(player->FGridMin);
-    ui.EdAutoRadio->setChecked(player->FAutoGrid);
-    ui.EdAI_Level->setCurrentIndex(player->FAILevel - 1);
+    SetColorPanel(player->Color());
+    ui.EdRadio->setMaximum(player->GridMax());
+    ui.EdRadio->setMinimum(player->GridMin());
+    ui.EdAutoRadio->setChecked(player->AutoGrid());
+    ui.EdAI_Level->setCurrentIndex(player->AILevel() - 1);
   }
   UpdateGoals();
   UpdateRealTimeParams();
   if (const TPlayer2D* player = SelectedPlayer()) {
-    ui.MenuDebugTraces->setChecked(player->FDrawTraces);
-    ui.MenuDebugOptions->setChecked(player->FDrawEndPoints);
-    ui.MenuDebugGoals->setChecked(player->FDrawGoals);
-    ui.MenuDebugLevels->setChecked(player->FDrawLevels);
+    ui.MenuDebugTraces->setChecked(player->DrawsTraces());
+    ui.MenuDebugOptions->setChecked(player->DrawsEndPoints());
+    ui.MenuDebugGoals->setChecked(player->DrawsGoals());
+    ui.MenuDebugLevels->setChecked(player->DrawsLevels());
   }
   UpdateStatusBar();
   CopyParamsFromScreen();

@@ -94,15 +94,13 @@ void TGoalMenu::Addateamgoalforstoringcollecteddrops1Click() {
 void TGoalMenu::Suckenergyfromplayersinfrontofyou1Click() {
   const THandlerTrace trace(__func__);
   AddTeamGoal(
-      __func__, [this] { return std::make_unique<TGoalBurnOut>(&FForm.CurrentTeam(), GoalValue); },
-      false);
+      __func__, [this] { return std::make_unique<TGoalBurnOut>(GoalValue); }, false);
 }
 
 void TGoalMenu::AvoidOtherPlayersClick() {
   const THandlerTrace trace(__func__);
   AddTeamGoal(
-      __func__,
-      [this] { return std::make_unique<TGoal2DTeamAway>(&FForm.CurrentTeam(), GoalValue); }, false);
+      __func__, [this] { return std::make_unique<TGoal2DTeamAway>(GoalValue); }, false);
 }
 
 void TGoalMenu::FollowMouseClick() {

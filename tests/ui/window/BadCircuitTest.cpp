@@ -21,7 +21,7 @@ class TWindowBadCircuit : public TWindowTest {
 protected:
   void SetUp() override {
     TWindowTest::SetUp();
-    Form->Track().FFixedFutures = 20;
+    Form->Track().SetFixedFutures(20);
     Slide("EdSeconds", 1);
   }
   QString Path(const QString& Name) const { return Dir.filePath(Name); }

@@ -121,8 +121,8 @@ TEST_F(TWindowGoals, GoalMenuAddsEveryTeamGoalAndDeletesThemAll) {
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->FBoxHalfSize, 6);
   EXPECT_EQ(box->FCapacity, 500);
-  EXPECT_EQ(dynamic_cast<TGoalBurnOut*>(team.Goals(5))->FTeam, &team);
-  EXPECT_EQ(dynamic_cast<TGoal2DTeamAway*>(team.Goals(6))->FTeam, &team);
+  EXPECT_NE(dynamic_cast<TGoalBurnOut*>(team.Goals(5)), nullptr);
+  EXPECT_NE(dynamic_cast<TGoal2DTeamAway*>(team.Goals(6)), nullptr);
   EXPECT_FALSE(dynamic_cast<TGoalMouse*>(team.Goals(7))->FAvoid);
   EXPECT_TRUE(dynamic_cast<TGoalMouse*>(team.Goals(8))->FAvoid);
   EXPECT_DOUBLE_EQ(team.Goals(0)->FValue, 1);

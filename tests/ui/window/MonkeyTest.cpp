@@ -136,7 +136,7 @@ void TWindowMonkey::SetUp() {
   std::cout << "monkey seed " << Seed << " (KARTSIM_MONKEY_SEED replays it)" << std::endl;
   Random.seed(Seed);
   TTrack2D& track = Form->Track();
-  track.FFixedFutures = 20;
+  track.SetFixedFutures(20);
   track.SetThreads(2);
 
   // The lists make their drop-down parts when first dropped down: made before anything is

@@ -22,7 +22,7 @@ TEST_F(TWindowPlayers, AddedKartsStandAheadInARowAndStayThereAfterReset) {
   EXPECT_NEAR(second.PosX(), 330, 1e-9);
   EXPECT_NEAR(second.PosY(), 420, 1e-9);
   EXPECT_DOUBLE_EQ(second.Angle(), -std::numbers::pi / 2);
-  EXPECT_EQ(second.FColor, MakeColor(255, 255, 0));
+  EXPECT_EQ(second.Color(), MakeColor(255, 255, 0));
   EXPECT_EQ(&second, Form->SelectedPlayer());
   EXPECT_EQ(Find<QComboBox>("EdPlayerId").currentText(), "Player #2");
 
@@ -31,7 +31,7 @@ TEST_F(TWindowPlayers, AddedKartsStandAheadInARowAndStayThereAfterReset) {
   ASSERT_EQ(Members(), 3);
   EXPECT_NEAR(Member(2).PosX(), 330, 1e-9);
   EXPECT_NEAR(Member(2).PosY(), 390, 1e-9);
-  EXPECT_EQ(Member(2).FColor, MakeColor(255, 150, 100));
+  EXPECT_EQ(Member(2).Color(), MakeColor(255, 150, 100));
 
   Click("BtnReset");
   EXPECT_NEAR(Member(1).PosY(), 420, 1e-3);
@@ -39,7 +39,7 @@ TEST_F(TWindowPlayers, AddedKartsStandAheadInARowAndStayThereAfterReset) {
 
   Click("SpeedButton7");
   EXPECT_TRUE(Member(3).IsRocket());
-  EXPECT_EQ(Member(3).FColor, MakeColor(255, 0, 0));
+  EXPECT_EQ(Member(3).Color(), MakeColor(255, 0, 0));
 }
 
 TEST_F(TWindowPlayers, RemovingNeedsTwoPlayersAndChoosesTheFirst) {
@@ -69,7 +69,7 @@ TEST_F(TWindowPlayers, CircleOfKartsReplacesTheMembers) {
     EXPECT_NEAR(kart.PosX(), 400 + 90 * std::cos(2 * std::numbers::pi * i / 18), 1e-9);
     EXPECT_EQ(kart.Size(), 8);
     if (i < 5) {
-      EXPECT_EQ(kart.FColor, colors[i]) << "member " << i;
+      EXPECT_EQ(kart.Color(), colors[i]) << "member " << i;
     }
   }
   EXPECT_EQ(Find<QComboBox>("EdPlayerId").count(), 18);

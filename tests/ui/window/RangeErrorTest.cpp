@@ -12,7 +12,7 @@ class TWindowRangeError : public TWindowTest {
 protected:
   void SetUp() override {
     TWindowTest::SetUp();
-    Form->Track().FFixedFutures = 20;
+    Form->Track().SetFixedFutures(20);
     Form->Track().SetThreads(2);
     Slide("EdSeconds", 1);
     Click("BtnAddPlayer");

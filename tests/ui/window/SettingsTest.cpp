@@ -14,16 +14,16 @@ using TWindowSettings = TWindowTest;
 TEST_F(TWindowSettings, EverySliderAndCheckBoxReachesTheWorldWithItsLabel) {
   TTrack2D& track = Form->Track();
   Slide("EdSeconds", 7);
-  EXPECT_EQ(track.FFutureMs, 7000);
+  EXPECT_EQ(track.Settings().FFutureMs, 7000);
   EXPECT_EQ(Text("LbSeconds"), "7 s.");
   Slide("EdMinFutures", 250);
-  EXPECT_EQ(track.FMinFutures, 250);
+  EXPECT_EQ(track.Settings().FMinFutures, 250);
   EXPECT_EQ(Text("LbMinFutures"), "250");
   Slide("EdFriction", 20);
-  EXPECT_DOUBLE_EQ(track.FFriction, 0.02);
+  EXPECT_DOUBLE_EQ(track.Settings().FFriction, 0.02);
   EXPECT_EQ(Text("LbFriction"), "0.02");
   Slide("EdSideFriction", 55);
-  EXPECT_DOUBLE_EQ(track.FSideFriction, 0.55);
+  EXPECT_DOUBLE_EQ(track.Settings().FSideFriction, 0.55);
   EXPECT_EQ(Text("LbSideFriction"), "0.55");
 
   TPlayer2D& rocket = *Form->SelectedPlayer();
@@ -36,22 +36,22 @@ TEST_F(TWindowSettings, EverySliderAndCheckBoxReachesTheWorldWithItsLabel) {
 
   for (const char* box : {"EdAutoRadio", "EdCollisions", "EdEvolution"})
     Click(box);
-  EXPECT_FALSE(rocket.FAutoGrid);
-  EXPECT_FALSE(track.FCollisions);
+  EXPECT_FALSE(rocket.AutoGrid());
+  EXPECT_FALSE(track.Settings().FCollisions);
   EXPECT_TRUE(track.Evolution());
 
   auto& levels = Find<QComboBox>("EdAI_Level");
   levels.setCurrentIndex(3);
   emit levels.activated(3);
-  EXPECT_EQ(rocket.FAILevel, 4);
+  EXPECT_EQ(rocket.AILevel(), 4);
 
   Trigger("MenuDebugTraces");
   Trigger("MenuDebugOptions");
   Trigger("MenuDebugLevels");
   Trigger("MenuDebugGoals");
   Trigger("MenuDebugTeamGoals");
-  EXPECT_TRUE(rocket.FDrawTraces && rocket.FDrawEndPoints && rocket.FDrawLevels &&
-              rocket.FDrawGoals);
+  EXPECT_TRUE(rocket.DrawsTraces() && rocket.DrawsEndPoints() && rocket.DrawsLevels() &&
+              rocket.DrawsGoals());
   EXPECT_TRUE(Form->CurrentTeam().FDrawGoals);
 
   Trigger("menuHandMove");
@@ -97,11 +97,11 @@ TEST_F(TWindowSettings, LevelsAndColourAreGivenToTheChosenPlayer) {
   EXPECT_EQ(rocket.Health(), 10);
   EXPECT_FALSE(rocket.IsDead());
 
-  const int32_t before = rocket.FColor;
+  const int32_t before = rocket.Color();
   Click("EdColor");
-  EXPECT_EQ(rocket.FColor, before);
+  EXPECT_EQ(rocket.Color(), before);
   Dialogs->ColorAnswer = QColor(10, 20, 30);
   Click("EdColor");
-  EXPECT_EQ(rocket.FColor, TQtCanvas::FromQColor(QColor(10, 20, 30)));
+  EXPECT_EQ(rocket.Color(), TQtCanvas::FromQColor(QColor(10, 20, 30)));
   EXPECT_EQ(Find<QPushButton>("EdColor").palette().color(QPalette::Button), QColor(10, 20, 30));
 }

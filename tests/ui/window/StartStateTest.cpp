@@ -36,9 +36,9 @@ TEST_F(TWindowStart, ShowsTheWorldsOwnDefaultsForTheFirstRocket) {
   EXPECT_FALSE(Find<QCheckBox>("EdEvolution").isChecked());
 
   const TTrack2D& track = Form->Track();
-  EXPECT_EQ(track.FFutureMs, 5000);
-  EXPECT_EQ(track.FMinFutures, 100);
-  EXPECT_TRUE(track.FCollisions);
+  EXPECT_EQ(track.Settings().FFutureMs, 5000);
+  EXPECT_EQ(track.Settings().FMinFutures, 100);
+  EXPECT_TRUE(track.Settings().FCollisions);
   EXPECT_FALSE(track.Evolution());
   EXPECT_EQ(track.FWidth, 800);
   EXPECT_EQ(track.FHeight, 600);
@@ -49,7 +49,7 @@ TEST_F(TWindowStart, ShowsTheWorldsOwnDefaultsForTheFirstRocket) {
   EXPECT_EQ(rocket.PosX(), 330);
   EXPECT_EQ(rocket.PosY(), 450);
   EXPECT_DOUBLE_EQ(rocket.Angle(), -std::numbers::pi / 2);
-  EXPECT_EQ(rocket.FColor, MakeColor(255, 255, 255));
+  EXPECT_EQ(rocket.Color(), MakeColor(255, 255, 255));
   const QComboBox& players = Find<QComboBox>("EdPlayerId");
   ASSERT_EQ(players.count(), 1);
   EXPECT_EQ(players.currentText(), "Player #1");
