@@ -18,6 +18,8 @@ struct TGoalWorld {
 
   explicit TGoalWorld(int32_t Width = 400, int32_t Height = 300, int32_t Border = 5)
       : Picture(TTestPicture::OpenRoad(Width, Height, Border)) {
+    // Two runners on any machine, so that the steps run here go through the workers.
+    Track.SetThreads(2);
     Track.LoadTrack(Picture.get());
     Track.AddTeam(&Team);
   }

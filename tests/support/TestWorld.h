@@ -13,8 +13,11 @@
 
 // A world without ground: it only counts how often the step applies it and wipes the drawing.
 // The futures run on copies of it, which count into the same ApplyCount as the world they copy.
+//
+// One runner: the step tests count the readings of clocks that only one thread may read.
 class TFlatTrack : public TTrack {
 public:
+  TFlatTrack() { SetThreads(1); }
   std::shared_ptr<std::atomic<int32_t>> Applied = std::make_shared<std::atomic<int32_t>>(0);
   int32_t ClearCount = 0;
   int32_t ApplyCount() const { return *Applied; }

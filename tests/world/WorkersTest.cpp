@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <numeric>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -14,6 +19,7 @@
 #include "platform/UClock.h"
 #include "platform/UErrors.h"
 #include "platform/URandom.h"
+#include "world/UFutureWorkers.h"
 
 // The futures of a step spread over worker threads, each on its own copy of the world.
 
@@ -187,19 +193,103 @@ TEST(Workers, TheBudgetCountsTheFuturesOfAllWorkers) {
     EXPECT_EQ(w.Team.Members(i)->Futures().FutureCount(), w.Track.LastFutureCount());
 }
 
-TEST(Workers, TracesOfEveryFutureReachThePicture) {
-  int64_t lines[3] = {};
-  for (int32_t threads : {1, 2}) {
+TEST(Workers, FramesWithTracesAndEndingPointsAreTheSameWhateverTheThreads) {
+  std::vector<std::string> frames[4];
+  for (int32_t threads : {1, 3}) {
     TCrowd w(threads);
-    for (int32_t i = 0; i < w.Team.MemberCount(); ++i)
+    for (int32_t i = 0; i < w.Team.MemberCount(); ++i) {
       w.Team.Members(i)->SetDrawTraces(true);
+      w.Team.Members(i)->SetDrawEndPoints(true);
+    }
     w.Track.Step(100);
-    const auto& calls = w.Canvas().Calls;
-    lines[threads] = std::count_if(calls.begin(), calls.end(),
-                                   [](const std::string& c) { return c.rfind("Line", 0) == 0; });
+    w.Track.Step(100);
+    frames[threads] = w.Canvas().Calls;
   }
-  EXPECT_GT(lines[1], 100);
-  EXPECT_EQ(lines[1], lines[2]);
+  const auto lines = std::count_if(frames[1].begin(), frames[1].end(),
+                                   [](const std::string& c) { return c.rfind("Line", 0) == 0; });
+  EXPECT_GT(lines, 100);           // the traces are there...
+  EXPECT_EQ(frames[1], frames[3]); // ...and stacked alike
+}
+
+TEST(Workers, ATeamThatHadMembersBeforeJoiningRunsAsOnOneThread) {
+  // Its members stay out of the world's player list (no collisions, no road contact) until a
+  // member changes; the copies must leave them out alike.
+  std::vector<double> outcomes[3];
+  for (int32_t threads : {1, 2}) {
+    RandSeed(3);
+    TGoalWorld w;
+    w.Track.SetThreads(threads);
+    w.Track.SetFixedFutures(40);
+    w.Track.SetCollisions(true);
+    w.AddKart(200, 150);
+    TTeam late;
+    late.AddMember(TKart::New(205, 152, 0));
+    late.AddMember(TRocket::New(150, 100, 0));
+    w.Track.AddTeam(&late);
+    ASSERT_EQ(w.Track.PlayerCount(), 1);
+    for (int32_t step = 0; step < 4; ++step)
+      w.Track.Step(100);
+    outcomes[threads] = Outcome(late);
+    const std::vector<double> first = Outcome(w.Team);
+    outcomes[threads].insert(outcomes[threads].end(), first.begin(), first.end());
+  }
+  EXPECT_EQ(outcomes[1], outcomes[2]);
+}
+
+TEST(Workers, DropsAreOnePoolForTheFuturesWhateverTheThreads) {
+  struct TRun {
+    std::vector<double> Players;
+    std::array<int32_t, TGoal2DSweets::MaxDrops> Real, Futures;
+    int64_t Consumed;
+  };
+  std::vector<TRun> runs;
+  for (int32_t threads : {1, 4, 4}) {
+    TGoalWorld w(400, 300, 5);
+    RandSeed(8);
+    w.Track.SetThreads(threads);
+    w.Track.SetFixedFutures(90);
+    w.Track.SetFutureMs(2000);
+    w.AddKart(100, 150);
+    w.AddKart(100, 200);
+    auto drops = std::make_unique<TGoal2DSweets>(1);
+    TGoal2DSweets& goal = *drops;
+    w.Team.AddGoal(std::move(drops));
+    goal.FNeedsPlacing = false;
+    // Rows of small drops ahead of both karts, and one under each, which the real moves take.
+    for (int32_t i = 0; i < 20; ++i) {
+      goal.FDropX[i] = 100 + 12 * (i % 10);
+      goal.FDropY[i] = i < 10 ? 150 : 200;
+      goal.FDropAmount[i] = 2;
+    }
+    w.Track.Step(100);
+    const auto pool = goal.FFutureAmount;
+    EXPECT_LT(std::accumulate(pool.begin(), pool.end(), 0), 40) << "the futures took none";
+    for (int32_t step = 0; step < 3; ++step)
+      w.Track.Step(100);
+    runs.push_back({Outcome(w.Team), goal.FDropAmount, pool, goal.FConsumedUnits});
+  }
+  EXPECT_GT(runs[0].Consumed, 0);
+  for (size_t r = 1; r < runs.size(); ++r) {
+    EXPECT_EQ(runs[r].Players, runs[0].Players) << "run " << r;
+    EXPECT_EQ(runs[r].Real, runs[0].Real) << "run " << r;
+    EXPECT_EQ(runs[r].Futures, runs[0].Futures) << "run " << r;
+    EXPECT_EQ(runs[r].Consumed, runs[0].Consumed) << "run " << r;
+  }
+}
+
+TEST(Workers, AThreadThatCannotStartLeavesTheOthersRunning) {
+  int32_t starts = 0;
+  TFutureWorkers workers(4, [&](std::function<void()> Work) {
+    if (++starts == 3)
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    return std::thread(std::move(Work));
+  });
+  EXPECT_EQ(workers.Count(), 3);
+  EXPECT_FALSE(workers.StartError().empty());
+  std::atomic<int32_t> ran{0};
+  workers.RunAll([&](int32_t) { ++ran; });
+  EXPECT_EQ(ran, 3);
+  // Leaving the test joins the two threads that did start instead of waiting for ever.
 }
 
 TEST(Workers, FuturesLeaveTheRealDropsAsTheyWere) {

@@ -5,7 +5,9 @@
 
 #include "agents/UPlayer2D.h"
 #include "goals/UTeam.h"
+#include "ui/window/UFormTest2D.h"
 #include "ui/window/URunLoop.h"
+#include "world/UTrack2D.h"
 
 namespace {
 
@@ -81,6 +83,8 @@ void TWindowTest::SetUp() {
   auto dialogs = std::make_unique<TScriptedDialogs>();
   Dialogs = dialogs.get();
   Form = std::make_unique<TFormTest2D>(std::move(dialogs));
+  // Two runners on any machine, so that what the tests see has been through the workers.
+  Form->Track().SetThreads(2);
   Form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
 }
