@@ -81,6 +81,64 @@ QString Save32Bit(const QImage& Image, const QString& File) {
   return File;
 }
 
+// Header of a bitmap with a palette of black then white entries, put together by hand.
+QByteArray PaletteHeader(int Width, int Height, int Bits, int Compression, int Colours,
+                         int PixelBytes) {
+  QByteArray bytes(54 + 4 * Colours, '\0');
+  const auto put = [&](int At, quint32 Value, int Size) {
+    for (int i = 0; i < Size; ++i)
+      bytes[At + i] = static_cast<char>(Value >> (8 * i) & 0xFF);
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, bytes.size() + PixelBytes, 4);
+  put(10, bytes.size(), 4);
+  put(14, 40, 4);
+  put(18, Width, 4);
+  put(22, Height, 4);
+  put(26, 1, 2);
+  put(28, Bits, 2);
+  put(30, Compression, 4);
+  put(34, PixelBytes, 4);
+  put(46, Colours, 4);
+  for (int i = 1; i < Colours; ++i)
+    put(54 + 4 * i, 0xFFFFFF, 4);
+  return bytes;
+}
+
+// A run-length coded bitmap (RLE8, or RLE4 at 4 bits) of the picture, black where Black says,
+// white elsewhere: runs of one colour, each row begun with three pixels given one by one (the
+// coding's other kind of record), ended by its end-of-row mark, then the end-of-picture mark.
+QByteArray RunLengthBmp(int Bits, const QImage& Picture) {
+  const int w = Picture.width(), h = Picture.height();
+  const auto index = [&](int X, int Y) { return Picture.pixelColor(X, Y) == Qt::black ? 0 : 1; };
+  QByteArray data;
+  for (int y = h - 1; y >= 0; --y) { // bottom up
+    data.append('\0').append('\3');
+    if (Bits == 8) {
+      for (int x = 0; x < 3; ++x)
+        data.append(static_cast<char>(index(x, y)));
+      data.append('\0'); // padding to a whole 16-bit word
+    } else {
+      data.append(static_cast<char>(index(0, y) << 4 | index(1, y)));
+      data.append(static_cast<char>(index(2, y) << 4));
+    }
+    for (int x = 3; x < w;) {
+      int n = 1;
+      while (x + n < w && n < 255 && index(x + n, y) == index(x, y))
+        ++n;
+      const int i = index(x, y);
+      data.append(static_cast<char>(n)).append(static_cast<char>(Bits == 8 ? i : i << 4 | i));
+      x += n;
+    }
+    data.append('\0').append('\0');
+  }
+  data.append('\0').append('\1');
+  return PaletteHeader(w, h, Bits, Bits == 8 ? 1 : 2, Bits == 8 ? 256 : 16,
+                       static_cast<int>(data.size())) +
+         data;
+}
+
 } // namespace
 
 std::vector<TCircuitFile> WriteCircuitFiles(const QDir& Folder) {
@@ -100,6 +158,35 @@ std::vector<TCircuitFile> WriteCircuitFiles(const QDir& Folder) {
   const QString cut = Folder.filePath("truncated.bmp");
   WriteBytes(cut, ReadBytes(whole).left(54 + 800 * 3 * 300));
   refused("a truncated bitmap", cut, "the file is truncated");
+
+  // Run-length coded: complete ones load, cut-off ones would leave their last rows black.
+  QImage coded = Filled(800, 600, Qt::white);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x)
+      if ((x / 40 + y / 40) % 2 == 0)
+        coded.setPixelColor(x, y, Qt::black);
+  for (int bits : {8, 4}) {
+    const std::string kind = bits == 8 ? "RLE8" : "RLE4";
+    const QByteArray bytes = RunLengthBmp(bits, coded);
+    const QString complete = Folder.filePath(QString::fromStdString(kind) + ".bmp");
+    WriteBytes(complete, bytes);
+    loads("a complete " + kind + " bitmap", complete, coded);
+    const QString cut = Folder.filePath(QString::fromStdString(kind) + "-cut.bmp");
+    WriteBytes(cut, bytes.left(bytes.size() / 2));
+    refused("a truncated " + kind + " bitmap", cut, "the file is truncated");
+  }
+
+  // A header that claims 2147483647 by 2147483647 pixels at 32 bits: no product of its sizes may
+  // wrap, nor may the picture be allocated.
+  const QString huge = Folder.filePath("huge.bmp");
+  QByteArray hugeBytes = PaletteHeader(1, 1, 32, 0, 0, 4);
+  for (int at : {18, 22}) {
+    hugeBytes[at] = hugeBytes[at + 1] = hugeBytes[at + 2] = static_cast<char>(0xFF);
+    hugeBytes[at + 3] = 0x7F;
+  }
+  WriteBytes(huge, hugeBytes + QByteArray(4, '\xFF'));
+  refused("a header claiming 2147483647 by 2147483647 pixels", huge,
+          "2147483647 by 2147483647 pixels");
 
   const QString text = Folder.filePath("notes.BMP");
   WriteBytes(text, "step,player,kind\n1,0,kart\n");

@@ -136,9 +136,10 @@ Runs the kart simulation without a window and reports what happened.
   --no-collisions    no player-to-player collisions
   --circuit FILE     a BMP circuit instead of the built-in one
   --frames STEM      write each step's picture as STEM_00001.bmp, ...
-  --csv FILE         one row per step and player
+  --csv FILE         one row per step and player ("-": standard output)
   --decisions FILE   one row per step, player and option of the player's
                      decision: step,player,option,param,push,futures,score,weight
+                     ("-": standard output)
   --json             print the summary as one JSON object
   --help             this text
 

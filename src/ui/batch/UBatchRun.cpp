@@ -4,11 +4,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <ostream>
 #include <sstream>
-
-#include <QDir>
-#include <QFileInfo>
 
 #include "agents/UKart.h"
 #include "agents/URocket.h"
@@ -100,9 +98,8 @@ int TBatchRun::Execute(const TBatchOptions& Options, std::ostream& Out, std::ost
 }
 
 void TBatchRun::BuildWorld() {
-  FPicture = FOptions.Circuit.empty()
-                 ? TQtPicture::LoadDefaultCircuit()
-                 : TQtPicture::LoadBmp(QString::fromStdString(FOptions.Circuit));
+  FPicture = FOptions.Circuit.empty() ? TQtPicture::LoadDefaultCircuit()
+                                      : TQtPicture::LoadBmpBytes(FOptions.Circuit);
   FTrack = std::make_unique<TTrack2D>();
   FTrack->LoadTrack(FPicture.get());
   FTeam = std::make_unique<TTeam>();
@@ -230,10 +227,13 @@ void TBatchRun::CheckFramesFolder() const {
   // Before the first step rather than after it, which may take long.
   if (FOptions.FramesStem.empty())
     return;
-  const QFileInfo first(QString::fromStdString(FrameName(1)));
-  if (!first.absoluteDir().exists())
+  // By the bytes of the name: a folder whose name is not UTF-8 is found as given.
+  const std::filesystem::path folder =
+      std::filesystem::absolute(std::filesystem::path(FrameName(1))).parent_path();
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec))
     throw EError("Cannot write the bitmap \"" + FrameName(1) + "\": the folder \"" +
-                 first.absolutePath().toStdString() + "\" does not exist.");
+                 folder.string() + "\" does not exist.");
 }
 
 std::string TBatchRun::FrameName(int32_t Step) const {
@@ -277,7 +277,7 @@ void TBatchRun::WriteDecisionRows(std::ostream& Csv, int32_t Step) const {
 }
 
 void TBatchRun::WriteFrame(int32_t Step) const {
-  FPicture->SaveBmp(QString::fromStdString(FrameName(Step)));
+  FPicture->SaveBmpBytes(FrameName(Step));
 }
 
 std::string TBatchRun::JsonSummary() const {

@@ -1,16 +1,19 @@
 #pragma once
 
-#include <QSaveFile>
 #include <sstream>
 #include <string>
 
-// A CSV file that a batch run writes step by step. It is written under a temporary name beside
-// the one asked for, which it takes only when the run has ended well: a failed or interrupted run
-// never leaves a file that looks complete. Opening it at the start of a run also finds a folder
-// that cannot be written before the first step.
+#include "ui/qt/UOutputFile.h"
+
+// A CSV file that a batch run writes step by step. A regular file is written under a temporary
+// name beside the one asked for, which it takes only when the run has ended well: a failed or
+// interrupted run never leaves a file that looks complete. A FIFO or a device is written into,
+// and "-" is standard output. Opening it at the start of a run also finds a folder that cannot be
+// written before the first step.
 class TCsvFile {
 public:
-  // Raises EError "Cannot write the CSV file ..." when the file cannot be opened.
+  // FileName: the bytes of the name as given. Raises EError "Cannot write the CSV file ..." when
+  // the file cannot be opened.
   TCsvFile(const std::string& FileName, const std::string& Header);
   TCsvFile(const TCsvFile&) = delete;
   TCsvFile& operator=(const TCsvFile&) = delete;
@@ -22,9 +25,6 @@ public:
   void Commit();
 
 private:
-  [[noreturn]] void Raise() const;
-
-  std::string FFileName;
-  QSaveFile FFile;
+  TOutputFile FFile;
   std::ostringstream FRows;
 };

@@ -1,14 +1,20 @@
 #include "ui/qt/UQtPicture.h"
 
+#include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
 
 #include "platform/UErrors.h"
+#include "ui/qt/UOutputFile.h"
 
 namespace {
 
@@ -16,10 +22,6 @@ QImage ToRgb888(const QImage& Image) {
   if (Image.format() == QImage::Format_RGB888)
     return Image;
   return Image.convertToFormat(QImage::Format_RGB888);
-}
-
-std::string Quoted(const QString& FileName) {
-  return "\"" + FileName.toStdString() + "\"";
 }
 
 // The toolkit's reason, as the end of a sentence of ours.
@@ -30,8 +32,9 @@ std::string Reason(const QString& Text) {
   return reason.isEmpty() ? std::string("unknown error") : reason.toStdString();
 }
 
-EError ReadError(const QString& FileName, const std::string& Why) {
-  return EError("Cannot read the bitmap " + Quoted(FileName) + ": " + Why + ".");
+// Name: as given, bytes of any encoding included.
+EError ReadError(const std::string& Name, const std::string& Why) {
+  return EError("Cannot read the bitmap \"" + Name + "\": " + Why + ".");
 }
 
 uint32_t LittleEndian(const QByteArray& Bytes, qsizetype At, int Size) {
@@ -41,11 +44,65 @@ uint32_t LittleEndian(const QByteArray& Bytes, qsizetype At, int Size) {
   return value;
 }
 
+// Checked products and sums: a header may claim any size, and a wrapped product would let a
+// picture through that cannot be real.
+int64_t Mul(int64_t A, int64_t B, bool& Overflow) {
+  int64_t r = 0;
+  Overflow = Overflow || __builtin_mul_overflow(A, B, &r);
+  return r;
+}
+
+int64_t Add(int64_t A, int64_t B, bool& Overflow) {
+  int64_t r = 0;
+  Overflow = Overflow || __builtin_add_overflow(A, B, &r);
+  return r;
+}
+
+// Whether run-length coded pixels reach the end of the picture: its end-of-bitmap mark, or every
+// row. The toolkit's reader leaves what a cut-off stream lacks black, which is off-road.
+bool RunLengthComplete(const QByteArray& Data, int64_t Width, int64_t Height, bool FourBits) {
+  const auto byte = [&](qsizetype At) { return static_cast<uint8_t>(Data[At]); };
+  const qsizetype n = Data.size();
+  qsizetype i = 0;
+  int64_t x = 0, y = 0;
+  while (y < Height) {
+    if (i + 2 > n)
+      return y == Height - 1 && x >= Width;
+    const uint8_t count = byte(i), code = byte(i + 1);
+    i += 2;
+    if (count > 0) { // a run of one colour (or two, alternating, at 4 bits)
+      x += count;
+      continue;
+    }
+    if (code == 0) { // end of row
+      x = 0;
+      ++y;
+    } else if (code == 1) { // end of the picture
+      return true;
+    } else if (code == 2) { // move right and down
+      if (i + 2 > n)
+        return false;
+      x += byte(i);
+      y += byte(i + 1);
+      i += 2;
+    } else { // that many pixels given one by one, padded to whole 16-bit words
+      qsizetype bytes = FourBits ? (code + 1) / 2 : code;
+      bytes += bytes & 1;
+      if (i + bytes > n)
+        return y == Height - 1 && x + code >= Width && i + (FourBits ? (code + 1) / 2 : code) <= n;
+      i += bytes;
+      x += code;
+    }
+  }
+  return true;
+}
+
 // The toolkit's reader fills the rows that a cut-off file lacks with whatever it likes and
-// reports success, which would make a road of a half-copied circuit. For the uncompressed kinds
-// the header says how long the file must be: shorter is refused here. Anything else the reader
-// judges for itself.
-void CheckComplete(const QString& FileName, QFile& File) {
+// reports success, which would make a road of a half-copied circuit; and it would allocate
+// whatever size a header claims. The header says how large the picture is and, for the
+// uncompressed kinds, how long the file must be; a run-length coded one is walked to its end.
+// Anything else the reader judges for itself.
+void CheckComplete(const std::string& FileName, QFile& File) {
   constexpr qsizetype FileHeader = 14, CoreHeader = 12, InfoHeader = 40;
   if (File.size() == 0)
     throw ReadError(FileName, "the file is empty");
@@ -67,31 +124,83 @@ void CheckComplete(const QString& FileName, QFile& File) {
   } else {
     return;
   }
-  constexpr int64_t Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
+  width = std::abs(width);
+  height = std::abs(height);
+  bool overflow = false;
+  const int64_t pixels = Mul(width, height, overflow);
+  if (overflow || pixels > TQtPicture::MaxPixels)
+    throw ReadError(FileName, "its header claims " + std::to_string(width) + " by " +
+                                  std::to_string(height) + " pixels, more than the " +
+                                  std::to_string(TQtPicture::MaxPixels) +
+                                  " pixels a picture may have");
+  constexpr int64_t Uncompressed = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6;
+  if ((compression == Rle8 && bits == 8) || (compression == Rle4 && bits == 4)) {
+    if (pixelsAt >= File.size() || !File.seek(pixelsAt))
+      throw ReadError(FileName, "the file is truncated");
+    const QByteArray data = File.readAll();
+    File.seek(0);
+    if (!RunLengthComplete(data, width, height, compression == Rle4))
+      throw ReadError(FileName, "the file is truncated");
+    return;
+  }
   if (compression != Uncompressed && compression != BitFields && compression != AlphaBitFields)
     return;
   if (bits < 1 || bits > 32) // not a bitmap of any kind the reader knows: it says so itself
     return;
-  const int64_t rowheader = (std::abs(width) * bits + 31) / 32 * 4;
-  if (static_cast<int64_t>(pixelsAt) + rowheader * std::abs(height) > File.size())
+  const int64_t rowBytes = Mul(Add(Mul(width, bits, overflow), 31, overflow) / 32, 4, overflow);
+  const int64_t needed = Add(pixelsAt, Mul(rowBytes, height, overflow), overflow);
+  if (overflow || needed > File.size())
     throw ReadError(FileName, "the file is truncated");
 }
 
-QImage ReadBmp(const QString& FileName) {
-  // Opened here so that a missing or unreadable file is reported as such.
-  if (QFileInfo(FileName).isDir())
+// Opens the file by the bytes of its name. Anything but a regular file is refused before it is
+// opened: opening a FIFO would wait for a writer for good. Opened without waiting all the same,
+// in case the file was swapped for one in between.
+int OpenRegular(const std::string& NativeName, const std::string& FileName) {
+  struct stat st {};
+  if (::stat(NativeName.c_str(), &st) != 0)
+    throw ReadError(FileName, std::system_category().message(errno));
+  if (S_ISDIR(st.st_mode))
     throw ReadError(FileName, "it is a folder, not a file");
-  QFile file(FileName);
-  if (!file.open(QIODevice::ReadOnly))
-    throw ReadError(FileName, Reason(file.errorString()));
-  CheckComplete(FileName, file);
-  QImageReader reader(&file, "bmp");
+  if (!S_ISREG(st.st_mode))
+    throw ReadError(FileName, "it is not a regular file");
+  const int fd = ::open(NativeName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    throw ReadError(FileName, std::system_category().message(errno));
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw ReadError(FileName, "it is not a regular file");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+QImage DecodeBmp(const std::string& FileName, QFile& File) {
+  CheckComplete(FileName, File);
+  QImageReader reader(&File, "bmp");
   // Only a bitmap: a file of another kind under a .bmp name is an error, not a surprise.
   reader.setAutoDetectImageFormat(false);
   QImage image = reader.read();
   if (image.isNull())
     throw ReadError(FileName, Reason(reader.errorString()));
   return ToRgb888(image);
+}
+
+QImage ReadBmp(const std::string& NativeName, const std::string& FileName) {
+  // The program's resources are no files of the system.
+  if (NativeName.rfind(":/", 0) == 0) {
+    QFile file(QString::fromStdString(NativeName));
+    if (!file.open(QIODevice::ReadOnly))
+      throw ReadError(FileName, Reason(file.errorString()));
+    return DecodeBmp(FileName, file);
+  }
+  const int fd = OpenRegular(NativeName, FileName);
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    throw ReadError(FileName, Reason(file.errorString()));
+  }
+  return DecodeBmp(FileName, file);
 }
 
 } // namespace
@@ -107,7 +216,13 @@ TQtPicture::TQtPicture(const QImage& Image) : FImage(ToRgb888(Image)) {}
 TQtPicture::~TQtPicture() = default;
 
 std::unique_ptr<TQtPicture> TQtPicture::LoadBmp(const QString& FileName) {
-  return std::make_unique<TQtPicture>(ReadBmp(FileName));
+  return std::make_unique<TQtPicture>(
+      ReadBmp(TOutputFile::NativeName(FileName), FileName.toStdString()));
+}
+
+std::unique_ptr<TQtPicture> TQtPicture::LoadBmpBytes(const std::string& NativeName) {
+  // The message names the file by its bytes, whatever they are.
+  return std::make_unique<TQtPicture>(ReadBmp(NativeName, NativeName));
 }
 
 const QString& TQtPicture::DefaultCircuitResource() {
@@ -119,20 +234,23 @@ std::unique_ptr<TQtPicture> TQtPicture::LoadDefaultCircuit() {
   return LoadBmp(DefaultCircuitResource());
 }
 
-void TQtPicture::SaveBmp(const QString& FileName) const {
-  // Written under a temporary name that takes the file's name once complete: a failure half way
-  // (a full disk) leaves no cut-off picture behind, nor harms the file it was to replace.
-  QSaveFile file(FileName);
-  const auto fail = [&](const QString& Why) {
-    return EError("Cannot write the bitmap " + Quoted(FileName) + ": " + Reason(Why) + ".");
-  };
-  if (!file.open(QIODevice::WriteOnly))
-    throw fail(file.errorString());
-  QImageWriter writer(&file, "bmp");
+void TQtPicture::SaveBmp(const QString& FileName, unsigned Flags) const {
+  SaveBmpBytes(TOutputFile::NativeName(FileName), Flags);
+}
+
+void TQtPicture::SaveBmpBytes(const std::string& NativeName, unsigned Flags) const {
+  // Encoded whole before the file is touched; TOutputFile keeps a failure half way (a full disk)
+  // from leaving a cut-off picture or harming the file it was to replace.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "bmp");
   if (!writer.write(Image()))
-    throw fail(writer.errorString());
-  if (!file.commit())
-    throw fail(file.errorString());
+    throw EError("Cannot write the bitmap \"" + NativeName + "\": " + Reason(writer.errorString()) +
+                 ".");
+  TOutputFile file(NativeName, "the bitmap", Flags);
+  file.Write(bytes);
+  file.Commit();
 }
 
 int32_t TQtPicture::Pixel(int32_t X, int32_t Y) const {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/UPicture.h"
 #include "ui/qt/UQtCanvas.h"
@@ -26,15 +27,25 @@ public:
   TQtPicture(const TQtPicture&) = delete;
   TQtPicture& operator=(const TQtPicture&) = delete;
 
-  // Reads a BMP file. Raises EError naming the file when it cannot be read as a bitmap.
+  // The largest picture read, pixels: a header that claims more is refused before any
+  // allocation (800 by 600 is the usual circuit).
+  static constexpr int64_t MaxPixels = 100000000;
+
+  // Reads a BMP file. Raises EError naming the file when it cannot be read as a bitmap, is not a
+  // regular file (refused without opening it), is cut off, or claims an impossible size.
   static std::unique_ptr<TQtPicture> LoadBmp(const QString& FileName);
+  // The same, for a name given as the bytes the system knows the file by (any encoding).
+  static std::unique_ptr<TQtPicture> LoadBmpBytes(const std::string& NativeName);
   // The circuit built into the program (800 by 600, pure black out of track).
   static std::unique_ptr<TQtPicture> LoadDefaultCircuit();
   // The resource path of that circuit.
   static const QString& DefaultCircuitResource();
-  // Writes the picture as a 24-bit BMP file, replacing an existing one. Raises EError naming the
-  // file when it cannot be written.
-  void SaveBmp(const QString& FileName) const;
+  // Writes the picture as a 24-bit BMP file, replacing an existing one, or into a FIFO or device
+  // (TOutputFile, whose flags these are). Raises EError naming the file when it cannot be
+  // written, with the system's reason.
+  void SaveBmp(const QString& FileName, unsigned Flags = 0) const;
+  // The same, for a name given as the bytes the system knows the file by (any encoding).
+  void SaveBmpBytes(const std::string& NativeName, unsigned Flags = 0) const;
 
   int32_t Width() const override { return FImage.width(); }
   int32_t Height() const override { return FImage.height(); }

@@ -1,6 +1,5 @@
 #include "ui/window/UErrorReport.h"
 
-#include <QFile>
 #include <QTextStream>
 #include <cstdlib>
 #include <cxxabi.h>
@@ -9,6 +8,7 @@
 #include <typeinfo>
 
 #include "platform/UErrors.h"
+#include "ui/qt/UOutputFile.h"
 #include "ui/window/UHandlerTrace.h"
 
 namespace {
@@ -48,12 +48,8 @@ QString TErrorReport::Text() const {
 }
 
 void TErrorReport::SaveToFile(const QString& FileName) const {
-  QFile file(FileName);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-    throw EError("Cannot write the report \"" + FileName.toStdString() +
-                 "\": " + file.errorString().toStdString() + ".");
-  const QByteArray text = Text().toUtf8();
-  if (file.write(text) != text.size() || !file.flush())
-    throw EError("Cannot write the report \"" + FileName.toStdString() +
-                 "\": " + file.errorString().toStdString() + ".");
+  // A FIFO nobody reads is refused rather than waited for: the window would hang on it.
+  TOutputFile file(TOutputFile::NativeName(FileName), "the report", TOutputFile::ofNoWaitForReader);
+  file.Write(Text().toUtf8());
+  file.Commit();
 }

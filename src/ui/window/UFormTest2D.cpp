@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollBar>
 #include <numbers>
 
 #include "agents/UPlayer2D.h"
@@ -41,6 +42,28 @@ QString Shortest(double X) {
   return QString::number(X, 'g', QLocale::FloatingPointShortest);
 }
 
+// Pixels kept between a caption and the value written right of it.
+constexpr int32_t CaptionGap = 4;
+// Below this a caption would be hard to read: the font shrinks no further, points.
+constexpr double SmallestCaptionPoints = 6;
+
+// The caption's text ends before Limit (x within its parent): its font is made smaller, step by
+// step, where the toolkit's font is wider than the design's, and its control as wide as its text.
+void FitCaption(QWidget& Caption, int32_t Limit) {
+  const auto right = [&] { return Caption.x() + Caption.sizeHint().width(); };
+  QFont font = Caption.font();
+  while (right() > Limit && font.pointSizeF() > SmallestCaptionPoints) {
+    font.setPointSizeF(font.pointSizeF() - 0.25);
+    Caption.setFont(font);
+  }
+  Caption.resize(std::min(Caption.sizeHint().width(), Limit - Caption.x()), Caption.height());
+}
+
+// Where the widest value a right-aligned label will show begins.
+int32_t ValueStart(const QLabel& Value, const QString& Widest) {
+  return Value.x() + Value.width() - Value.fontMetrics().horizontalAdvance(Widest);
+}
+
 int32_t TagOf(const QObject* Control, int32_t Default) {
   return Control != nullptr ? Control->property("tag").toInt() : Default;
 }
@@ -53,11 +76,17 @@ TFormTest2D::TFormTest2D(std::unique_ptr<TDialogs> Dialogs, QWidget* Parent)
     : QMainWindow(Parent), FUi(std::make_unique<Ui::TFormTest2D>()),
       FDialogs(Dialogs != nullptr ? std::move(Dialogs) : std::make_unique<TStandardDialogs>()) {
   FUi->setupUi(this);
+  FitCaptions();
   FStatus = new QLabel(this);
   FStatus->setObjectName("LbStatus");
   FUi->StatusBar->addWidget(FStatus, 1);
   if (const QScreen* screen = this->screen())
     move(screen->availableGeometry().center() - rect().center());
+  // When the upper boxes scroll, their thin scroll bar covers a few pixels of the boxes: those of
+  // the empty left margin, where no control sits, rather than of the controls at the right.
+  QScrollBar* across = FUi->Panel4Scroll->horizontalScrollBar();
+  connect(across, &QScrollBar::rangeChanged, across,
+          [across](int, int Max) { across->setValue(Max); });
   FRunLoop = std::make_unique<TRunLoop>(*this);
   FGoalRows = std::make_unique<TGoalRows>(*this);
   FGoalMenu = std::make_unique<TGoalMenu>(*this);
@@ -91,14 +120,31 @@ void TFormTest2D::FormCreate() {
   Redraw();
 }
 
+void TFormTest2D::FitCaptions() {
+  Ui::TFormTest2D& ui = *FUi;
+  // Each caption with the widest value its label can show ("20 s." of seconds 1 to 20).
+  const std::pair<QWidget*, int32_t> captions[] = {
+      {ui.Label2, ValueStart(*ui.LbSeconds, "20 s.") - CaptionGap},
+      {ui.Label1, ValueStart(*ui.LbMinFutures, "2000") - CaptionGap},
+      {ui.Label5, ValueStart(*ui.LbFriction, "0.299") - CaptionGap},
+      {ui.Label8, ValueStart(*ui.LbSideFriction, "0.99") - CaptionGap},
+      {ui.Label3, ValueStart(*ui.LbSize, "40px") - CaptionGap},
+      {ui.EdAutoRadio, ValueStart(*ui.LbRadio, "20px") - CaptionGap},
+      // Check boxes within their box's border (the boxes have their designed, fixed width).
+      {ui.EdCollisions, ui.EdTrackParams->minimumWidth() - 2 * CaptionGap},
+      {ui.EdEvolution, ui.GroupBox3->minimumWidth() - 2 * CaptionGap}};
+  for (const auto& [caption, limit] : captions)
+    FitCaption(*caption, limit);
+}
+
 void TFormTest2D::ConnectHandlers() {
   Ui::TFormTest2D& ui = *FUi;
   ConnectHandler(ui.EdColor, &QPushButton::clicked, this, &TFormTest2D::EdColorClick);
   ConnectHandler(ui.EdPlayerId, &QComboBox::activated, this, &TFormTest2D::EdPlayerIdChange);
   ConnectHandler(ui.EdPlayerId, &TPlayerList::DroppedDown, this, &TFormTest2D::EdPlayerIdEnter);
-  ConnectHandler(ui.BtnAddPlayer, &QPushButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
-  ConnectHandler(ui.SpeedButton7, &QPushButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
-  ConnectHandler(ui.BtnSubPlayer, &QPushButton::clicked, this, &TFormTest2D::BtnSubPlayerClick);
+  ConnectHandler(ui.BtnAddPlayer, &QAbstractButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
+  ConnectHandler(ui.SpeedButton7, &QAbstractButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
+  ConnectHandler(ui.BtnSubPlayer, &QAbstractButton::clicked, this, &TFormTest2D::BtnSubPlayerClick);
   ConnectHandler(ui.EdSeconds, &QSlider::valueChanged, this, &TFormTest2D::EdSecondsChange);
   ConnectHandler(ui.EdMinFutures, &QSlider::valueChanged, this, &TFormTest2D::EdMinFuturesChange);
   ConnectHandler(ui.EdFriction, &QSlider::valueChanged, this, &TFormTest2D::EdFrictionChange);
@@ -113,10 +159,10 @@ void TFormTest2D::ConnectHandlers() {
   ConnectHandler(ui.SpeedButton2, &QPushButton::clicked, this, &TFormTest2D::SpeedButton2Click);
   ConnectHandler(ui.SpeedButton3, &QPushButton::clicked, this, &TFormTest2D::SpeedButton3Click);
   ConnectHandler(ui.SpeedButton4, &QPushButton::clicked, this, &TFormTest2D::SpeedButton4Click);
-  ConnectHandler(ui.SpeedButton5, &QPushButton::clicked, this, &TFormTest2D::SpeedButton5Click);
-  ConnectHandler(ui.SpeedButton6, &QPushButton::clicked, this, &TFormTest2D::SpeedButton6Click);
-  ConnectHandler(ui.SpeedButton8, &QPushButton::clicked, this, &TFormTest2D::SpeedButton8Click);
-  ConnectHandler(ui.SpeedButton9, &QPushButton::clicked, this, &TFormTest2D::SpeedButton8Click);
+  ConnectHandler(ui.SpeedButton5, &QAbstractButton::clicked, this, &TFormTest2D::SpeedButton5Click);
+  ConnectHandler(ui.SpeedButton6, &QAbstractButton::clicked, this, &TFormTest2D::SpeedButton6Click);
+  ConnectHandler(ui.SpeedButton8, &QAbstractButton::clicked, this, &TFormTest2D::SpeedButton8Click);
+  ConnectHandler(ui.SpeedButton9, &QAbstractButton::clicked, this, &TFormTest2D::SpeedButton8Click);
   ConnectHandler(ui.EdEvolution, &QCheckBox::clicked, this, &TFormTest2D::EdEvolutionClick);
   ConnectHandler(ui.Addacircleofkarts1, &QAction::triggered, this,
                  &TFormTest2D::Addacircleofkarts1Click);
@@ -424,8 +470,12 @@ void TFormTest2D::UpdateGoals() {
 }
 
 void TFormTest2D::UpdateRealTimeParams() {
-  if (const TPlayer2D* player = SelectedPlayer())
+  if (const TPlayer2D* player = SelectedPlayer()) {
     FUi->EdRadio->setValue(player->GridSize());
+    // Evolution recolours the players from their goals while the world runs.
+    if (ColorPanel() != TQtCanvas::ToQColor(player->Color()))
+      SetColorPanel(player->Color());
+  }
 }
 
 void TFormTest2D::UpdateStatusBar() {
@@ -451,12 +501,18 @@ void TFormTest2D::MenuMonitorsClick() {
     FMonitors = new TMonitorsWindow(this);
     connect(FMonitors, &TMonitorsWindow::Closed, this,
             [this] { FUi->MenuMonitors->setChecked(false); });
-    // Beside this window where the screen has room, so that both are seen while the world runs.
+    // Beside this window where the screen has room, so that both are seen while the world runs;
+    // never over the panel.
     if (const QScreen* screen = this->screen()) {
-      const QRect room = screen->availableGeometry();
-      FMonitors->move(std::max(room.left(), std::min(frameGeometry().right() + 1,
-                                                     room.right() - FMonitors->width())),
-                      y());
+      // Not shown yet, it has no frame: ours stands for it.
+      const QSize frame = frameGeometry().size() - size();
+      const QRect panel(FUi->Panel4->mapToGlobal(QPoint(0, 0)), FUi->Panel4->size());
+      const QRect place = TMonitorsWindow::PlaceBeside(
+          frameGeometry(), panel, screen->availableGeometry(), FMonitors->size() + frame);
+      FMonitors->resize(place.size() - frame);
+      // Its layout may not let it be as narrow: then it reaches further left.
+      FMonitors->move(std::min(place.left(), panel.left() - FMonitors->width() - frame.width()),
+                      place.top());
     }
   }
   FMonitors->Restart();

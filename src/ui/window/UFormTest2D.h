@@ -108,6 +108,8 @@ protected:
 
 private:
   void FormCreate();
+  // Captions that the toolkit's font makes wider than the design's are fitted to their room.
+  void FitCaptions();
   void ConnectHandlers();
   void AddPlayerAhead(int32_t Kind);
   void AddCircleOfKarts();

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QMetaEnum>
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -24,7 +25,11 @@ std::string Describe(const QObject* Receiver, const QEvent* Event) {
 
 } // namespace
 
-TKartsimApp::TKartsimApp(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+TKartsimApp::TKartsimApp(int& Argc, char** Argv) : QApplication(Argc, Argv) {
+  // A frame or report written into a FIFO whose reader went away is an error to show, not the
+  // end of the program.
+  std::signal(SIGPIPE, SIG_IGN);
+}
 
 bool TKartsimApp::notify(QObject* Receiver, QEvent* Event) {
   FDelivering.emplace_back(Receiver, Event);

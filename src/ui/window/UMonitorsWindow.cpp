@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "agents/UPlayer2D.h"
 #include "decision/UListOfFutures.h"
@@ -60,6 +61,19 @@ void TMonitorsWindow::Restart() {
   FWorld->Restart(QString());
   FFollowing = false;
   FFollowed = nullptr;
+}
+
+QRect TMonitorsWindow::PlaceBeside(const QRect& Main, const QRect& Panel, const QRect& Room,
+                                   const QSize& Size) {
+  const int32_t top = std::max(Room.top(), std::min(Main.top(), Room.bottom() + 1 - Size.height()));
+  if (Room.right() - Main.right() >= Size.width())
+    return {QPoint(Main.right() + 1, top), Size};
+  if (Main.left() - Room.left() >= Size.width())
+    return {QPoint(Main.left() - Size.width(), top), Size};
+  // Over the circuit: from the window's left edge (or the screen's) up to the panel at most.
+  const int32_t width = std::max(1, std::min(Size.width(), Panel.left() - Room.left()));
+  const int32_t left = std::max(Room.left(), std::min(Main.left(), Panel.left() - width));
+  return {QPoint(left, top), QSize(width, Size.height())};
 }
 
 void TMonitorsWindow::closeEvent(QCloseEvent* Event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -26,6 +27,13 @@ public:
   void Follow(TPlayer2D* Chosen, const QString& Name);
   // Every plot empty, following nobody yet.
   void Restart();
+
+  // Where monitors of the given size go, in screen coordinates, beside a main window (its frame)
+  // whose control panel covers Panel, on a screen whose free room is Room: right of the window
+  // where the room allows, else left of it, else over the circuit's side of the window, narrowed
+  // if need be; never over the panel, whose clicks they would take.
+  static QRect PlaceBeside(const QRect& Main, const QRect& Panel, const QRect& Room,
+                           const QSize& Size);
 
 signals:
   void Closed();

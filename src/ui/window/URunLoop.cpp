@@ -9,6 +9,7 @@
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
 #include "platform/URandom.h"
+#include "ui/qt/UOutputFile.h"
 #include "ui/qt/UQtPicture.h"
 #include "ui/window/UDialogs.h"
 #include "ui/window/UFormTest2D.h"
@@ -151,7 +152,8 @@ void TRunLoop::ApplyDeferred() {
 }
 
 void TRunLoop::SaveFrame() {
-  FForm.Picture().SaveBmp(FrameFileName());
+  // A FIFO nobody reads is refused rather than waited for: the window would hang on it.
+  FForm.Picture().SaveBmp(FrameFileName(), TOutputFile::ofNoWaitForReader);
   FFrameCounter = CheckedAdd(FFrameCounter, 1);
 }
 

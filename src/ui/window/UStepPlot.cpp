@@ -34,9 +34,12 @@ void FitValues(QValueAxis& Axis, const QLineSeries& A, const QLineSeries* B) {
 
 TStepPlot::TStepPlot(const QString& Title, const TCurve& First, const TCurve& Second,
                      QWidget* Parent)
-    : QChartView(Parent), FTitle(Title), FFirst(new QLineSeries), FSecond(new QLineSeries),
-      FSteps(new QValueAxis) {
-  auto* chart = new QChart;
+    // Made with its chart: a view made without one makes its own, which a later setChart would
+    // release to nobody.
+    : QChartView(new QChart, Parent), FTitle(Title), FFirst(new QLineSeries),
+      FSecond(new QLineSeries), FSteps(new QValueAxis) {
+  // The chart owns its series and axes once they are added; the view owns the chart.
+  QChart* chart = this->chart();
   FFirst->setName(First.Name);
   FSecond->setName(Second.Name);
   chart->addSeries(FFirst);
@@ -60,7 +63,6 @@ TStepPlot::TStepPlot(const QString& Title, const TCurve& First, const TCurve& Se
   FSecond->attachAxis(FSecondAxis);
   chart->legend()->setAlignment(Qt::AlignBottom);
   chart->setMargins(QMargins(2, 2, 2, 2));
-  setChart(chart);
   setRenderHint(QPainter::Antialiasing);
   setMinimumSize(360, 200);
   Restart(QString());

@@ -6,17 +6,24 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "../CircuitFiles.h"
 #include "ui/batch/UBatchRun.h"
+#include "ui/qt/UQtPicture.h"
 
 namespace {
 
@@ -318,4 +325,83 @@ TEST(BatchRun, ARangeErrorEndsTheRunWithOneAndItsMessage) {
   options.Seconds = 1;
   EXPECT_EQ(TBatchRun::Execute(options, out, err, nullptr), 0);
   EXPECT_EQ(out.str().rfind("Scenario rocket, 100 steps", 0), 0u) << out.str();
+}
+
+TEST(BatchRun, CsvFilesGoToStandardOutputAFifoOrADeviceWithoutReplacingThem) {
+  const TResult out = RunBatch("--csv - --decisions -" + Quick);
+  ASSERT_EQ(out.Status, 0) << out.Err;
+  EXPECT_EQ(out.Out.rfind("step,player,kind,", 0), 0u) << out.Out;
+  EXPECT_NE(out.Out.find("step,player,option,param,"), std::string::npos);
+
+  QTemporaryDir dir;
+  const std::string fifo = dir.filePath("rows").toStdString();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Opened for reading without waiting; the few rows fit the pipe, so the run never waits.
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const TResult r = RunBatch("--csv " + fifo + Quick);
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  char rows[512] = {};
+  EXPECT_GT(read(reader, rows, sizeof rows - 1), 0);
+  close(reader);
+  EXPECT_EQ(std::string(rows).rfind("step,player,kind,", 0), 0u) << rows;
+  struct stat st {};
+  ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  // A null device of our own, never the system's.
+  const std::string null = dir.filePath("null").toStdString();
+  if (mknod(null.c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+    GTEST_SKIP() << "device nodes cannot be made here (not root)";
+  EXPECT_EQ(RunBatch("--csv " + null + Quick).Status, 0);
+  ASSERT_EQ(lstat(null.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST(BatchRun, NamesThatAreNotUtf8AreReadAndWrittenByTheirBytes) {
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString() + "/";
+  const std::string circuit = folder + "caf\xE9.bmp", csv = folder + "r\xE9sultat.csv";
+  TQtPicture(800, 600).SaveBmpBytes(circuit);
+  const TResult r = RunBatch("--circuit '" + circuit + "' --csv '" + csv + "' --frames '" + folder +
+                             "\xE9t\xE9'" + Quick);
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"caf\xE9.bmp", "r\xE9sultat.csv", "\xE9t\xE9_00001.bmp",
+                                      "\xE9t\xE9_00002.bmp", "\xE9t\xE9_00003.bmp"}));
+}
+
+TEST(BatchRun, AFullDiskSaysSoAndLeavesTheOldCsvAndNoTemporaryFile) {
+  QTemporaryDir dir;
+  const std::string disk = dir.path().toStdString();
+  if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "a small file system cannot be mounted here (not root)";
+  const std::string csv = disk + "/out.csv";
+  std::ofstream(csv) << "old\n";
+  {
+    std::ofstream filler(disk + "/filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    for (int i = 0; i < 64 && filler.write(block.data(), block.size()); ++i)
+      filler.flush();
+  }
+  const TResult r = RunBatch("--csv " + csv + Quick);
+  const TResult frames = RunBatch("--frames " + disk + "/run" + Quick);
+  const std::string old = ReadFile(QString::fromStdString(csv));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(disk))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  umount(disk.c_str());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err,
+            "kartsim-batch: Cannot write the CSV file \"" + csv + "\": No space left on device.\n");
+  EXPECT_EQ(frames.Status, 1);
+  EXPECT_EQ(frames.Err, "kartsim-batch: Cannot write the bitmap \"" + disk +
+                            "/run_00001.bmp\": No space left on device.\n");
+  EXPECT_EQ(old, "old\n");
+  EXPECT_EQ(names, (std::vector<std::string>{"filler", "out.csv"}));
 }

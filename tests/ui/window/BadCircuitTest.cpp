@@ -2,11 +2,13 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "WindowKit.h"
 #include "goals/UGoal2DSweets.h"
 #include "goals/UTeam.h"
+#include "platform/UErrors.h"
 #include "ui/qt/UQtPicture.h"
 #include "ui/window/URunLoop.h"
 #include "world/UTrack2D.h"
@@ -150,4 +152,41 @@ TEST_F(TWindowBadCircuit, OnAllBlackNoBoxNoDropAndTheWindowGoesOn) {
   Choose("Addateamgoalforstoringcollecteddrops1");
   ASSERT_EQ(Dialogs->Reports.size(), 2u);
   EXPECT_EQ(Dialogs->Reports[1].Message, "No place on the road for a storage box.");
+}
+
+// Opening a FIFO for reading waits for a writer for good: the window refuses it unopened.
+TEST_F(TWindowBadCircuit, AFifoNamedAsABitmapIsRefusedWithoutWaiting) {
+  ASSERT_EQ(mkfifo(Path("x.bmp").toLocal8Bit().constData(), 0600), 0);
+  ExpectRefused("x.bmp");
+  EXPECT_NE(Dialogs->Reports.back().Message.find("it is not a regular file"), std::string::npos);
+}
+
+TEST_F(TWindowBadCircuit, AHeaderClaimingAnImpossibleSizeIsRefusedBeforeAnyAllocation) {
+  QByteArray bytes = HandMadeBmp(32, 2, 2, InSquare);
+  for (int at : {18, 22}) {
+    bytes[at] = bytes[at + 1] = bytes[at + 2] = static_cast<char>(0xFF);
+    bytes[at + 3] = 0x7F;
+  }
+  Write("huge.bmp", bytes);
+  ExpectRefused("huge.bmp");
+  EXPECT_NE(Dialogs->Reports.back().Message.find("2147483647 by 2147483647 pixels"),
+            std::string::npos);
+}
+
+// Frames and reports go into a FIFO that a program reads; one that nobody reads is an error
+// shown at once, never a window that waits, nor a FIFO replaced by a file.
+TEST_F(TWindowBadCircuit, FramesAndReportsIntoAFifoNobodyReadsAreRefusedAtOnce) {
+  const QString fifo = Path("frames");
+  ASSERT_EQ(mkfifo(Path("frames_00001.bmp").toLocal8Bit().constData(), 0600), 0);
+  Dialogs->SaveAnswers.push_back(fifo);
+  Trigger("Saveimagestofolder");
+  RunPasses(1);
+  ASSERT_FALSE(Dialogs->Reports.empty());
+  EXPECT_EQ(Dialogs->Reports.back().Message, "Cannot write the bitmap \"" +
+                                                 Path("frames_00001.bmp").toStdString() +
+                                                 "\": it is a FIFO that no program reads.");
+  EXPECT_THROW(Dialogs->Reports.back().SaveToFile(Path("frames_00001.bmp")), EError);
+  struct stat st {};
+  ASSERT_EQ(lstat(Path("frames_00001.bmp").toLocal8Bit().constData(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }

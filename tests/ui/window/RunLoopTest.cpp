@@ -153,7 +153,8 @@ TEST_F(TWindowRun, AClickAfterAStepWaitsForTheChangesClickedInIt) {
   RunWhile([&] {
     Click("BtnAddPlayer");
     // "-" clicked next, handled at the next message processing.
-    QMetaObject::invokeMethod(&Find<QPushButton>("BtnSubPlayer"), "click", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&Find<QAbstractButton>("BtnSubPlayer"), "click",
+                              Qt::QueuedConnection);
     return false;
   });
   // In the order clicked: the kart came, was chosen, and "-" removed it.
