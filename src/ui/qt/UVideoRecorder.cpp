@@ -179,7 +179,10 @@ void TVideoRecorder::StartProcess(const QString& Program, const QStringList& Arg
                      });
     QObject::connect(FProcess, &QProcess::errorOccurred, FContext,
                      [this](QProcess::ProcessError Error) {
-                       if (Error == QProcess::WriteError && !FClosing)
+                       if (Error != QProcess::WriteError || FClosing)
+                         return;
+                       // A closed pipe mostly means ffmpeg is ending: its exit says why.
+                       if (!FProcess->waitForFinished(5000))
                          Stopped("ffmpeg stopped reading the frames");
                      });
     FProcess->start(Program, Arguments);
