@@ -13,6 +13,11 @@ PACKAGES=(
   libbenchmark-dev # micro-benchmarks
   xvfb           # a virtual display for running the window without a screen
   xauth          # xvfb-run needs it to open that display; xvfb only recommends it
+  ffmpeg         # recording videos (--video), and ffprobe for their tests
+  librsvg2-bin   # rsvg-convert: the 256 px icon drawn from its SVG at build time
+  help2man       # kartsim-batch's manual page, made from its --help at build time
+  desktop-file-utils # desktop-file-validate for the menu entry's test
+  dpkg-dev       # dpkg-shlibdeps: the Debian package's library dependencies (cpack -G DEB)
 )
 
 missing=()

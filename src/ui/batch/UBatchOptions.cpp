@@ -3,6 +3,8 @@
 #include <charconv>
 #include <filesystem>
 
+#include "ui/qt/UVideoRecorder.h"
+
 namespace {
 
 // Every future of a step is kept until the decision, a few kilobytes each for every player: the
@@ -100,6 +102,14 @@ TBatchOptions TBatchOptions::Parse(const std::vector<std::string>& Args) {
       o.DecisionsFile = value();
       if (o.DecisionsFile.empty())
         throw EBatchUsage("--decisions: expected a file name, got an empty one");
+    } else if (name == "--video") {
+      o.VideoFile = value();
+      if (!TVideoRecorder::IsVideoName(o.VideoFile))
+        throw EBatchUsage("--video: expected a file name ending in .mp4 or .gif, got \"" +
+                          o.VideoFile + "\"");
+      // Before the first step, which may take long: without the encoder there is no video.
+      if (TVideoRecorder::FindFfmpeg().isEmpty())
+        throw EBatchUsage("--video: " + TVideoRecorder::MissingFfmpegMessage());
     } else if (name == "--json") {
       flag();
       o.Json = true;
@@ -140,6 +150,9 @@ Runs the kart simulation without a window and reports what happened.
   --decisions FILE   one row per step, player and option of the player's
                      decision: step,player,option,param,push,futures,score,weight
                      ("-": standard output)
+  --video FILE       record every step's picture as a video through ffmpeg:
+                     H.264 in MP4 for FILE.mp4, an animated GIF for FILE.gif;
+                     one frame per sub-step of simulated time (10 per second)
   --json             print the summary as one JSON object
   --help             this text
 

@@ -25,6 +25,7 @@ public:
   std::string FramesStem;    // empty: no frames
   std::string CsvFile;       // empty: no CSV
   std::string DecisionsFile; // empty: no CSV of the decisions
+  std::string VideoFile;     // .mp4 or .gif; empty: no video
   bool Json = false;
   bool Help = false;
 

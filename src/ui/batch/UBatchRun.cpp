@@ -18,6 +18,7 @@
 #include "platform/URandom.h"
 #include "ui/batch/UCsvFile.h"
 #include "ui/qt/UQtPicture.h"
+#include "ui/qt/UVideoRecorder.h"
 #include "world/URoster.h"
 #include "world/UTrack2D.h"
 
@@ -186,6 +187,10 @@ void TBatchRun::Run(std::ostream* Progress) {
   if (!FOptions.DecisionsFile.empty())
     decisions.emplace(FOptions.DecisionsFile, "step,player,option,param,push,futures,score,weight");
   CheckFramesFolder();
+  std::optional<TVideoRecorder> video;
+  if (!FOptions.VideoFile.empty())
+    video.emplace(FOptions.VideoFile, FPicture->Width(), FPicture->Height(),
+                  TVideoRecorder::FramesPerSecond(FTrack->Settings().FDeltaMs));
   using Clock = std::chrono::steady_clock;
   const auto started = Clock::now();
   auto lastReport = started;
@@ -210,6 +215,8 @@ void TBatchRun::Run(std::ostream* Progress) {
     }
     if (!FOptions.FramesStem.empty())
       WriteFrame(step);
+    if (video)
+      video->AddFrame(FPicture->Image());
     if (Progress != nullptr && stepEnded - started > std::chrono::seconds(3) &&
         stepEnded - lastReport > std::chrono::seconds(1)) {
       lastReport = stepEnded;
@@ -221,6 +228,8 @@ void TBatchRun::Run(std::ostream* Progress) {
     csv->Commit();
   if (decisions)
     decisions->Commit();
+  if (video)
+    video->Finish();
 }
 
 void TBatchRun::CheckFramesFolder() const {

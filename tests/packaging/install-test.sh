@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The desktop install of a built tree: `cmake --install` into a fresh prefix gives every file of
+# the desktop program, with a menu entry that desktop-file-validate accepts; `cpack -G DEB` makes
+# the Debian package of the same, with its dependencies declared.
+# Usage: install-test.sh BUILD_DIR install|deb
+set -euo pipefail
+build=$1
+what=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+files=(
+  bin/kartsim
+  bin/kartsim-batch
+  share/applications/kartsim.desktop
+  share/icons/hicolor/scalable/apps/kartsim.svg
+  share/icons/hicolor/256x256/apps/kartsim.png
+  share/mime/packages/kartsim.xml
+  share/man/man1/kartsim-batch.1.gz
+  share/doc/kartsim/copyright
+)
+
+case "$what" in
+install)
+  cmake --install "$build" --prefix "$work/prefix" >"$work/log" 2>&1 || { cat "$work/log"; fail "cmake --install"; }
+  for f in "${files[@]}"; do
+    [ -s "$work/prefix/$f" ] || fail "not installed: $f"
+  done
+  [ -x "$work/prefix/bin/kartsim-batch" ] || fail "kartsim-batch is not executable"
+  desktop-file-validate "$work/prefix/share/applications/kartsim.desktop" || fail "desktop entry"
+  grep -qx 'Exec=kartsim %f' "$work/prefix/share/applications/kartsim.desktop" || fail "Exec"
+  grep -q 'pattern="\*\.kartsim\.json"' "$work/prefix/share/mime/packages/kartsim.xml" || fail "glob"
+  # A PNG of 256 by 256: its signature, then the width and height of its header.
+  png=$(od -An -tx1 -N24 "$work/prefix/share/icons/hicolor/256x256/apps/kartsim.png" | tr -d ' \n')
+  [ "$png" = 89504e470d0a1a0a0000000d494844520000010000000100 ] || fail "icon is no 256 px PNG: $png"
+  # The manual page is kartsim-batch's --help: its options are there.
+  man=$(zcat "$work/prefix/share/man/man1/kartsim-batch.1.gz")
+  for option in scenario video json; do
+    grep -qF -- "\\-\\-$option" <<<"$man" || fail "man page lacks --$option"
+  done
+  # The installed program runs from its new place.
+  "$work/prefix/bin/kartsim-batch" --help >/dev/null || fail "installed kartsim-batch does not run"
+  ;;
+deb)
+  (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/log" 2>&1 || { cat "$work/log"; fail "cpack -G DEB"; }
+  deb=$(ls "$work"/out/*.deb)
+  [ -f "$deb" ] || fail "no package"
+  dpkg-deb -c "$deb" >"$work/contents"
+  for f in "${files[@]}"; do
+    grep -q " \./usr/$f\$" "$work/contents" || fail "not in the package: /usr/$f"
+  done
+  depends=$(dpkg-deb -f "$deb" Depends)
+  for dep in libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 qt6-qpa-plugins libc6; do
+    grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
+  done
+  [ "$(dpkg-deb -f "$deb" Recommends)" = ffmpeg ] || fail "Recommends is not ffmpeg"
+  echo "$(basename "$deb"): $(stat -c %s "$deb") bytes; Depends: $depends"
+  ;;
+*)
+  fail "expected install or deb, got $what"
+  ;;
+esac
