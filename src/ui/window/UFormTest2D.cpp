@@ -139,31 +139,50 @@ void TFormTest2D::FitCaptions() {
 
 void TFormTest2D::ConnectHandlers() {
   Ui::TFormTest2D& ui = *FUi;
-  ConnectHandler(ui.EdColor, &QPushButton::clicked, this, &TFormTest2D::EdColorClick);
-  ConnectHandler(ui.EdPlayerId, &QComboBox::activated, this, &TFormTest2D::EdPlayerIdChange);
+  // What changes the world or a player waits, while a step runs, for its end (ConnectChange);
+  // what adds or removes players or goals defers itself (RunOrDefer).
+  ConnectChange(*FRunLoop, "EdColorClick", ui.EdColor, &QPushButton::clicked, this,
+                &TFormTest2D::EdColorClick);
+  ConnectChange(*FRunLoop, "EdPlayerIdChange", ui.EdPlayerId, &QComboBox::activated, this,
+                &TFormTest2D::EdPlayerIdChange);
   ConnectHandler(ui.EdPlayerId, &TPlayerList::DroppedDown, this, &TFormTest2D::EdPlayerIdEnter);
   ConnectHandler(ui.BtnAddPlayer, &QAbstractButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
   ConnectHandler(ui.SpeedButton7, &QAbstractButton::clicked, this, &TFormTest2D::BtnAddPlayerClick);
   ConnectHandler(ui.BtnSubPlayer, &QAbstractButton::clicked, this, &TFormTest2D::BtnSubPlayerClick);
-  ConnectHandler(ui.EdSeconds, &QSlider::valueChanged, this, &TFormTest2D::EdSecondsChange);
-  ConnectHandler(ui.EdMinFutures, &QSlider::valueChanged, this, &TFormTest2D::EdMinFuturesChange);
-  ConnectHandler(ui.EdFriction, &QSlider::valueChanged, this, &TFormTest2D::EdFrictionChange);
-  ConnectHandler(ui.EdSideFriction, &QSlider::valueChanged, this,
-                 &TFormTest2D::EdSideFrictionChange);
-  ConnectHandler(ui.EdCollisions, &QCheckBox::clicked, this, &TFormTest2D::EdCollisionsClick);
-  ConnectHandler(ui.EdSize, &QSlider::valueChanged, this, &TFormTest2D::EdSizeChange);
-  ConnectHandler(ui.EdAutoRadio, &QCheckBox::clicked, this, &TFormTest2D::EdAutoRadioClick);
-  ConnectHandler(ui.EdRadio, &QSlider::valueChanged, this, &TFormTest2D::EdRadioChange);
-  ConnectHandler(ui.EdAI_Level, &QComboBox::activated, this, &TFormTest2D::EdAI_LevelChange);
-  ConnectHandler(ui.SpeedButton1, &QPushButton::clicked, this, &TFormTest2D::SpeedButton1Click);
-  ConnectHandler(ui.SpeedButton2, &QPushButton::clicked, this, &TFormTest2D::SpeedButton2Click);
-  ConnectHandler(ui.SpeedButton3, &QPushButton::clicked, this, &TFormTest2D::SpeedButton3Click);
-  ConnectHandler(ui.SpeedButton4, &QPushButton::clicked, this, &TFormTest2D::SpeedButton4Click);
-  ConnectHandler(ui.SpeedButton5, &QAbstractButton::clicked, this, &TFormTest2D::SpeedButton5Click);
-  ConnectHandler(ui.SpeedButton6, &QAbstractButton::clicked, this, &TFormTest2D::SpeedButton6Click);
+  ConnectChange(*FRunLoop, "EdSecondsChange", ui.EdSeconds, &QSlider::valueChanged, this,
+                &TFormTest2D::EdSecondsChange);
+  ConnectChange(*FRunLoop, "EdMinFuturesChange", ui.EdMinFutures, &QSlider::valueChanged, this,
+                &TFormTest2D::EdMinFuturesChange);
+  ConnectChange(*FRunLoop, "EdFrictionChange", ui.EdFriction, &QSlider::valueChanged, this,
+                &TFormTest2D::EdFrictionChange);
+  ConnectChange(*FRunLoop, "EdSideFrictionChange", ui.EdSideFriction, &QSlider::valueChanged, this,
+                &TFormTest2D::EdSideFrictionChange);
+  ConnectChange(*FRunLoop, "EdCollisionsClick", ui.EdCollisions, &QCheckBox::clicked, this,
+                &TFormTest2D::EdCollisionsClick);
+  ConnectChange(*FRunLoop, "EdSizeChange", ui.EdSize, &QSlider::valueChanged, this,
+                &TFormTest2D::EdSizeChange);
+  ConnectChange(*FRunLoop, "EdAutoRadioClick", ui.EdAutoRadio, &QCheckBox::clicked, this,
+                &TFormTest2D::EdAutoRadioClick);
+  ConnectChange(*FRunLoop, "EdRadioChange", ui.EdRadio, &QSlider::valueChanged, this,
+                &TFormTest2D::EdRadioChange);
+  ConnectChange(*FRunLoop, "EdAI_LevelChange", ui.EdAI_Level, &QComboBox::activated, this,
+                &TFormTest2D::EdAI_LevelChange);
+  ConnectChange(*FRunLoop, "SpeedButton1Click", ui.SpeedButton1, &QPushButton::clicked, this,
+                &TFormTest2D::SpeedButton1Click);
+  ConnectChange(*FRunLoop, "SpeedButton2Click", ui.SpeedButton2, &QPushButton::clicked, this,
+                &TFormTest2D::SpeedButton2Click);
+  ConnectChange(*FRunLoop, "SpeedButton3Click", ui.SpeedButton3, &QPushButton::clicked, this,
+                &TFormTest2D::SpeedButton3Click);
+  ConnectChange(*FRunLoop, "SpeedButton4Click", ui.SpeedButton4, &QPushButton::clicked, this,
+                &TFormTest2D::SpeedButton4Click);
+  ConnectChange(*FRunLoop, "SpeedButton5Click", ui.SpeedButton5, &QAbstractButton::clicked, this,
+                &TFormTest2D::SpeedButton5Click);
+  ConnectChange(*FRunLoop, "SpeedButton6Click", ui.SpeedButton6, &QAbstractButton::clicked, this,
+                &TFormTest2D::SpeedButton6Click);
   ConnectHandler(ui.SpeedButton8, &QAbstractButton::clicked, this, &TFormTest2D::SpeedButton8Click);
   ConnectHandler(ui.SpeedButton9, &QAbstractButton::clicked, this, &TFormTest2D::SpeedButton8Click);
-  ConnectHandler(ui.EdEvolution, &QCheckBox::clicked, this, &TFormTest2D::EdEvolutionClick);
+  ConnectChange(*FRunLoop, "EdEvolutionClick", ui.EdEvolution, &QCheckBox::clicked, this,
+                &TFormTest2D::EdEvolutionClick);
   ConnectHandler(ui.Addacircleofkarts1, &QAction::triggered, this,
                  &TFormTest2D::Addacircleofkarts1Click);
   for (QAction* item : {ui.menuBasicAIparams, ui.menuGoals, ui.menuChoosePlayer,
@@ -172,7 +191,8 @@ void TFormTest2D::ConnectHandlers() {
   ConnectHandler(ui.MenuMonitors, &QAction::triggered, this, &TFormTest2D::MenuMonitorsClick);
   for (QAction* item : {ui.MenuDebugTraces, ui.MenuDebugOptions, ui.MenuDebugLevels,
                         ui.MenuDebugGoals, ui.MenuDebugTeamGoals})
-    ConnectHandler(item, &QAction::triggered, this, &TFormTest2D::EdDebugChange);
+    ConnectChange(*FRunLoop, "EdDebugChange", item, &QAction::triggered, this,
+                  &TFormTest2D::EdDebugChange);
   ui.PanelImg->installEventFilter(this);
 }
 
@@ -580,10 +600,14 @@ void TFormTest2D::SpeedButton6Click() {
 void TFormTest2D::SpeedButton8Click() {
   const THandlerTrace trace(__func__);
   const int32_t tag = TagOf(sender(), 0);
+  FRunLoop->ApplyOrDefer(__func__, [this, tag] { GiveLevel(tag); });
+}
+
+void TFormTest2D::GiveLevel(int32_t Tag) {
   TPlayer2D* player = SelectedPlayer();
   if (player == nullptr)
     return;
-  if (tag == 0)
+  if (Tag == 0)
     player->SetEnergy(GivenLevel);
   else
     player->SetHealth(GivenLevel);

@@ -116,6 +116,8 @@ private:
   void RemoveSelectedPlayer();
   // Moves the chosen player by hand; the new place is where "Reset" returns unless it runs.
   void MoveSelected(double DX, double DY, double DAngle);
+  // "+E" (tag 0) and "+H" (tag 1).
+  void GiveLevel(int32_t Tag);
   void AddPlayerEntry();
   // What CopyParamsFromPlayer does.
   void ShowChosenPlayer();

@@ -1,6 +1,7 @@
 #include "ui/window/UGoalRows.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QSlider>
 #include <QWidget>
 
@@ -12,6 +13,7 @@
 #include "ui/window/UFormTest2D.h"
 #include "ui/window/UHandlerTrace.h"
 #include "ui/window/UKartsimApp.h"
+#include "ui/window/URunLoop.h"
 #include "ui_UFormTest2D.h"
 
 namespace {
@@ -119,6 +121,15 @@ void TGoalRows::GoalSliderChange() {
   const auto* slider = qobject_cast<const QSlider*>(sender());
   if (slider == nullptr)
     return;
+  // The row may be rebuilt before a change that waits for the end of a step is applied.
+  FForm.RunLoop().ApplyOrDefer(__func__, [this, row = QPointer<const QSlider>(slider)] {
+    if (row != nullptr)
+      SetGoalFromSlider(*row);
+  });
+}
+
+void TGoalRows::SetGoalFromSlider(const QSlider& Slider) {
+  const QSlider* slider = &Slider;
   const int32_t tag = TagOf(slider);
   TGoal* goal = GoalOfTag(tag);
   if (goal == nullptr)
@@ -155,26 +166,31 @@ void TGoalRows::PopupGoalParamPopup(const QPoint& GlobalPos) {
 
 void TGoalRows::menuBetterSooerClick() {
   const THandlerTrace trace(__func__);
-  if (TGoal* goal = GoalOfTag(TagOf(FForm.Controls().menuBetterSooner)))
-    goal->FSoonerBetter = FForm.Controls().menuBetterSooner->isChecked();
+  const QAction& item = *FForm.Controls().menuBetterSooner;
+  FForm.RunLoop().ApplyOrDefer(__func__, [this, tag = TagOf(&item), on = item.isChecked()] {
+    if (TGoal* goal = GoalOfTag(tag))
+      goal->FSoonerBetter = on;
+  });
 }
 
-void TGoalRows::SetModeOfItemGoal(const QObject* Item, uint8_t Mode) {
-  if (TGoal* goal = GoalOfTag(TagOf(Item)))
-    goal->FMode = Mode;
+void TGoalRows::SetModeOfItemGoal(const char* Handler, const QObject* Item, uint8_t Mode) {
+  FForm.RunLoop().ApplyOrDefer(Handler, [this, tag = TagOf(Item), Mode] {
+    if (TGoal* goal = GoalOfTag(tag))
+      goal->FMode = Mode;
+  });
 }
 
 void TGoalRows::menuIndividualClick() {
   const THandlerTrace trace(__func__);
-  SetModeOfItemGoal(FForm.Controls().menuIndividual, gmIndividual);
+  SetModeOfItemGoal(__func__, FForm.Controls().menuIndividual, gmIndividual);
 }
 
 void TGoalRows::menuCooperativeClick() {
   const THandlerTrace trace(__func__);
-  SetModeOfItemGoal(FForm.Controls().menuCooperative, gmCooperative);
+  SetModeOfItemGoal(__func__, FForm.Controls().menuCooperative, gmCooperative);
 }
 
 void TGoalRows::menuCompetitiveClick() {
   const THandlerTrace trace(__func__);
-  SetModeOfItemGoal(FForm.Controls().menuCompetitive, gmCompetitive);
+  SetModeOfItemGoal(__func__, FForm.Controls().menuCompetitive, gmCompetitive);
 }

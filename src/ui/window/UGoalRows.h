@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class QWidget;
+class QSlider;
 class TFormTest2D;
 class TGoal;
 
@@ -42,7 +43,10 @@ private:
   void AddGoalRow(int32_t Tag, const TGoal& Goal, int32_t& Top);
   // Every control of a row, and the box itself, opens the pop-up on a right click.
   void AttachPopup(QWidget* Control);
-  void SetModeOfItemGoal(const QObject* Item, uint8_t Mode);
+  // The mode of the goal the item's row stands for; after the step in progress, if any.
+  void SetModeOfItemGoal(const char* Handler, const QObject* Item, uint8_t Mode);
+  // The value of the goal the slider's row stands for, and its label.
+  void SetGoalFromSlider(const QSlider& Slider);
 
   TFormTest2D& FForm;
   QMenu FPopup;

@@ -47,6 +47,14 @@ void TRunLoop::RunOrDefer(const char* Handler, std::function<void()> Change) {
   Quietly(Change);
 }
 
+void TRunLoop::ApplyOrDefer(const char* Handler, std::function<void()> Change) {
+  if (FInStep) {
+    FDeferred.push_back({Handler, std::move(Change)});
+    return;
+  }
+  Change();
+}
+
 void TRunLoop::Quietly(const std::function<void()>& Work) {
   ++FQuiet;
   try {
@@ -65,8 +73,16 @@ void TRunLoop::RequestClose() {
 
 void TRunLoop::ProcessMessages() {
   FForm.Controls().ImgRoad->update();
-  if (FQuiet == 0)
+  if (FQuiet == 0) {
+    FSinceMessages.start();
     QCoreApplication::processEvents();
+  }
+}
+
+void TRunLoop::BetweenFutures() {
+  // The picture still shows the last step: the world wipes it only after the futures.
+  if (FQuiet == 0 && (!FSinceMessages.isValid() || FSinceMessages.elapsed() >= MessageIntervalMs))
+    ProcessMessages();
 }
 
 void TRunLoop::StartBtnClick() {
@@ -112,6 +128,7 @@ void TRunLoop::Step() {
   const TPlayer* chosen = FForm.CurrentTeam().Selected();
   const auto started = std::chrono::steady_clock::now();
   FInStep = true;
+  FSinceMessages.start();
   try {
     FForm.Track().Step(StepBudgetMs);
   } catch (...) {
@@ -159,6 +176,10 @@ void TRunLoop::SaveFrame() {
 
 void TRunLoop::ResetBtnClick() {
   const THandlerTrace trace(__func__);
+  ApplyOrDefer(__func__, [this] { Reset(); });
+}
+
+void TRunLoop::Reset() {
   FFrameCounter = 1;
   TTrack2D& track = FForm.Track();
   for (int32_t t = 0; t < track.TeamCount(); ++t)

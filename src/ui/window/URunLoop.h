@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "platform/UMessagePump.h"
+#include "ui/window/UKartsimApp.h"
 
 class TFormTest2D;
 class TPlayer;
@@ -18,9 +20,13 @@ class TPlayer;
 // another circuit and choosing where frames are saved.
 //
 // Window handlers also run inside a step, wherever the world lets the window process its
-// messages (after every redraw, and in the middle of the goal evaluation when a burn-out goal
-// draws). A handler that adds or frees players or goals must not do so under the loops that walk
-// them: it hands its change to RunOrDefer, which applies it after the step, in the order clicked.
+// messages: about every MessageIntervalMs while the futures run, so that the window answers
+// however long a step computes, after every redraw, and in the middle of the goal evaluation when
+// a burn-out goal draws. Nothing a handler does then may reach the world before the step ends:
+// the futures must see what they started from, and the loops of the step walk the players and
+// goals. A handler that adds or frees players or goals hands its change to RunOrDefer, one that
+// changes a setting or a player to ApplyOrDefer (ConnectChange connects it so); both apply it
+// after the step, in the order clicked.
 // A change of players or goals, and the refresh of the panel after a step or for a newly chosen
 // player, run quietly: their own redraws let no other handler run, which would find them half
 // done (rows of the last player, a change overtaking those clicked before it).
@@ -28,6 +34,8 @@ class TRunLoop : public QObject, public TMessagePump {
   Q_OBJECT
 public:
   static constexpr int32_t StepBudgetMs = 100; // real-time budget of every step
+  // While the futures of a step run, the window handles its messages this often, milliseconds.
+  static constexpr int32_t MessageIntervalMs = 50;
 
   explicit TRunLoop(TFormTest2D& Form);
 
@@ -44,6 +52,9 @@ public:
   // Runs the change now, quietly, or after the step in progress (and after the changes handed in
   // before it). Errors of a change applied later are reported with the name of its handler.
   void RunOrDefer(const char* Handler, std::function<void()> Change);
+  // Runs the change now, or after the step in progress (and after the changes handed in before
+  // it). Unlike RunOrDefer, a change run now is not quiet: its redraws let the window in.
+  void ApplyOrDefer(const char* Handler, std::function<void()> Change);
   // Runs the work without handling the window's messages in its redraws; they wait for the next
   // processing after it. Changes handed to RunOrDefer meanwhile wait for the end of the step.
   void Quietly(const std::function<void()>& Work);
@@ -52,6 +63,8 @@ public:
 
   // Shows what the world drew and lets the window handle its pending messages.
   void ProcessMessages() override;
+  // Between two futures of a step: the window's messages, when MessageIntervalMs have passed.
+  void BetweenFutures() override;
 
 public slots:
   void StartBtnClick();
@@ -71,6 +84,8 @@ private:
   // chosen. Then the changes handed in during the step.
   void AfterStep(const TPlayer* ChosenBefore);
   void ApplyDeferred();
+  // What "Reset" does.
+  void Reset();
   void SaveFrame();
   void LoadCircuit(const QString& FileName);
 
@@ -84,4 +99,18 @@ private:
   int32_t FFrameCounter = 1; // number of the next saved frame
   QString FFrameStem;        // the file name given for the frames
   std::deque<TChange> FDeferred;
+  QElapsedTimer FSinceMessages; // since the window last handled its messages
 };
+
+// Connects a signal to a window handler that changes the world or a player: while a step runs,
+// the handler waits for its end (ApplyOrDefer). The handler must not ask for its sender, which
+// is gone by then.
+template <class TSender, class TSignal, class TReceiver>
+QMetaObject::Connection ConnectChange(TRunLoop& Loop, const char* Name, TSender* Sender,
+                                      TSignal Signal, TReceiver* Receiver,
+                                      void (TReceiver::*Handler)()) {
+  return QObject::connect(Sender, Signal, Receiver, [&Loop, Name, Receiver, Handler] {
+    TKartsimApp::RunHandler(
+        [&] { Loop.ApplyOrDefer(Name, [Receiver, Handler] { (Receiver->*Handler)(); }); });
+  });
+}

@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QFile>
+#include <QSlider>
 #include <QTemporaryDir>
 
 #include "WindowKit.h"
@@ -93,6 +94,32 @@ TEST_F(TWindowRun, ChangesClickedInsideAStepAreAppliedAfterIt) {
   EXPECT_NE(dynamic_cast<TGoalHealth*>(Form->CurrentTeam().Goals(0)), nullptr);
   EXPECT_EQ(Find<QComboBox>("EdPlayerId").count(), 2);
   EXPECT_EQ(Form->SelectedPlayer(), &Member(1));
+}
+
+TEST_F(TWindowRun, TheWindowAnswersWhileTheFuturesRunAndItsChangesWaitForTheStepsEnd) {
+  // Long futures, many, of five players: the window is let in between them.
+  for (int i = 0; i < 4; ++i)
+    Click("BtnAddPlayer");
+  Find<QSlider>("EdSeconds").setValue(20);
+  Find<QSlider>("EdMinFutures").setValue(2000);
+  int32_t futuresInside = -1, msInside = -1;
+  double xInside = 0;
+  const double x = Form->SelectedPlayer()->PosX();
+  RunWhile([&] {
+    if (futuresInside < 0) {
+      futuresInside = Form->SelectedPlayer()->Futures().FutureCount();
+      Find<QSlider>("EdSeconds").setValue(3);
+      Click("SpeedButton3"); // ">"
+      msInside = Form->Track().Settings().FFutureMs;
+      xInside = Form->SelectedPlayer()->PosX();
+    }
+    return false;
+  });
+  EXPECT_EQ(futuresInside, 0); // the step's futures were not handed back yet
+  EXPECT_EQ(msInside, 20000);
+  EXPECT_EQ(xInside, x);
+  EXPECT_EQ(Form->Track().Settings().FFutureMs, 3000);
+  EXPECT_EQ(Form->RunLoop().PassCount(), 1);
 }
 
 TEST_F(TWindowRun, PanelFollowsAChildChosenDuringAStep) {
