@@ -637,5 +637,7 @@ void TFormTest2D::closeEvent(QCloseEvent* Event) {
     Event->ignore();
     return;
   }
+  // A recording ends with the window, its file complete.
+  TKartsimApp::RunHandler([this] { FRunLoop->FinishVideo(); });
   QMainWindow::closeEvent(Event);
 }

@@ -11,6 +11,7 @@
 #include "platform/URandom.h"
 #include "ui/qt/UOutputFile.h"
 #include "ui/qt/UQtPicture.h"
+#include "ui/qt/UVideoRecorder.h"
 #include "ui/window/UDialogs.h"
 #include "ui/window/UFormTest2D.h"
 #include "ui/window/UHandlerTrace.h"
@@ -33,7 +34,10 @@ TRunLoop::TRunLoop(TFormTest2D& Form) : FForm(Form) {
                  &TRunLoop::Loadcircuit800x600BMP1Click);
   ConnectHandler(ui.Saveimagestofolder, &QAction::triggered, this,
                  &TRunLoop::SaveimagestofolderClick);
+  ConnectHandler(ui.RecordVideo, &QAction::triggered, this, &TRunLoop::RecordVideoClick);
 }
+
+TRunLoop::~TRunLoop() = default;
 
 QString TRunLoop::FrameFileName() const {
   return FFrameStem + "_" + QString::asprintf("%5.5d", FFrameCounter) + ".bmp";
@@ -122,6 +126,10 @@ void TRunLoop::Pass(std::string& Where) {
     Where = "pass " + pass + " of the run, saving its frame";
     SaveFrame();
   }
+  if (FVideo != nullptr) {
+    Where = "pass " + pass + " of the run, recording its frame";
+    RecordFrame();
+  }
 }
 
 void TRunLoop::Step() {
@@ -172,6 +180,49 @@ void TRunLoop::SaveFrame() {
   // A FIFO nobody reads is refused rather than waited for: the window would hang on it.
   FForm.Picture().SaveBmp(FrameFileName(), TOutputFile::ofNoWaitForReader);
   FFrameCounter = CheckedAdd(FFrameCounter, 1);
+}
+
+void TRunLoop::RecordFrame() {
+  try {
+    FVideo->AddFrame(FForm.Picture().Image());
+  } catch (...) {
+    // What ffmpeg wrote is removed with the recorder: never a file that looks complete.
+    FVideo.reset();
+    FForm.Controls().RecordVideo->setChecked(false);
+    throw;
+  }
+}
+
+void TRunLoop::RecordVideoClick() {
+  const THandlerTrace trace(__func__);
+  QAction& item = *FForm.Controls().RecordVideo;
+  if (!item.isChecked()) {
+    FinishVideo();
+    return;
+  }
+  // Unchecked again until a recording has really started.
+  item.setChecked(false);
+  if (TVideoRecorder::FindFfmpeg().isEmpty())
+    throw EError(TVideoRecorder::MissingFfmpegMessage());
+  const std::optional<QString> name = FForm.Dialogs().SaveFile(&FForm, FForm.StartFolder());
+  if (!name)
+    return;
+  std::string file = name->toStdString();
+  if (!TVideoRecorder::IsVideoName(file))
+    file += ".mp4";
+  const TQtPicture& picture = FForm.Picture();
+  FVideo = std::make_unique<TVideoRecorder>(
+      file, picture.Width(), picture.Height(),
+      TVideoRecorder::FramesPerSecond(FForm.Track().Settings().FDeltaMs));
+  item.setChecked(true);
+}
+
+void TRunLoop::FinishVideo() {
+  FForm.Controls().RecordVideo->setChecked(false);
+  if (FVideo == nullptr)
+    return;
+  const std::unique_ptr<TVideoRecorder> video = std::move(FVideo);
+  video->Finish();
 }
 
 void TRunLoop::ResetBtnClick() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/UMessagePump.h"
@@ -13,6 +14,7 @@
 
 class TFormTest2D;
 class TPlayer;
+class TVideoRecorder;
 
 // Drives the world while "Run" is down, one pass after the other: the world's step, the values
 // that change while it runs, the window's pending messages, and the frame when saving is on. A
@@ -38,6 +40,7 @@ public:
   static constexpr int32_t MessageIntervalMs = 50;
 
   explicit TRunLoop(TFormTest2D& Form);
+  ~TRunLoop() override;
 
   bool Running() const { return FRunning; }
   bool InStep() const { return FInStep; }
@@ -71,6 +74,14 @@ public slots:
   void ResetBtnClick();
   void Loadcircuit800x600BMP1Click();
   void SaveimagestofolderClick();
+  // "Record video...": checked, asks for a video file (.mp4, or .gif) and records every pass from
+  // then on; unchecked, ends the recording and gives the file its name.
+  void RecordVideoClick();
+
+public:
+  // Ends a recording in progress (as when the window closes); raises when ffmpeg did not end well.
+  void FinishVideo();
+  bool Recording() const { return FVideo != nullptr; }
 
 private:
   struct TChange {
@@ -87,6 +98,8 @@ private:
   // What "Reset" does.
   void Reset();
   void SaveFrame();
+  // The pass's picture as the next frame of the video; a failure ends the recording.
+  void RecordFrame();
   void LoadCircuit(const QString& FileName);
 
   TFormTest2D& FForm;
@@ -99,7 +112,8 @@ private:
   int32_t FFrameCounter = 1; // number of the next saved frame
   QString FFrameStem;        // the file name given for the frames
   std::deque<TChange> FDeferred;
-  QElapsedTimer FSinceMessages; // since the window last handled its messages
+  std::unique_ptr<TVideoRecorder> FVideo; // while "Record video..." is checked
+  QElapsedTimer FSinceMessages;           // since the window last handled its messages
 };
 
 // Connects a signal to a window handler that changes the world or a player: while a step runs,
