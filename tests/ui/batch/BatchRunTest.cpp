@@ -22,39 +22,18 @@
 #include <unistd.h>
 
 #include "../CircuitFiles.h"
+#include "ShellRun.h"
 #include "ui/batch/UBatchRun.h"
 #include "ui/qt/UQtPicture.h"
 
 namespace {
 
-struct TResult {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
+using TResult = TShellResult;
 
 // Runs kartsim-batch with the arguments (already quoted for the shell where needed).
 TResult RunBatch(const std::string& Args) {
-  QTemporaryDir dir;
-  const std::string errFile = dir.filePath("stderr").toStdString();
   // Two runners on any machine unless the test says otherwise (the last --threads counts).
-  const std::string command =
-      std::string(KARTSIM_BATCH_EXE) + " --threads 2 " + Args + " 2>" + errFile;
-  TResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr)
-    return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    result.Out.append(buffer, n);
-  const int status = pclose(pipe);
-  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream err(errFile);
-  std::stringstream text;
-  text << err.rdbuf();
-  result.Err = text.str();
-  return result;
+  return RunShell(std::string(KARTSIM_BATCH_EXE) + " --threads 2 " + Args);
 }
 
 std::string ReadFile(const QString& Name) {

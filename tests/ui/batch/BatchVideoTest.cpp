@@ -4,40 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
+
+#include "ShellRun.h"
 
 namespace {
-
-struct TResult {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-// Runs a shell command, its standard error kept apart.
-TResult Shell(const std::string& Command) {
-  QTemporaryDir dir;
-  const std::string errFile = dir.filePath("stderr").toStdString();
-  TResult result;
-  FILE* pipe = popen((Command + " 2>" + errFile).c_str(), "r");
-  if (pipe == nullptr)
-    return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    result.Out.append(buffer, n);
-  const int status = pclose(pipe);
-  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream err(errFile);
-  std::stringstream text;
-  text << err.rdbuf();
-  result.Err = text.str();
-  return result;
-}
 
 // A short run of the kart: ten steps of few futures.
 std::string Batch(const std::string& Video) {
@@ -57,12 +28,13 @@ QStringList Left(const QTemporaryDir& Dir) {
 TEST(BatchVideo, TenStepsMakeAnMp4OfTenFramesOfThePicturesSize) {
   QTemporaryDir dir;
   const QString video = dir.filePath("run.mp4");
-  const TResult run = Shell(Batch(video.toStdString()));
+  const TShellResult run = RunShell(Batch(video.toStdString()));
   ASSERT_EQ(run.Status, 0) << run.Err;
-  const TResult probe = Shell("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                              "stream=codec_name,pix_fmt,width,height,nb_read_frames "
-                              "-of default=noprint_wrappers=1 '" +
-                              video.toStdString() + "'");
+  const TShellResult probe =
+      RunShell("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+               "stream=codec_name,pix_fmt,width,height,nb_read_frames "
+               "-of default=noprint_wrappers=1 '" +
+               video.toStdString() + "'");
   ASSERT_EQ(probe.Status, 0) << probe.Err;
   for (const char* line :
        {"codec_name=h264", "pix_fmt=yuv420p", "width=800", "height=600", "nb_read_frames=10"})
@@ -72,9 +44,9 @@ TEST(BatchVideo, TenStepsMakeAnMp4OfTenFramesOfThePicturesSize) {
 
 TEST(BatchVideo, WithoutFfmpegTheRunExitsTwoBeforeItsFirstStepNamingThePackage) {
   QTemporaryDir empty, dir;
-  const TResult r = Shell("PATH='" + empty.path().toStdString() + "' " +
-                          Batch(dir.filePath("run.mp4").toStdString()) + " --csv '" +
-                          dir.filePath("steps.csv").toStdString() + "'");
+  const TShellResult r = RunShell("PATH='" + empty.path().toStdString() + "' " +
+                                  Batch(dir.filePath("run.mp4").toStdString()) + " --csv '" +
+                                  dir.filePath("steps.csv").toStdString() + "'");
   EXPECT_EQ(r.Status, 2);
   EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
   EXPECT_NE(r.Err.find("--video"), std::string::npos) << r.Err;
@@ -95,8 +67,8 @@ TEST(BatchVideo, AnEncoderKilledMidRunFailsTheRunAndLeavesNoVideo) {
                "kill -9 $$\n");
   script.close();
   script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  const TResult r = Shell("PATH='" + dir.path().toStdString() + ":'\"$PATH\" " +
-                          Batch(dir.filePath("run.mp4").toStdString()));
+  const TShellResult r = RunShell("PATH='" + dir.path().toStdString() + ":'\"$PATH\" " +
+                                  Batch(dir.filePath("run.mp4").toStdString()));
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Err.find("Cannot record the video"), std::string::npos) << r.Err;
   EXPECT_NE(r.Err.find("killed"), std::string::npos) << r.Err;
