@@ -82,11 +82,12 @@ TFormTest2D::TFormTest2D(std::unique_ptr<TDialogs> Dialogs, QWidget* Parent)
   FUi->StatusBar->addWidget(FStatus, 1);
   if (const QScreen* screen = this->screen())
     move(screen->availableGeometry().center() - rect().center());
-  // When the upper boxes scroll, their thin scroll bar covers a few pixels of the boxes: those of
-  // the empty left margin, where no control sits, rather than of the controls at the right.
-  QScrollBar* across = FUi->Panel4Scroll->horizontalScrollBar();
-  connect(across, &QScrollBar::rangeChanged, across,
-          [across](int, int Max) { across->setValue(Max); });
+  // When the upper boxes scroll, their thin scroll bar takes 4 pixels of their width: the boxes
+  // follow the width left, which still holds every control (the rightmost, "-", ends at 233), so
+  // that nothing is cut and nothing scrolls across.
+  for (QWidget* box : {FUi->edChoosePlayer, FUi->EdAIParams, FUi->EdTrackParams,
+                       FUi->EdPlayerParams, FUi->EdGoals})
+    box->setMinimumWidth(0);
   FRunLoop = std::make_unique<TRunLoop>(*this);
   FGoalRows = std::make_unique<TGoalRows>(*this);
   FGoalMenu = std::make_unique<TGoalMenu>(*this);
