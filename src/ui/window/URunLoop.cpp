@@ -18,6 +18,8 @@
 #include "ui/window/UPictureView.h"
 #include "ui_UFormTest2D.h"
 #include "world/UTrack2D.h"
+#include "world/UWorld.h"
+#include "world/UWorldDefaults.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ TRunLoop::TRunLoop(TFormTest2D& Form) : FForm(Form) {
 }
 
 QString TRunLoop::FrameFileName() const {
-  return FFrameStem + "_" + QString::asprintf("%5.5d", FFrameCounter) + ".bmp";
+  return FFrameStem + QString::asprintf(TWorldDefaults::FrameNumberFormat, FFrameCounter);
 }
 
 void TRunLoop::RunOrDefer(const char* Handler, std::function<void()> Change) {
@@ -75,7 +77,7 @@ void TRunLoop::StartBtnClick() {
   if (FRunning)
     return;
   FRunning = true;
-  RandSeed(SeedFromClock());
+  FForm.World().Reseed(SeedFromClock());
   std::string where;
   try {
     while (FForm.Controls().StartBtn->isChecked())
@@ -113,7 +115,7 @@ void TRunLoop::Step() {
   const auto started = std::chrono::steady_clock::now();
   FInStep = true;
   try {
-    FForm.Track().Step(StepBudgetMs);
+    FForm.World().Step(StepBudgetMs);
   } catch (...) {
     FInStep = false;
     AfterStep(chosen);
@@ -196,7 +198,6 @@ void TRunLoop::LoadCircuit(const QString& FileName) {
                  "\" was not loaded and the circuit is unchanged.");
   // Read whole before anything changes: a file that is not a bitmap leaves picture and road.
   const std::unique_ptr<TQtPicture> circuit = TQtPicture::LoadBmp(FileName);
-  FForm.Picture().CopyFrom(*circuit);
-  FForm.Track().LoadTrack(&FForm.Picture());
+  FForm.World().LoadCircuit(*circuit, "");
   FForm.Redraw();
 }
