@@ -405,3 +405,26 @@ TEST(BatchRun, AFullDiskSaysSoAndLeavesTheOldCsvAndNoTemporaryFile) {
   EXPECT_EQ(old, "old\n");
   EXPECT_EQ(names, (std::vector<std::string>{"filler", "out.csv"}));
 }
+
+TEST(BatchRun, AScenarioSavedAsASceneRunsTheSameAndABadSceneExitsWithTwo) {
+  QTemporaryDir dir;
+  const std::string scene = dir.filePath("drops.kartsim.json").toStdString();
+  ASSERT_EQ(RunBatch("--scenario drops --steps 0 --save-scene " + scene).Status, 0);
+  const std::string run = " --steps 4 --futures 40 --threads 1 --seed 9 --csv -";
+  const TResult a = RunBatch("--scenario drops" + run), b = RunBatch("--scene " + scene + run);
+  ASSERT_EQ(a.Status, 0) << a.Err;
+  EXPECT_EQ(a.Out.substr(0, a.Out.find("Scenario")), b.Out.substr(0, b.Out.find("Scene ")));
+
+  const std::string bad = dir.filePath("bad.kartsim.json").toStdString();
+  for (const std::string& text : {std::string("not json"), std::string("{\"format\": 1}")}) {
+    {
+      std::ofstream out(bad);
+      out << text;
+    }
+    const TResult r = RunBatch("--scene " + bad + " --csv " + dir.filePath("x.csv").toStdString());
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_NE(r.Err.find(bad), std::string::npos) << r.Err;
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.csv")));
+  }
+}
