@@ -14,26 +14,26 @@
 
 using TWindowScene = TWindowTest;
 
-TEST_F(TWindowScene, TheFormsDesignedStartValuesAreTheWorldsDefaults) {
-  // The controls as designed, before the window showed its world in them.
-  TFormTest2D form(std::make_unique<TScriptedDialogs>());
-  Ui::TFormTest2D ui;
-  QMainWindow bare;
-  ui.setupUi(&bare);
+TEST_F(TWindowScene, TheFormsStartValuesAreTheWorldsDefaults) {
+  // What the form shows once it has started, and the designed ranges and check boxes.
+  const Ui::TFormTest2D& ui = Form->Controls();
   const TWorldSettings d = TWorldDefaults::Settings();
   EXPECT_EQ(ui.EdSeconds->value() * 1000, d.FFutureMs);
   EXPECT_EQ(ui.EdMinFutures->value(), d.FMinFutures);
   EXPECT_EQ(ui.EdFriction->value() / 1000.0, d.FFriction);
   EXPECT_EQ(ui.EdSideFriction->value() / 100.0, d.FSideFriction);
-  EXPECT_EQ(ui.EdCollisions->isChecked(), d.FCollisions);
-  EXPECT_EQ(ui.EdEvolution->isChecked(), d.FEvolution);
-  EXPECT_EQ(ui.EdAI_Level->count(), TWorldDefaults::AILevel);
-  EXPECT_EQ(ui.EdSeconds->minimum(), TWorldDefaults::MinFutureSeconds);
-  EXPECT_EQ(ui.EdSeconds->maximum(), TWorldDefaults::MaxFutureSeconds);
-  EXPECT_EQ(ui.EdMinFutures->maximum(), TWorldDefaults::MaxMinFutures);
-  EXPECT_EQ(ui.EdFriction->maximum(), TWorldDefaults::MaxFrictionMilli);
-  EXPECT_EQ(ui.EdSideFriction->maximum(), TWorldDefaults::MaxSideFrictionCenti);
-  EXPECT_EQ(form.Track().Settings(), d);
+  EXPECT_EQ(Form->Track().Settings(), d);
+  Ui::TFormTest2D designed;
+  QMainWindow bare;
+  designed.setupUi(&bare);
+  EXPECT_EQ(designed.EdCollisions->isChecked(), d.FCollisions);
+  EXPECT_EQ(designed.EdEvolution->isChecked(), d.FEvolution);
+  EXPECT_EQ(designed.EdAI_Level->count(), TWorldDefaults::AILevel);
+  EXPECT_EQ(designed.EdSeconds->minimum(), TWorldDefaults::MinFutureSeconds);
+  EXPECT_EQ(designed.EdSeconds->maximum(), TWorldDefaults::MaxFutureSeconds);
+  EXPECT_EQ(designed.EdMinFutures->maximum(), TWorldDefaults::MaxMinFutures);
+  EXPECT_EQ(designed.EdFriction->maximum(), TWorldDefaults::MaxFrictionMilli);
+  EXPECT_EQ(designed.EdSideFriction->maximum(), TWorldDefaults::MaxSideFrictionCenti);
 }
 
 TEST_F(TWindowScene, AWorldBuiltByClicksIsSavedAndOpenedWithItsPlayersAndGoals) {
