@@ -1,9 +1,14 @@
 #include "ui/batch/UBatchOptions.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
 #include <charconv>
 #include <filesystem>
+#include <functional>
 
+#include "ui/qt/USceneFile.h"
 #include "ui/qt/UVideoRecorder.h"
+#include "world/UWorldDefaults.h"
 
 namespace {
 
@@ -12,6 +17,7 @@ namespace {
 // within a few gigabytes even for the circle of 18 karts.
 constexpr int64_t MaxFutures = 100000;
 constexpr int64_t MaxBudgetMs = 2000;
+constexpr int64_t MaxSteps = 10000000;
 
 // Whole number from Min to Max, or a usage error that says so.
 int64_t ParseInteger(const std::string& Name, const std::string& Text, int64_t Min, int64_t Max) {
@@ -34,128 +40,209 @@ uint64_t ParseSeed(const std::string& Text) {
   return value;
 }
 
+std::string NonEmpty(const std::string& Name, const std::string& Text, const char* What) {
+  if (Text.empty())
+    throw EBatchUsage(Name + ": expected " + What + ", got an empty one");
+  return Text;
+}
+
+// One option: its names, the name of its value (none for a switch), the help text's lines, and
+// what it does to the options.
+struct TOption {
+  QStringList Names;
+  QString ValueName;
+  const char* Help;
+  std::function<void(TBatchOptions&, const std::string& Name, const std::string& Value)> Apply;
+};
+
+int32_t Whole(const std::string& Name, const std::string& Value, int64_t Min, int64_t Max) {
+  return static_cast<int32_t>(ParseInteger(Name, Value, Min, Max));
+}
+
+const std::vector<TOption>& Options() {
+  using D = TWorldDefaults;
+  using O = TBatchOptions;
+  using S = const std::string&;
+  static const std::vector<TOption> options = {
+      {{"scenario"},
+       "NAME",
+       "rocket (default: one rocket at the start), kart (one kart),\n"
+       "circle (18 karts in a ring), drops (a rocket and two karts\n"
+       "collecting energy drops and storing them in a box); each is\n"
+       "a built-in scene",
+       [](O& o, S n, S v) {
+         if (!TSceneFile::ScenarioNames().contains(QString::fromStdString(v)))
+           throw EBatchUsage(n + ": expected rocket, kart, circle or drops, got \"" + v + "\"");
+         o.Scenario = v;
+       }},
+      {{"scene"},
+       "FILE",
+       "run a scene saved by the window or by --save-scene",
+       [](O& o, S n, S v) { o.SceneFile = NonEmpty(n, v, "a file name"); }},
+      {{"save-scene"},
+       "FILE",
+       "save the world as it stands when the run ends as a scene\n"
+       "(with --steps 0: the world as it starts)",
+       [](O& o, S n, S v) { o.SaveSceneFile = NonEmpty(n, v, "a file name"); }},
+      {{"steps"},
+       "N",
+       "steps to run (default 100)",
+       [](O& o, S n, S v) { o.Steps = Whole(n, v, 0, MaxSteps); }},
+      {{"seed"},
+       "S",
+       "seed of the random generator (default: from the clock)",
+       [](O& o, S, S v) { o.Seed = ParseSeed(v); }},
+      {{"futures"},
+       "N",
+       "exactly N futures per step (1..100000), for repeatable\n"
+       "work (default: as many as the budget allows)",
+       [](O& o, S n, S v) { o.Futures = Whole(n, v, 1, MaxFutures); }},
+      {{"budget-ms"},
+       "B",
+       "real-time budget of a step, 1..2000 milliseconds\n(default 100)",
+       [](O& o, S n, S v) { o.BudgetMs = Whole(n, v, 1, MaxBudgetMs); }},
+      {{"min-futures"},
+       "M",
+       "minimum futures per step, 1..2000 (default: the scene's)",
+       [](O& o, S n, S v) { o.MinFutures = Whole(n, v, D::MinMinFutures, D::MaxMinFutures); }},
+      {{"seconds"},
+       "S",
+       "length of a future, 1..20 whole seconds (default: the scene's)",
+       [](O& o, S n, S v) { o.Seconds = Whole(n, v, D::MinFutureSeconds, D::MaxFutureSeconds); }},
+      {{"ai-level"},
+       "L",
+       "AI level 1..8 for every player (default: each player's own)",
+       [](O& o, S n, S v) {
+         o.AILevel = Whole(n, v, TPlayerSettings::MinAILevel, TPlayerSettings::MaxAILevel);
+       }},
+      {{"threads"},
+       "N",
+       "threads that run the futures, 1..256; 0 or absent: every\n"
+       "hardware thread of the machine",
+       [](O& o, S n, S v) { o.Threads = Whole(n, v, 0, 256); }},
+      {{"evolution"}, "", "allow evolution of goal values", [](O& o, S, S) { o.Evolution = true; }},
+      {{"no-collisions"},
+       "",
+       "no player-to-player collisions",
+       [](O& o, S, S) { o.Collisions = false; }},
+      {{"circuit"},
+       "FILE",
+       "a BMP circuit instead of the scene's",
+       [](O& o, S n, S v) {
+         std::error_code ec;
+         if (!std::filesystem::is_regular_file(v, ec))
+           throw EBatchUsage(n + ": expected an existing BMP file, \"" + v + "\" is not one");
+         o.Circuit = v;
+       }},
+      {{"frames"},
+       "STEM",
+       "write each step's picture as STEM_00001.bmp, ...",
+       [](O& o, S n, S v) { o.FramesStem = NonEmpty(n, v, "a file name stem"); }},
+      {{"csv"},
+       "FILE",
+       "one row per step and player (\"-\": standard output)",
+       [](O& o, S n, S v) { o.CsvFile = NonEmpty(n, v, "a file name"); }},
+      {{"decisions"},
+       "FILE",
+       "one row per step, player and option of the player's\n"
+       "decision: step,player,option,param,push,futures,score,weight\n"
+       "(\"-\": standard output)",
+       [](O& o, S n, S v) { o.DecisionsFile = NonEmpty(n, v, "a file name"); }},
+      {{"video"},
+       "FILE",
+       "record every step's picture as a video through ffmpeg:\n"
+       "H.264 in MP4 for FILE.mp4, an animated GIF for FILE.gif;\n"
+       "one frame per sub-step of simulated time (10 per second)",
+       [](O& o, S n, S v) {
+         if (!TVideoRecorder::IsVideoName(v))
+           throw EBatchUsage(n + ": expected a file name ending in .mp4 or .gif, got \"" + v +
+                             "\"");
+         // Before the first step, which may take long: without the encoder there is no video.
+         if (TVideoRecorder::FindFfmpeg().isEmpty())
+           throw EBatchUsage(n + ": " + TVideoRecorder::MissingFfmpegMessage());
+         o.VideoFile = v;
+       }},
+      {{"json"}, "", "print the summary as one JSON object", [](O& o, S, S) { o.Json = true; }},
+      {{"h", "help"}, "", "this text", [](O& o, S, S) { o.Help = true; }},
+  };
+  return options;
+}
+
+std::string LongName(const TOption& Option) {
+  return "--" + Option.Names.last().toStdString();
+}
+
+// The parser's own complaints, in the words the other errors use.
+std::string UsageMessage(const QCommandLineParser& Parser) {
+  if (!Parser.unknownOptionNames().isEmpty()) {
+    const QString name = Parser.unknownOptionNames().first();
+    return (name.size() > 1 ? "--" : "-") + name.toLatin1().toStdString() +
+           ": unknown option (see --help)";
+  }
+  const QString text = Parser.errorText();
+  const qsizetype open = text.indexOf('\''), close = text.lastIndexOf('\'');
+  const std::string name =
+      open >= 0 && close > open ? text.mid(open + 1, close - open - 1).toStdString() : "";
+  if (text.startsWith("Missing value"))
+    return name + ": a value is missing";
+  if (text.startsWith("Unexpected value"))
+    return name + ": takes no value";
+  return text.toStdString();
+}
+
 } // namespace
 
 TBatchOptions TBatchOptions::Parse(const std::vector<std::string>& Args) {
+  QCommandLineParser parser;
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  for (const TOption& option : Options())
+    parser.addOption(QCommandLineOption(option.Names, option.Help, option.ValueName));
+  // Byte for byte, whatever their encoding: a file name that is not UTF-8 is kept as given.
+  QStringList args{"kartsim-batch"};
+  for (const std::string& arg : Args)
+    args << QString::fromLatin1(arg.data(), static_cast<qsizetype>(arg.size()));
+  if (!parser.parse(args))
+    throw EBatchUsage(UsageMessage(parser));
+  if (!parser.positionalArguments().isEmpty())
+    throw EBatchUsage(parser.positionalArguments().first().toLatin1().toStdString() +
+                      ": unknown option (see --help)");
   TBatchOptions o;
-  for (size_t i = 0; i < Args.size(); ++i) {
-    std::string name = Args[i];
-    std::optional<std::string> inlineValue;
-    if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-      inlineValue = name.substr(eq + 1);
-      name = name.substr(0, eq);
-    }
-    const auto value = [&]() -> std::string {
-      if (inlineValue)
-        return *inlineValue;
-      if (i + 1 >= Args.size())
-        throw EBatchUsage(name + ": a value is missing");
-      return Args[++i];
-    };
-    const auto flag = [&] {
-      if (inlineValue)
-        throw EBatchUsage(name + ": takes no value");
-    };
-    if (name == "--scenario") {
-      o.Scenario = value();
-      if (o.Scenario != "rocket" && o.Scenario != "kart" && o.Scenario != "circle" &&
-          o.Scenario != "drops")
-        throw EBatchUsage("--scenario: expected rocket, kart, circle or drops, got \"" +
-                          o.Scenario + "\"");
-    } else if (name == "--steps") {
-      o.Steps = static_cast<int32_t>(ParseInteger(name, value(), 1, 10000000));
-    } else if (name == "--seed") {
-      o.Seed = ParseSeed(value());
-    } else if (name == "--futures") {
-      o.Futures = static_cast<int32_t>(ParseInteger(name, value(), 1, MaxFutures));
-    } else if (name == "--budget-ms") {
-      o.BudgetMs = static_cast<int32_t>(ParseInteger(name, value(), 1, MaxBudgetMs));
-    } else if (name == "--min-futures") {
-      o.MinFutures = static_cast<int32_t>(ParseInteger(name, value(), 1, 2000));
-    } else if (name == "--seconds") {
-      o.Seconds = static_cast<int32_t>(ParseInteger(name, value(), 1, 20));
-    } else if (name == "--ai-level") {
-      o.AILevel = static_cast<int32_t>(ParseInteger(name, value(), 1, 8));
-    } else if (name == "--threads") {
-      o.Threads = static_cast<int32_t>(ParseInteger(name, value(), 0, 256));
-    } else if (name == "--evolution") {
-      flag();
-      o.Evolution = true;
-    } else if (name == "--no-collisions") {
-      flag();
-      o.Collisions = false;
-    } else if (name == "--circuit") {
-      o.Circuit = value();
-      std::error_code ec;
-      if (!std::filesystem::is_regular_file(o.Circuit, ec))
-        throw EBatchUsage("--circuit: expected an existing BMP file, \"" + o.Circuit +
-                          "\" is not one");
-    } else if (name == "--frames") {
-      o.FramesStem = value();
-      if (o.FramesStem.empty())
-        throw EBatchUsage("--frames: expected a file name stem, got an empty one");
-    } else if (name == "--csv") {
-      o.CsvFile = value();
-      if (o.CsvFile.empty())
-        throw EBatchUsage("--csv: expected a file name, got an empty one");
-    } else if (name == "--decisions") {
-      o.DecisionsFile = value();
-      if (o.DecisionsFile.empty())
-        throw EBatchUsage("--decisions: expected a file name, got an empty one");
-    } else if (name == "--video") {
-      o.VideoFile = value();
-      if (!TVideoRecorder::IsVideoName(o.VideoFile))
-        throw EBatchUsage("--video: expected a file name ending in .mp4 or .gif, got \"" +
-                          o.VideoFile + "\"");
-      // Before the first step, which may take long: without the encoder there is no video.
-      if (TVideoRecorder::FindFfmpeg().isEmpty())
-        throw EBatchUsage("--video: " + TVideoRecorder::MissingFfmpegMessage());
-    } else if (name == "--json") {
-      flag();
-      o.Json = true;
-    } else if (name == "--help" || name == "-h") {
-      flag();
-      o.Help = true;
-    } else {
-      throw EBatchUsage(name + ": unknown option (see --help)");
-    }
+  // In the order of the list, each from the last time it was given.
+  for (const TOption& option : Options()) {
+    const QString& name = option.Names.last();
+    if (!parser.isSet(name))
+      continue;
+    const std::string value = option.ValueName.isEmpty()
+                                  ? std::string()
+                                  : parser.values(name).last().toLatin1().toStdString();
+    option.Apply(o, LongName(option), value);
+    o.Given.insert(name.toStdString());
   }
+  if (!o.SceneFile.empty() && o.IsGiven("scenario"))
+    throw EBatchUsage("--scene: runs a scene instead of a scenario, not both");
   return o;
 }
 
 std::string TBatchOptions::HelpText() {
-  return R"(Usage: kartsim-batch [options]
-
-Runs the kart simulation without a window and reports what happened.
-
-  --scenario NAME    rocket (default: one rocket at the start), kart (one kart),
-                     circle (18 karts in a ring), drops (a rocket and two karts
-                     collecting energy drops and storing them in a box)
-  --steps N          steps to run (default 100)
-  --seed S           seed of the random generator (default: from the clock)
-  --futures N        exactly N futures per step (1..100000), for repeatable
-                     work (default: as many as the budget allows)
-  --budget-ms B      real-time budget of a step, 1..2000 milliseconds
-                     (default 100)
-  --min-futures M    minimum futures per step, 1..2000 (default 100)
-  --seconds S        length of a future, 1..20 whole seconds (default 5)
-  --ai-level L       AI level 1..8 for every player (default: 8)
-  --threads N        threads that run the futures, 1..256; 0 or absent: every
-                     hardware thread of the machine
-  --evolution        allow evolution of goal values
-  --no-collisions    no player-to-player collisions
-  --circuit FILE     a BMP circuit instead of the built-in one
-  --frames STEM      write each step's picture as STEM_00001.bmp, ...
-  --csv FILE         one row per step and player ("-": standard output)
-  --decisions FILE   one row per step, player and option of the player's
-                     decision: step,player,option,param,push,futures,score,weight
-                     ("-": standard output)
-  --video FILE       record every step's picture as a video through ffmpeg:
-                     H.264 in MP4 for FILE.mp4, an animated GIF for FILE.gif;
-                     one frame per sub-step of simulated time (10 per second)
-  --json             print the summary as one JSON object
-  --help             this text
-
-Exit status: 0 on success, 2 for bad arguments, 1 when the run fails.
-)";
+  std::string text = "Usage: kartsim-batch [options]\n\n"
+                     "Runs the kart simulation without a window and reports what happened.\n\n";
+  constexpr size_t Column = 21;
+  for (const TOption& option : Options()) {
+    std::string names;
+    for (const QString& name : option.Names)
+      names += (names.empty() ? "" : ", ") + std::string(name.size() > 1 ? "--" : "-") +
+               name.toStdString();
+    if (!option.ValueName.isEmpty())
+      names += " " + option.ValueName.toStdString();
+    std::string line = "  " + names;
+    line += line.size() + 1 < Column ? std::string(Column - line.size(), ' ')
+                                     : "\n" + std::string(Column, ' ');
+    const std::string help = option.Help;
+    for (char c : help)
+      line += c == '\n' ? "\n" + std::string(Column, ' ') : std::string(1, c);
+    text += line + "\n";
+  }
+  return text + "\nOptions given override the settings of the scene or scenario that runs.\n"
+                "Exit status: 0 on success, 2 for bad arguments or a bad scene, 1 when the run "
+                "fails.\n";
 }

@@ -3,24 +3,29 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "world/UWorldDefaults.h"
 
 // The command line of the batch runner: what to simulate, how long, and what to write.
 class TBatchOptions {
 public:
   std::string Scenario = "rocket"; // rocket, kart, circle or drops
-  int32_t Steps = 100;
-  std::optional<uint64_t> Seed; // none: taken from the clock
-  int32_t Futures = 0;          // exactly this many futures per step; 0: the budget decides
-  int32_t BudgetMs = 100;       // real-time budget of a step, milliseconds
+  std::string SceneFile;           // a saved scene to run instead of a scenario
+  std::string SaveSceneFile;       // where the world is saved when the run ends; empty: nowhere
+  int32_t Steps = 100;             // 0 runs nothing: with SaveSceneFile, exports the start
+  std::optional<uint64_t> Seed;    // none: taken from the clock
+  int32_t Futures = 0;             // exactly this many futures per step; 0: the budget decides
+  int32_t BudgetMs = 100;          // real-time budget of a step, milliseconds
   int32_t MinFutures = 100;
-  int32_t Seconds = 5; // length of a future, whole seconds
+  int32_t Seconds = TWorldDefaults::Settings().FFutureMs / 1000; // length of a future, seconds
   int32_t AILevel = 0; // 1 .. 8 for every player; 0 keeps each player's own
   int32_t Threads = 0; // threads that run the futures, 1 .. 256; 0: every hardware thread
   bool Evolution = false;
-  bool Collisions = true;
+  bool Collisions = TWorldDefaults::Settings().FCollisions;
   std::string Circuit;       // a BMP file; empty: the built-in circuit
   std::string FramesStem;    // empty: no frames
   std::string CsvFile;       // empty: no CSV
@@ -28,9 +33,14 @@ public:
   std::string VideoFile;     // .mp4 or .gif; empty: no video
   bool Json = false;
   bool Help = false;
+  // The options given on the command line, by their long name ("seconds"): those override the
+  // settings of the scene that is run.
+  std::set<std::string> Given;
+  bool IsGiven(const std::string& Name) const { return Given.count(Name) > 0; }
 
   // Parses the arguments (without the program name). Raises EBatchUsage, whose message is the
-  // one line to show, naming the argument and what is allowed.
+  // one line to show, naming the argument and what is allowed. The parsing and the help text
+  // come from the same list of options.
   static TBatchOptions Parse(const std::vector<std::string>& Args);
   static std::string HelpText();
 };

@@ -5,12 +5,17 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <ostream>
 #include <sstream>
 
-#include "agents/UKart.h"
-#include "agents/URocket.h"
-#include "goals/UGoal2DStorage.h"
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QVariant>
+
+#include "agents/UPlayer2D.h"
 #include "goals/UGoal2DSweets.h"
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
@@ -18,9 +23,11 @@
 #include "platform/URandom.h"
 #include "ui/batch/UCsvFile.h"
 #include "ui/qt/UQtPicture.h"
+#include "ui/qt/USceneFile.h"
 #include "ui/qt/UVideoRecorder.h"
-#include "world/URoster.h"
 #include "world/UTrack2D.h"
+#include "world/UWorld.h"
+#include "world/UWorldDefaults.h"
 
 namespace {
 
@@ -31,6 +38,12 @@ std::string Num(double X) {
   char text[32];
   std::snprintf(text, sizeof text, "%.10g", X);
   return text;
+}
+
+QJsonValue JsonNum(double X) {
+  if (!std::isfinite(X))
+    return QJsonValue();
+  return std::stod(Num(X));
 }
 
 std::string KindOf(const TPlayer& Player) {
@@ -49,41 +62,25 @@ template <class T> T Median(std::vector<T> Values) {
   return n % 2 == 1 ? Values[n / 2] : (Values[n / 2 - 1] + Values[n / 2]) / 2;
 }
 
-template <class T> std::string Stats(const std::vector<T>& Values) {
+template <class T> QJsonObject Stats(const std::vector<T>& Values) {
+  QJsonObject stats{{"min", QJsonValue()}, {"median", QJsonValue()}, {"max", QJsonValue()}};
   if (Values.empty())
-    return "{\"min\": null, \"median\": null, \"max\": null}";
+    return stats;
   const auto [lo, hi] = std::minmax_element(Values.begin(), Values.end());
-  return "{\"min\": " + Num(*lo) + ", \"median\": " + Num(Median(Values)) +
-         ", \"max\": " + Num(*hi) + "}";
+  stats["min"] = JsonNum(*lo);
+  stats["median"] = JsonNum(Median(Values));
+  stats["max"] = JsonNum(*hi);
+  return stats;
 }
-
-std::string Quoted(const std::string& Text) {
-  std::string out = "\"";
-  for (char c : Text) {
-    if (c == '"' || c == '\\')
-      out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
-// Collecting energy drops and storing them in a box: the team goals of the "drops" scenario,
-// with the values the window's menu items give them.
-constexpr double DropGoalValue = 1, StorageGoalValue = 1;
 
 } // namespace
 
 TBatchRun::TBatchRun(TBatchOptions Options) : FOptions(std::move(Options)) {
   FSeed = FOptions.Seed ? *FOptions.Seed : SeedFromClock();
-  RandSeed(FSeed);
   BuildWorld();
 }
 
-TBatchRun::~TBatchRun() {
-  // Players first (the team owns them), then the world that referenced them.
-  FTeam.reset();
-  FTrack.reset();
-}
+TBatchRun::~TBatchRun() = default;
 
 int TBatchRun::Execute(const TBatchOptions& Options, std::ostream& Out, std::ostream& Err,
                        std::ostream* Progress) {
@@ -91,6 +88,9 @@ int TBatchRun::Execute(const TBatchOptions& Options, std::ostream& Out, std::ost
     TBatchRun run(Options);
     run.Run(Progress);
     Out << (Options.Json ? run.JsonSummary() + "\n" : run.TextSummary()) << std::flush;
+  } catch (const EBatchUsage& e) {
+    Err << "kartsim-batch: " << e.what() << std::endl;
+    return 2;
   } catch (const std::exception& e) {
     Err << "kartsim-batch: " << e.what() << std::endl;
     return 1;
@@ -99,57 +99,68 @@ int TBatchRun::Execute(const TBatchOptions& Options, std::ostream& Out, std::ost
 }
 
 void TBatchRun::BuildWorld() {
-  FPicture = FOptions.Circuit.empty() ? TQtPicture::LoadDefaultCircuit()
-                                      : TQtPicture::LoadBmpBytes(FOptions.Circuit);
-  FTrack = std::make_unique<TTrack2D>();
-  FTrack->LoadTrack(FPicture.get());
-  FTeam = std::make_unique<TTeam>();
-  FTrack->AddTeam(FTeam.get());
-  // The window's settings, as its controls hold them at start unless asked otherwise.
-  TWorldSettings settings = FTrack->Settings();
-  settings.FFutureMs = CheckedMul(FOptions.Seconds, 1000);
-  settings.FMinFutures = FOptions.MinFutures;
-  settings.FCollisions = FOptions.Collisions;
-  settings.FFixedFutures = FOptions.Futures;
-  FTrack->SetSettings(settings);
-  FTrack->SetThreads(FOptions.Threads);
-  FTrack->SetEvolution(FOptions.Evolution);
-  AddScenarioPlayers();
-  if (FOptions.AILevel > 0)
-    for (int32_t i = 0; i < FTrack->PlayerCount(); ++i)
-      FTrack->Players(i)->SetAILevel(FOptions.AILevel);
+  if (!FOptions.SceneFile.empty()) {
+    try {
+      FWorld = TSceneFile::OpenBytes(FOptions.SceneFile);
+    } catch (const EError& e) {
+      throw EBatchUsage(std::string("--scene: ") + e.what());
+    }
+  } else {
+    FWorld = TSceneFile::OpenScenario(FOptions.Scenario);
+  }
+  ApplyOptions();
+  // After the world is built or opened, so that a scenario and the scene saved from it run the
+  // same: nothing drawn while building comes before the run's first draw.
+  FWorld->Reseed(FSeed);
   Track(0);
-  FTrack->Redraw(true);
+  FWorld->Track().Redraw(true);
 }
 
-void TBatchRun::AddScenarioPlayers() {
-  TRoster roster(*FTrack);
-  const std::string& s = FOptions.Scenario;
-  if (s == "kart") {
-    roster.AddPlayer(TRoster::pkKart);
-    return;
+void TBatchRun::ApplyOptions() {
+  if (!FOptions.Circuit.empty())
+    FWorld->LoadCircuit(*TQtPicture::LoadBmpBytes(FOptions.Circuit), "");
+  TTrack2D& track = FWorld->Track();
+  TWorldSettings settings = track.Settings();
+  // What was given, or set apart from the defaults by a caller that builds the options itself.
+  const TBatchOptions defaults;
+  if (FOptions.IsGiven("seconds") || FOptions.Seconds != defaults.Seconds)
+    settings.FFutureMs = CheckedMul(FOptions.Seconds, 1000);
+  if (FOptions.IsGiven("min-futures") || FOptions.MinFutures != defaults.MinFutures)
+    settings.FMinFutures = FOptions.MinFutures;
+  if (FOptions.IsGiven("no-collisions") || FOptions.Collisions != defaults.Collisions)
+    settings.FCollisions = FOptions.Collisions;
+  settings.FFixedFutures = FOptions.Futures;
+  track.SetSettings(settings);
+  track.SetThreads(FOptions.Threads);
+  if (FOptions.IsGiven("evolution") || FOptions.Evolution != defaults.Evolution) {
+    const TRandom::TUse use = FWorld->UseRandom();
+    track.SetEvolution(FOptions.Evolution);
   }
-  // The program starts with one rocket; the other scenarios build on it as the user would.
-  roster.AddPlayer(TRoster::pkRocket);
-  if (s == "circle") {
-    roster.AddCircleOfKarts();
-  } else if (s == "drops") {
-    roster.AddPlayerAhead(TRoster::pkKart);
-    roster.AddPlayerAhead(TRoster::pkKart);
-    FTeam->AddGoal(std::make_unique<TGoal2DSweets>(DropGoalValue));
-    FTeam->AddGoal(TGoal2DStorage::NewOnRoad(*FTrack, StorageGoalValue));
-    FTeam->FDrawGoals = true;
-  }
+  if (FOptions.AILevel > 0)
+    for (int32_t i = 0; i < track.PlayerCount(); ++i)
+      track.Players(i)->SetAILevel(FOptions.AILevel);
+}
+
+std::string TBatchRun::Name() const {
+  return FOptions.SceneFile.empty() ? FOptions.Scenario : FOptions.SceneFile;
 }
 
 void TBatchRun::Track(int32_t Step) {
+  TTrack2D& track = FWorld->Track();
+  const auto inWorld = [&](const TPlayer* Player) {
+    for (int32_t t = 0; t < FWorld->TeamCount(); ++t)
+      if (FWorld->Teams(t).IndexOfMember(Player) >= 0)
+        return true;
+    return false;
+  };
   for (TPlayerRecord& r : FRecords)
-    if (r.Player != nullptr && FTeam->IndexOfMember(r.Player) < 0) {
+    if (r.Player != nullptr && !inWorld(r.Player)) {
       r.Player = nullptr;
       r.RemovedStep = Step;
     }
-  for (int32_t i = 0; i < FTeam->MemberCount(); ++i) {
-    TPlayer* player = FTeam->Members(i);
+  track.RebuildPlayers();
+  for (int32_t i = 0; i < track.PlayerCount(); ++i) {
+    TPlayer* player = track.Players(i);
     auto known = std::find_if(FRecords.begin(), FRecords.end(),
                               [&](const TPlayerRecord& r) { return r.Player == player; });
     const TPlayer2D* body = player->AsPlayer2D();
@@ -189,21 +200,22 @@ void TBatchRun::Run(std::ostream* Progress) {
   CheckFramesFolder();
   std::optional<TVideoRecorder> video;
   if (!FOptions.VideoFile.empty())
-    video.emplace(FOptions.VideoFile, FPicture->Width(), FPicture->Height(),
-                  TVideoRecorder::FramesPerSecond(FTrack->Settings().FDeltaMs));
+    video.emplace(FOptions.VideoFile, Picture().Width(), Picture().Height(),
+                  TVideoRecorder::FramesPerSecond(FWorld->Track().Settings().FDeltaMs));
   using Clock = std::chrono::steady_clock;
   const auto started = Clock::now();
   auto lastReport = started;
-  const int32_t subSteps = FTrack->SubStepCount();
+  TTrack2D& track = FWorld->Track();
+  const int32_t subSteps = track.SubStepCount();
   for (int32_t step = 1; step <= FOptions.Steps; ++step) {
-    const int64_t players = FTrack->PlayerCount();
+    const int64_t players = track.PlayerCount();
     const auto stepStarted = Clock::now();
-    FTrack->Step(FOptions.BudgetMs);
+    FWorld->Step(FOptions.BudgetMs);
     const auto stepEnded = Clock::now();
     FStepMs.push_back(std::chrono::duration<double, std::milli>(stepEnded - stepStarted).count());
-    FFutures.push_back(FTrack->LastFutureCount());
-    FFuturesNs += FTrack->LastFuturesNs();
-    FBodySubSteps += static_cast<int64_t>(FTrack->LastFutureCount()) * subSteps * players;
+    FFutures.push_back(track.LastFutureCount());
+    FFuturesNs += track.LastFuturesNs();
+    FBodySubSteps += static_cast<int64_t>(track.LastFutureCount()) * subSteps * players;
     Track(step);
     if (csv) {
       WriteCsvRows(csv->Rows(), step);
@@ -216,14 +228,16 @@ void TBatchRun::Run(std::ostream* Progress) {
     if (!FOptions.FramesStem.empty())
       WriteFrame(step);
     if (video)
-      video->AddFrame(FPicture->Image());
+      video->AddFrame(Picture().Image());
     if (Progress != nullptr && stepEnded - started > std::chrono::seconds(3) &&
         stepEnded - lastReport > std::chrono::seconds(1)) {
       lastReport = stepEnded;
-      *Progress << "step " << step << "/" << FOptions.Steps << ", " << FTrack->LastFutureCount()
+      *Progress << "step " << step << "/" << FOptions.Steps << ", " << track.LastFutureCount()
                 << " futures per step" << std::endl;
     }
   }
+  if (!FOptions.SaveSceneFile.empty())
+    TSceneFile::SaveBytes(*FWorld, FOptions.SaveSceneFile);
   if (csv)
     csv->Commit();
   if (decisions)
@@ -246,9 +260,9 @@ void TBatchRun::CheckFramesFolder() const {
 }
 
 std::string TBatchRun::FrameName(int32_t Step) const {
-  char number[16];
-  std::snprintf(number, sizeof number, "%5.5d", Step);
-  return FOptions.FramesStem + "_" + number + ".bmp";
+  char number[32];
+  std::snprintf(number, sizeof number, TWorldDefaults::FrameNumberFormat, Step);
+  return FOptions.FramesStem + number;
 }
 
 void TBatchRun::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
@@ -286,48 +300,72 @@ void TBatchRun::WriteDecisionRows(std::ostream& Csv, int32_t Step) const {
 }
 
 void TBatchRun::WriteFrame(int32_t Step) const {
-  FPicture->SaveBmpBytes(FrameName(Step));
+  Picture().SaveBmpBytes(FrameName(Step));
 }
 
 std::string TBatchRun::JsonSummary() const {
-  const int32_t subSteps = FTrack->SubStepCount();
-  std::ostringstream out;
-  out << "{\"scenario\": " << Quoted(FOptions.Scenario) << ", \"steps\": " << FOptions.Steps
-      << ", \"seed\": " << FSeed
-      << ", \"ai_level\": " << (FOptions.AILevel > 0 ? FOptions.AILevel : 8)
-      << ", \"threads\": " << FTrack->Threads() << ", \"substeps_per_future\": " << subSteps
-      << ", \"futures_per_step\": " << Stats(FFutures) << ", \"step_ms\": " << Stats(FStepMs)
-      << ", \"ns_per_body_substep\": "
-      << (FBodySubSteps > 0 ? Num(static_cast<double>(FFuturesNs) / FBodySubSteps) : "null")
-      << ", \"drop_units_consumed\": " << DropUnitsConsumed() << ", \"players\": [";
-  for (size_t i = 0; i < FRecords.size(); ++i) {
-    const TPlayerRecord& r = FRecords[i];
-    out << (i > 0 ? ", " : "") << "{\"index\": " << r.Index << ", \"kind\": " << Quoted(r.Kind)
-        << ", \"born_step\": " << r.BornStep
-        << ", \"removed_step\": " << (r.RemovedStep ? std::to_string(*r.RemovedStep) : "null")
-        << ", \"alive\": " << (r.Alive ? "true" : "false") << ", \"health\": " << Num(r.Health)
-        << ", \"energy\": " << Num(r.Energy) << ", \"size\": " << Num(r.Size)
-        << ", \"x\": " << Num(r.X) << ", \"y\": " << Num(r.Y)
-        << ", \"distance\": " << Num(r.Distance) << "}";
+  const TTrack2D& track = FWorld->Track();
+  QJsonObject summary;
+  summary["scenario"] = QString::fromStdString(FOptions.Scenario);
+  if (!FOptions.SceneFile.empty())
+    summary["scenario"] = QJsonValue::Null;
+  if (!FOptions.SceneFile.empty())
+    summary["scene"] = QFile::decodeName(FOptions.SceneFile.c_str());
+  summary["steps"] = FOptions.Steps;
+  // Seeds use all 64 bits, more than a JSON number keeps exactly: written as its digits.
+  summary["seed"] = FSeed <= static_cast<uint64_t>(std::numeric_limits<qint64>::max())
+                        ? QJsonValue(static_cast<qint64>(FSeed))
+                        : QJsonValue(QString::number(FSeed));
+  summary["ai_level"] = FOptions.AILevel > 0 ? FOptions.AILevel : TWorldDefaults::AILevel;
+  summary["threads"] = track.Threads();
+  summary["substeps_per_future"] = track.SubStepCount();
+  summary["futures_per_step"] = Stats(FFutures);
+  summary["step_ms"] = Stats(FStepMs);
+  summary["ns_per_body_substep"] =
+      FBodySubSteps > 0 ? JsonNum(static_cast<double>(FFuturesNs) / FBodySubSteps) : QJsonValue();
+  summary["drop_units_consumed"] = static_cast<qint64>(DropUnitsConsumed());
+  QJsonArray players;
+  for (const TPlayerRecord& r : FRecords) {
+    QJsonObject p;
+    p["index"] = r.Index;
+    p["kind"] = QString::fromStdString(r.Kind);
+    p["born_step"] = r.BornStep;
+    p["removed_step"] = r.RemovedStep ? QJsonValue(*r.RemovedStep) : QJsonValue();
+    p["alive"] = r.Alive;
+    p["health"] = JsonNum(r.Health);
+    p["energy"] = JsonNum(r.Energy);
+    p["size"] = JsonNum(r.Size);
+    p["x"] = JsonNum(r.X);
+    p["y"] = JsonNum(r.Y);
+    p["distance"] = JsonNum(r.Distance);
+    players.append(p);
   }
-  out << "]}";
-  return out.str();
+  summary["players"] = players;
+  return QJsonDocument(summary).toJson(QJsonDocument::Compact).toStdString();
 }
 
 int64_t TBatchRun::DropUnitsConsumed() const {
   int64_t units = 0;
-  for (int32_t g = 0; g < FTeam->GoalCount(); ++g)
-    if (const auto* drops = dynamic_cast<const TGoal2DSweets*>(FTeam->Goals(g)))
-      units += drops->FConsumedUnits;
+  for (int32_t t = 0; t < FWorld->TeamCount(); ++t) {
+    const TTeam& team = FWorld->Teams(t);
+    for (int32_t g = 0; g < team.GoalCount(); ++g)
+      if (const auto* drops = dynamic_cast<const TGoal2DSweets*>(team.Goals(g)))
+        units += drops->FConsumedUnits;
+  }
   return units;
+}
+
+TQtPicture& TBatchRun::Picture() const {
+  return dynamic_cast<TQtPicture&>(FWorld->Picture());
 }
 
 std::string TBatchRun::TextSummary() const {
   std::ostringstream out;
-  out << "Scenario " << FOptions.Scenario << ", " << FOptions.Steps << " steps, seed " << FSeed
-      << ", AI level " << (FOptions.AILevel > 0 ? FOptions.AILevel : 8) << ", "
-      << FTrack->SubStepCount() << " sub-steps per future, " << FTrack->Threads()
-      << (FTrack->Threads() == 1 ? " thread\n" : " threads\n");
+  out << (FOptions.SceneFile.empty() ? "Scenario " : "Scene ") << Name() << ", " << FOptions.Steps
+      << " steps, seed " << FSeed << ", AI level "
+      << (FOptions.AILevel > 0 ? FOptions.AILevel : TWorldDefaults::AILevel) << ", "
+      << FWorld->Track().SubStepCount() << " sub-steps per future, " << FWorld->Track().Threads()
+      << (FWorld->Track().Threads() == 1 ? " thread\n" : " threads\n");
   if (!FFutures.empty()) {
     const auto [lo, hi] = std::minmax_element(FFutures.begin(), FFutures.end());
     out << "Futures per step: median " << Num(Median(FFutures)) << " (min " << *lo << ", max "

@@ -11,11 +11,11 @@
 
 class TPlayer;
 class TQtPicture;
-class TTeam;
-class TTrack2D;
+class TWorld;
 
-// One batch run: builds the scenario's world as the window would, runs its steps, writes the
-// frames and the CSV rows it was asked for, and keeps what the summary reports.
+// One batch run: opens the scene or the scenario's built-in scene, applies the options given
+// over its settings and then the seed, runs its steps, writes the frames and the CSV rows it was
+// asked for and the scene it ends with, and keeps what the summary reports.
 class TBatchRun {
 public:
   // What the summary says of one player that took part.
@@ -40,22 +40,28 @@ public:
   void Run(std::ostream* Progress);
 
   // The whole program after its arguments: runs, writes the summary to Out and answers the exit
-  // status, 0; or writes the error's message to Err as one line and answers 1.
+  // status, 0; or writes the error's message to Err as one line and answers 2 for a scene that
+  // cannot be opened (before the first step), 1 for any other error.
   static int Execute(const TBatchOptions& Options, std::ostream& Out, std::ostream& Err,
                      std::ostream* Progress);
 
   std::string JsonSummary() const;
+  // What the run is: the scenario's name or the scene file's.
+  std::string Name() const;
   std::string TextSummary() const;
   uint64_t Seed() const { return FSeed; }
+  TWorld& World() const { return *FWorld; }
   // Contacts' worth taken from the real energy drops over the run, by every drop goal.
   int64_t DropUnitsConsumed() const;
 
 private:
+  // Raises EBatchUsage for a scene that cannot be opened.
   void BuildWorld();
-  void AddScenarioPlayers();
+  void ApplyOptions();
   void Track(int32_t Step);
   void WriteCsvRows(std::ostream& Csv, int32_t Step) const;
   void WriteFrame(int32_t Step) const;
+  TQtPicture& Picture() const;
   std::string FrameName(int32_t Step) const;
   // Raises the error of writing the frames when their folder does not exist.
   void CheckFramesFolder() const;
@@ -64,9 +70,7 @@ private:
 
   TBatchOptions FOptions;
   uint64_t FSeed = 0;
-  std::unique_ptr<TQtPicture> FPicture;
-  std::unique_ptr<TTrack2D> FTrack;
-  std::unique_ptr<TTeam> FTeam;
+  std::unique_ptr<TWorld> FWorld;
   std::vector<TPlayerRecord> FRecords;
   std::vector<int32_t> FFutures; // futures per step
   std::vector<double> FStepMs;   // wall time per step

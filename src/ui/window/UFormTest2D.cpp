@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 #include "platform/URandom.h"
 #include "ui/qt/UQtCanvas.h"
 #include "ui/qt/UQtPicture.h"
+#include "ui/qt/USceneFile.h"
 #include "ui/window/UDialogs.h"
 #include "ui/window/UErrorReport.h"
 #include "ui/window/UGoalMenu.h"
@@ -26,6 +28,7 @@
 #include "ui_UFormTest2D.h"
 #include "world/URoster.h"
 #include "world/UTrack2D.h"
+#include "world/UWorld.h"
 
 namespace {
 
@@ -101,24 +104,104 @@ TFormTest2D::~TFormTest2D() {
   if (auto* app = dynamic_cast<TKartsimApp*>(QCoreApplication::instance()))
     app->SetReportSink(nullptr);
   FUi->ImgRoad->SetPicture(nullptr);
-  FTrack->SetMessagePump(nullptr);
-  FTrack->SetPointer(nullptr);
+  FWorld.reset();
 }
 
 void TFormTest2D::FormCreate() {
-  RandSeed(SeedFromClock());
   FStartFolder = QCoreApplication::applicationDirPath();
   menuPlayerParamsClick();
-  FPicture = TQtPicture::LoadDefaultCircuit();
-  FUi->ImgRoad->SetPicture(FPicture.get());
-  FTrack = std::make_unique<TTrack2D>();
-  FTrack->LoadTrack(FPicture.get());
-  FTrack->SetMessagePump(FRunLoop.get());
-  FTrack->SetPointer(FUi->ImgRoad);
-  FTeam = std::make_unique<TTeam>();
-  FTrack->AddTeam(FTeam.get());
+  FWorld = std::make_unique<TWorld>(TQtPicture::LoadDefaultCircuit(), "default", SeedFromClock());
+  FUi->ImgRoad->SetPicture(&Picture());
+  FWorld->Connect(FRunLoop.get(), FUi->ImgRoad);
   AddPlayer(TRoster::pkRocket);
   Redraw();
+}
+
+TTrack2D& TFormTest2D::Track() const {
+  return FWorld->Track();
+}
+
+TQtPicture& TFormTest2D::Picture() const {
+  return dynamic_cast<TQtPicture&>(FWorld->Picture());
+}
+
+void TFormTest2D::ReplaceWorld(std::unique_ptr<TWorld> World) {
+  FUi->ImgRoad->SetPicture(nullptr);
+  FWorld->Connect(nullptr, nullptr);
+  // The old world goes only once the new one is in place: the panel never shows none.
+  std::unique_ptr<TWorld> old = std::exchange(FWorld, std::move(World));
+  FUi->ImgRoad->SetPicture(&Picture());
+  FWorld->Connect(FRunLoop.get(), FUi->ImgRoad);
+  old.reset();
+  const TTeam& team = CurrentTeam();
+  FillPlayerEntries();
+  FUi->EdEvolution->setChecked(Track().Evolution());
+  FUi->EdCollisions->setChecked(Track().Settings().FCollisions);
+  FUi->MenuDebugTeamGoals->setChecked(team.FDrawGoals);
+  // The panel applies its sliders to the world as it shows it: what the world holds is put back
+  // after, so that a value between two slider positions stays as it was opened.
+  const TWorldSettings settings = Track().Settings();
+  TPlayer2D* chosen = SelectedPlayer();
+  const TPlayerSettings chosenSettings = chosen ? chosen->Settings() : TPlayerSettings();
+  const double chosenSize = chosen ? chosen->Size() : 0;
+  CopyParamsFromPlayer();
+  Track().SetSettings(settings);
+  if (chosen != nullptr) {
+    chosen->SetSettings(chosenSettings);
+    chosen->SetGridSize(chosenSettings.FGridSize);
+    chosen->SetSize(chosenSize);
+  }
+  ShowWorldSettings();
+  Redraw();
+}
+
+void TFormTest2D::ShowWorldSettings() {
+  const TWorldSettings& s = Track().Settings();
+  FUi->LbSeconds->setText(Shortest(s.FFutureMs / 1000.0) + " s.");
+  FUi->LbMinFutures->setText(QString::number(s.FMinFutures));
+  FUi->LbFriction->setText(Shortest(s.FFriction));
+  FUi->LbSideFriction->setText(Shortest(s.FSideFriction));
+  if (const TPlayer2D* player = SelectedPlayer())
+    FUi->LbSize->setText(Shortest(player->Size()) + "px");
+}
+
+void TFormTest2D::OpenScene(const QString& FileName) {
+  // Read whole before anything changes: a bad file leaves the world as it was.
+  std::unique_ptr<TWorld> world = TSceneFile::Open(FileName);
+  world->Reseed(SeedFromClock());
+  ReplaceWorld(std::move(world));
+  ShowSceneName(FileName);
+}
+
+void TFormTest2D::SaveScene(const QString& FileName) {
+  TSceneFile::Save(*FWorld, FileName);
+  ShowSceneName(FileName);
+}
+
+void TFormTest2D::ShowSceneName(const QString& FileName) {
+  if (FDesignTitle.isEmpty())
+    FDesignTitle = windowTitle();
+  setWindowTitle(QFileInfo(FileName).fileName() + " - " + FDesignTitle);
+}
+
+void TFormTest2D::OpenSceneClick() {
+  const THandlerTrace trace(__func__);
+  const std::optional<QString> name =
+      FDialogs->OpenPicture(this, TSceneFile::Filter(), FStartFolder);
+  if (!name)
+    return;
+  FRunLoop->RunOrDefer(__func__, [this, file = *name] { OpenScene(file); });
+}
+
+void TFormTest2D::SaveSceneAsClick() {
+  const THandlerTrace trace(__func__);
+  const std::optional<QString> name = FDialogs->SaveFile(this, FStartFolder);
+  if (!name)
+    return;
+  // The world as it stands between steps, never half through one.
+  FRunLoop->RunOrDefer(__func__, [this, file = *name] {
+    SaveScene(file.endsWith(".kartsim.json") ? file : file + ".kartsim.json");
+  });
 }
 
 void TFormTest2D::FitCaptions() {
@@ -190,6 +273,8 @@ void TFormTest2D::ConnectHandlers() {
                         ui.menuPlayerParams, ui.MenuTrackParams, ui.menuHandMove})
     ConnectHandler(item, &QAction::triggered, this, &TFormTest2D::menuPlayerParamsClick);
   ConnectHandler(ui.MenuMonitors, &QAction::triggered, this, &TFormTest2D::MenuMonitorsClick);
+  ConnectHandler(ui.OpenScene, &QAction::triggered, this, &TFormTest2D::OpenSceneClick);
+  ConnectHandler(ui.SaveSceneAs, &QAction::triggered, this, &TFormTest2D::SaveSceneAsClick);
   for (QAction* item : {ui.MenuDebugTraces, ui.MenuDebugOptions, ui.MenuDebugLevels,
                         ui.MenuDebugGoals, ui.MenuDebugTeamGoals})
     ConnectChange(*FRunLoop, "EdDebugChange", item, &QAction::triggered, this,
@@ -198,9 +283,7 @@ void TFormTest2D::ConnectHandlers() {
 }
 
 TTeam& TFormTest2D::CurrentTeam() const {
-  if (FTrack->FTeam == nullptr)
-    throw EError("The world has no team.");
-  return *FTrack->FTeam;
+  return FWorld->CurrentTeam();
 }
 
 TPlayer2D* TFormTest2D::SelectedPlayer() const {
@@ -209,7 +292,7 @@ TPlayer2D* TFormTest2D::SelectedPlayer() const {
 }
 
 void TFormTest2D::Redraw() {
-  FTrack->Redraw(true);
+  Track().Redraw(true);
   UpdateMonitors(false);
 }
 
@@ -224,7 +307,9 @@ void TFormTest2D::ReportCurrentError(const std::string& Where) {
 // ---- players ----
 
 TPlayer2D* TFormTest2D::AddPlayer(int32_t Kind) {
-  TPlayer2D* player = TRoster(*FTrack).AddPlayer(Kind);
+  // New players' colours and goal values come from the world's own stream.
+  const TRandom::TUse use = FWorld->UseRandom();
+  TPlayer2D* player = TRoster(Track()).AddPlayer(Kind);
   if (player == nullptr)
     return nullptr;
   AddPlayerEntry();
@@ -234,7 +319,7 @@ TPlayer2D* TFormTest2D::AddPlayer(int32_t Kind) {
 }
 
 void TFormTest2D::AddPlayerEntry() {
-  FUi->EdPlayerId->addItem("Player #" + QString::number(FTrack->PlayerCount()));
+  FUi->EdPlayerId->addItem("Player #" + QString::number(Track().PlayerCount()));
   FUi->EdPlayerId->setCurrentIndex(FUi->EdPlayerId->count() - 1);
 }
 
@@ -245,7 +330,9 @@ void TFormTest2D::BtnAddPlayerClick() {
 }
 
 void TFormTest2D::AddPlayerAhead(int32_t Kind) {
-  TPlayer2D* player = TRoster(*FTrack).AddPlayerAhead(Kind);
+  // New players' colours and goal values come from the world's own stream.
+  const TRandom::TUse use = FWorld->UseRandom();
+  TPlayer2D* player = TRoster(Track()).AddPlayerAhead(Kind);
   if (player == nullptr)
     return;
   AddPlayerEntry();
@@ -260,14 +347,14 @@ void TFormTest2D::BtnSubPlayerClick() {
 
 void TFormTest2D::RemoveSelectedPlayer() {
   TPlayer2D* player = SelectedPlayer();
-  if (FTrack->PlayerCount() < 2 || player == nullptr)
+  if (Track().PlayerCount() < 2 || player == nullptr)
     return;
   CurrentTeam().RemoveMember(player, true);
   if (FUi->EdPlayerId->count() > 0)
     FUi->EdPlayerId->removeItem(FUi->EdPlayerId->count() - 1);
   FUi->EdPlayerId->setCurrentIndex(0);
   EdPlayerIdChange();
-  FTrack->ClearDrawing();
+  Track().ClearDrawing();
   Redraw();
 }
 
@@ -278,8 +365,10 @@ void TFormTest2D::Addacircleofkarts1Click() {
 
 void TFormTest2D::AddCircleOfKarts() {
   ClearPlayers();
-  TRoster(*FTrack).AddCircleOfKarts();
-  for (int32_t i = 1; i <= FTrack->PlayerCount(); ++i)
+  // New players' colours and goal values come from the world's own stream.
+  const TRandom::TUse use = FWorld->UseRandom();
+  TRoster(Track()).AddCircleOfKarts();
+  for (int32_t i = 1; i <= Track().PlayerCount(); ++i)
     FUi->EdPlayerId->addItem("Player #" + QString::number(i));
   FUi->EdPlayerId->setCurrentIndex(FUi->EdPlayerId->count() - 1);
   CopyParamsFromPlayer();
@@ -287,7 +376,7 @@ void TFormTest2D::AddCircleOfKarts() {
 }
 
 void TFormTest2D::ClearPlayers() {
-  TRoster(*FTrack).ClearPlayers();
+  TRoster(Track()).ClearPlayers();
   FUi->EdPlayerId->clear();
 }
 
@@ -305,7 +394,7 @@ void TFormTest2D::EdPlayerIdEnter() {
   // Inside a step the team may be walking the list; it is rebuilt whenever a member comes or
   // goes anyway.
   if (!FRunLoop->InStep())
-    FTrack->RebuildPlayers();
+    Track().RebuildPlayers();
   FillPlayerEntries();
 }
 
@@ -348,13 +437,13 @@ void TFormTest2D::EdColorClick() {
 void TFormTest2D::EdSecondsChange() {
   const THandlerTrace trace(__func__);
   const int32_t position = FUi->EdSeconds->value();
-  FTrack->SetFutureMs(CheckedMul(position, 1000));
+  Track().SetFutureMs(CheckedMul(position, 1000));
   FUi->LbSeconds->setText(QString::number(position) + " s.");
 }
 
 void TFormTest2D::EdMinFuturesChange() {
   const THandlerTrace trace(__func__);
-  FTrack->SetMinFutures(FUi->EdMinFutures->value());
+  Track().SetMinFutures(FUi->EdMinFutures->value());
   FUi->LbMinFutures->setText(QString::number(FUi->EdMinFutures->value()));
 }
 
@@ -362,24 +451,24 @@ void TFormTest2D::EdFrictionChange() {
   const THandlerTrace trace(__func__);
   const double friction = FUi->EdFriction->value() / 1000.0;
   FUi->LbFriction->setText(Shortest(friction));
-  FTrack->SetFriction(friction);
+  Track().SetFriction(friction);
 }
 
 void TFormTest2D::EdSideFrictionChange() {
   const THandlerTrace trace(__func__);
   const double friction = FUi->EdSideFriction->value() / 100.0;
   FUi->LbSideFriction->setText(Shortest(friction));
-  FTrack->SetSideFriction(friction);
+  Track().SetSideFriction(friction);
 }
 
 void TFormTest2D::EdCollisionsClick() {
   const THandlerTrace trace(__func__);
-  FTrack->SetCollisions(FUi->EdCollisions->isChecked());
+  Track().SetCollisions(FUi->EdCollisions->isChecked());
 }
 
 void TFormTest2D::EdEvolutionClick() {
   const THandlerTrace trace(__func__);
-  FTrack->SetEvolution(FUi->EdEvolution->isChecked());
+  Track().SetEvolution(FUi->EdEvolution->isChecked());
 }
 
 void TFormTest2D::EdSizeChange() {
@@ -447,13 +536,13 @@ void TFormTest2D::CopyParamsFromPlayer() {
 
 void TFormTest2D::ShowChosenPlayer() {
   Ui::TFormTest2D& ui = *FUi;
-  ui.EdSeconds->setValue(RoundToInt32(FTrack->Settings().FFutureMs / 1000.0));
-  ui.EdMinFutures->setValue(FTrack->Settings().FMinFutures);
+  ui.EdSeconds->setValue(RoundToInt32(Track().Settings().FFutureMs / 1000.0));
+  ui.EdMinFutures->setValue(Track().Settings().FMinFutures);
   // A new size runs EdSizeChange and its redraw; the chosen player is asked for again after it.
   if (const TPlayer2D* player = SelectedPlayer())
     ui.EdSize->setValue(RoundToInt32(player->Size()));
-  ui.EdFriction->setValue(RoundToInt32(FTrack->Settings().FFriction * 1000));
-  ui.EdSideFriction->setValue(RoundToInt32(FTrack->Settings().FSideFriction * 100));
+  ui.EdFriction->setValue(RoundToInt32(Track().Settings().FFriction * 1000));
+  ui.EdSideFriction->setValue(RoundToInt32(Track().Settings().FSideFriction * 100));
   if (const TPlayer2D* player = SelectedPlayer()) {
     SetColorPanel(player->Color());
     ui.EdRadio->setMaximum(player->GridMax());
@@ -501,9 +590,9 @@ void TFormTest2D::UpdateRealTimeParams() {
 
 void TFormTest2D::UpdateStatusBar() {
   QString text = QString("Futures in the last step: %1    Step: %2 ms    Players: %3")
-                     .arg(FTrack->LastFutureCount())
+                     .arg(Track().LastFutureCount())
                      .arg(FRunLoop->LastStepMs(), 0, 'f', 0)
-                     .arg(FTrack->PlayerCount());
+                     .arg(Track().PlayerCount());
   if (TPlayer2D* player = SelectedPlayer())
     text += QString("    Counted dots: %1    Grid: %2 px")
                 .arg(player->Futures().DotCount())
@@ -549,7 +638,7 @@ void TFormTest2D::UpdateMonitors(bool AfterStep) {
   TPlayer2D* player = SelectedPlayer();
   const QString name = FUi->EdPlayerId->currentText();
   if (AfterStep)
-    FMonitors->AfterStep(FRunLoop->PassCount(), FTrack->LastFutureCount(), FRunLoop->LastStepMs(),
+    FMonitors->AfterStep(FRunLoop->PassCount(), Track().LastFutureCount(), FRunLoop->LastStepMs(),
                          player, name);
   else
     FMonitors->Follow(player, name);

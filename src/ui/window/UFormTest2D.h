@@ -19,6 +19,7 @@ class TQtPicture;
 class TRunLoop;
 class TTeam;
 class TTrack2D;
+class TWorld;
 
 // The main window: the circuit picture on which the world draws itself and, on the right, the
 // panel from which the user builds and tunes the world while it runs. Its handlers translate the
@@ -36,11 +37,12 @@ public:
 
   // ---- what the parts and handlers work on ----
   Ui::TFormTest2D& Controls() const { return *FUi; }
-  TTrack2D& Track() const { return *FTrack; }
+  TWorld& World() const { return *FWorld; }
+  TTrack2D& Track() const;
   TTeam& CurrentTeam() const;
   // The chosen player; null while the current team has no member.
   TPlayer2D* SelectedPlayer() const;
-  TQtPicture& Picture() const { return *FPicture; }
+  TQtPicture& Picture() const;
   TDialogs& Dialogs() const { return *FDialogs; }
   TRunLoop& RunLoop() const { return *FRunLoop; }
   TGoalRows& GoalRows() const { return *FGoalRows; }
@@ -48,6 +50,13 @@ public:
   const QString& StartFolder() const { return FStartFolder; }
 
   // ---- operations ----
+  // Replaces the world by another one (an opened scene): re-wired to the window, shown whole in
+  // the panel, its values as they are rather than as the sliders would round them.
+  void ReplaceWorld(std::unique_ptr<TWorld> World);
+  // The world's scene written to the file; the title names it.
+  void SaveScene(const QString& FileName);
+  // Opens a scene file in place of the world; a bad file changes nothing and raises.
+  void OpenScene(const QString& FileName);
   // Adds a player of the kind (0 the selected player's, 1 kart, 2 rocket), names its entry in
   // the list, chooses it and shows its values. Null for an unknown kind.
   TPlayer2D* AddPlayer(int32_t Kind);
@@ -100,6 +109,8 @@ public slots:
   void SpeedButton6Click();
   void SpeedButton8Click();
   void FormResize();
+  void OpenSceneClick();
+  void SaveSceneAsClick();
 
 protected:
   // Closing while the world runs ends the run after the pass in progress, then closes.
@@ -123,17 +134,18 @@ private:
   void ShowChosenPlayer();
   QColor ColorPanel() const;
   void SetColorPanel(int32_t Color);
+  // The world's settings shown as they are, beside sliders placed as near as they go.
+  void ShowWorldSettings();
+  void ShowSceneName(const QString& FileName);
 
   std::unique_ptr<Ui::TFormTest2D> FUi;
   std::unique_ptr<TDialogs> FDialogs;
   QLabel* FStatus = nullptr;
   QString FStartFolder;
-  std::unique_ptr<TQtPicture> FPicture; // the displayed circuit the world draws on
+  QString FDesignTitle; // the title before a scene was named in it
   std::unique_ptr<TRunLoop> FRunLoop;
   std::unique_ptr<TGoalRows> FGoalRows;
   std::unique_ptr<TGoalMenu> FGoalMenu;
   TMonitorsWindow* FMonitors = nullptr; // made when first shown; a window of its own, our child
-  // Destroyed in this order: the team frees its players while the world still knows them.
-  std::unique_ptr<TTrack2D> FTrack;
-  std::unique_ptr<TTeam> FTeam;
+  std::unique_ptr<TWorld> FWorld;
 };

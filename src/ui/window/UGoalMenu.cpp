@@ -1,14 +1,8 @@
 #include "ui/window/UGoalMenu.h"
 
 #include "agents/UPlayer.h"
-#include "goals/UGoal2DRaced.h"
-#include "goals/UGoal2DStorage.h"
-#include "goals/UGoal2DSweets.h"
-#include "goals/UGoal2DTeamAway.h"
-#include "goals/UGoalBurnOut.h"
-#include "goals/UGoalEnergy.h"
-#include "goals/UGoalHealth.h"
-#include "goals/UGoalMouse.h"
+#include "goals/UGoal.h"
+#include "goals/UGoalCatalogue.h"
 #include "goals/UTeam.h"
 #include "ui/window/UFormTest2D.h"
 #include "ui/window/UHandlerTrace.h"
@@ -16,14 +10,7 @@
 #include "ui/window/URunLoop.h"
 #include "ui_UFormTest2D.h"
 #include "world/UTrack2D.h"
-
-namespace {
-
-// The strength every new team goal starts with, and the gentler one of the mouse goals.
-constexpr double GoalValue = 1;
-constexpr double MouseGoalValue = 0.1;
-
-} // namespace
+#include "world/UWorld.h"
 
 TGoalMenu::TGoalMenu(TFormTest2D& Form) : FForm(Form) {
   Ui::TFormTest2D& ui = Form.Controls();
@@ -47,13 +34,15 @@ TGoalMenu::TGoalMenu(TFormTest2D& Form) : FForm(Form) {
                  &TGoalMenu::Deleteallplayerspersonalgoals1Click);
 }
 
-void TGoalMenu::AddTeamGoal(const char* Handler, std::function<std::unique_ptr<TGoal>()> Make,
-                            bool DrawTeamGoals) {
-  FForm.RunLoop().RunOrDefer(Handler, [this, Make, DrawTeamGoals] {
-    // Made only now, so that a goal that cannot be made (no place for a box) adds nothing.
-    FForm.CurrentTeam().AddGoal(Make());
+void TGoalMenu::AddTeamGoal(const char* Handler, const std::string& Kind) {
+  FForm.RunLoop().RunOrDefer(Handler, [this, Kind] {
+    // Made only now, so that a goal that cannot be made (no place for a box) adds nothing; a box
+    // is placed from the world's own stream.
+    const TRandom::TUse use = FForm.World().UseRandom();
+    FForm.CurrentTeam().AddGoal(
+        TGoalCatalogue::NewOnTrack(Kind, TGoalCatalogue::StartValue(Kind), FForm.Track()));
     FForm.UpdateGoals();
-    if (DrawTeamGoals) {
+    if (TGoalCatalogue::ShowsWhenAdded(Kind)) {
       FForm.Controls().MenuDebugTeamGoals->setChecked(true);
       FForm.EdDebugChange();
     }
@@ -62,52 +51,44 @@ void TGoalMenu::AddTeamGoal(const char* Handler, std::function<std::unique_ptr<T
 
 void TGoalMenu::Runfast1Click() {
   const THandlerTrace trace(__func__);
-  AddTeamGoal(
-      __func__, [] { return std::make_unique<TGoal2DRaced>(GoalValue); }, false);
+  AddTeamGoal(__func__, "speed");
 }
 
 void TGoalMenu::Keepenergyhunger1Click() {
   const THandlerTrace trace(__func__);
-  AddTeamGoal(
-      __func__, [] { return std::make_unique<TGoalEnergy>(GoalValue); }, false);
+  AddTeamGoal(__func__, "energy");
 }
 
 void TGoalMenu::Keephealth1Click() {
   const THandlerTrace trace(__func__);
-  AddTeamGoal(
-      __func__, [] { return std::make_unique<TGoalHealth>(GoalValue); }, false);
+  AddTeamGoal(__func__, "health");
 }
 
 void TGoalMenu::Addateamgoalforcollectingdrops1Click() {
   const THandlerTrace trace(__func__);
-  AddTeamGoal(
-      __func__, [] { return std::make_unique<TGoal2DSweets>(GoalValue); }, true);
+  AddTeamGoal(__func__, "drops");
 }
 
 void TGoalMenu::Addateamgoalforstoringcollecteddrops1Click() {
   const THandlerTrace trace(__func__);
   // Placed over the picture itself, whatever size it is shown at, with a bounded search.
-  AddTeamGoal(
-      __func__, [this] { return TGoal2DStorage::NewOnRoad(FForm.Track(), GoalValue); }, true);
+  AddTeamGoal(__func__, "storage");
 }
 
 void TGoalMenu::Suckenergyfromplayersinfrontofyou1Click() {
   const THandlerTrace trace(__func__);
-  AddTeamGoal(
-      __func__, [this] { return std::make_unique<TGoalBurnOut>(GoalValue); }, false);
+  AddTeamGoal(__func__, "burn-out");
 }
 
 void TGoalMenu::AvoidOtherPlayersClick() {
   const THandlerTrace trace(__func__);
-  AddTeamGoal(
-      __func__, [this] { return std::make_unique<TGoal2DTeamAway>(GoalValue); }, false);
+  AddTeamGoal(__func__, "avoid-others");
 }
 
 void TGoalMenu::FollowMouseClick() {
   const THandlerTrace trace(__func__);
   const bool avoid = sender() != nullptr && sender()->property("tag").toInt() == 1;
-  AddTeamGoal(
-      __func__, [avoid] { return std::make_unique<TGoalMouse>(avoid, MouseGoalValue); }, true);
+  AddTeamGoal(__func__, avoid ? "avoid-mouse" : "follow-mouse");
 }
 
 void TGoalMenu::DeleteallTeamsGoals1Click() {

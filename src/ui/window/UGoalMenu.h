@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <string>
 
 class TFormTest2D;
 class TGoal;
@@ -27,10 +28,10 @@ public slots:
   void Deleteallplayerspersonalgoals1Click();
 
 private:
-  // Adds the goal that Make creates when the change is applied (after the step in progress),
-  // then shows the rows; with DrawTeamGoals the team's goals are drawn from then on.
-  void AddTeamGoal(const char* Handler, std::function<std::unique_ptr<TGoal>()> Make,
-                   bool DrawTeamGoals);
+  // Adds a goal of the catalogue's kind when the change is applied (after the step in
+  // progress), then shows the rows; the goals placed on the circuit switch the drawing of the
+  // team's goals on.
+  void AddTeamGoal(const char* Handler, const std::string& Kind);
 
   TFormTest2D& FForm;
 };

@@ -19,6 +19,8 @@
 #include "ui/window/UPictureView.h"
 #include "ui_UFormTest2D.h"
 #include "world/UTrack2D.h"
+#include "world/UWorld.h"
+#include "world/UWorldDefaults.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ TRunLoop::TRunLoop(TFormTest2D& Form) : FForm(Form) {
 TRunLoop::~TRunLoop() = default;
 
 QString TRunLoop::FrameFileName() const {
-  return FFrameStem + "_" + QString::asprintf("%5.5d", FFrameCounter) + ".bmp";
+  return FFrameStem + QString::asprintf(TWorldDefaults::FrameNumberFormat, FFrameCounter);
 }
 
 void TRunLoop::RunOrDefer(const char* Handler, std::function<void()> Change) {
@@ -95,7 +97,7 @@ void TRunLoop::StartBtnClick() {
   if (FRunning)
     return;
   FRunning = true;
-  RandSeed(SeedFromClock());
+  FForm.World().Reseed(SeedFromClock());
   std::string where;
   try {
     while (FForm.Controls().StartBtn->isChecked())
@@ -138,7 +140,7 @@ void TRunLoop::Step() {
   FInStep = true;
   FSinceMessages.start();
   try {
-    FForm.Track().Step(StepBudgetMs);
+    FForm.World().Step(StepBudgetMs);
   } catch (...) {
     FInStep = false;
     AfterStep(chosen);
@@ -268,7 +270,6 @@ void TRunLoop::LoadCircuit(const QString& FileName) {
                  "\" was not loaded and the circuit is unchanged.");
   // Read whole before anything changes: a file that is not a bitmap leaves picture and road.
   const std::unique_ptr<TQtPicture> circuit = TQtPicture::LoadBmp(FileName);
-  FForm.Picture().CopyFrom(*circuit);
-  FForm.Track().LoadTrack(&FForm.Picture());
+  FForm.World().LoadCircuit(*circuit, "");
   FForm.Redraw();
 }

@@ -49,11 +49,11 @@ TEST(BatchOptions, ReadsValuesInBothSpellings) {
 TEST(BatchOptions, NamesTheArgumentAndWhatItAllows) {
   EXPECT_EQ(UsageError({"--speed", "3"}), "--speed: unknown option (see --help)");
   EXPECT_EQ(UsageError({"--steps", "-1"}),
-            "--steps: expected a whole number from 1 to 10000000, got \"-1\"");
+            "--steps: expected a whole number from 0 to 10000000, got \"-1\"");
   EXPECT_EQ(UsageError({"--steps", "ten"}),
-            "--steps: expected a whole number from 1 to 10000000, got \"ten\"");
+            "--steps: expected a whole number from 0 to 10000000, got \"ten\"");
   EXPECT_EQ(UsageError({"--steps", "3x"}),
-            "--steps: expected a whole number from 1 to 10000000, got \"3x\"");
+            "--steps: expected a whole number from 0 to 10000000, got \"3x\"");
   EXPECT_EQ(UsageError({"--ai-level", "0"}),
             "--ai-level: expected a whole number from 1 to 8, got \"0\"");
   EXPECT_EQ(UsageError({"--ai-level", "9"}),
@@ -68,7 +68,7 @@ TEST(BatchOptions, NamesTheArgumentAndWhatItAllows) {
 
 TEST(BatchOptions, EveryNumberIsRefusedWhenHugeNegativeOrEmpty) {
   const std::pair<std::string, std::string> allowed[] = {
-      {"--steps", "from 1 to 10000000"}, {"--futures", "from 1 to 100000"},
+      {"--steps", "from 0 to 10000000"}, {"--futures", "from 1 to 100000"},
       {"--budget-ms", "from 1 to 2000"}, {"--min-futures", "from 1 to 2000"},
       {"--seconds", "from 1 to 20"},     {"--ai-level", "from 1 to 8"},
       {"--threads", "from 0 to 256"},    {"--seed", "from 0 to 18446744073709551615"}};

@@ -229,12 +229,12 @@ TEST(BatchRun, ABadCircuitEndsTheRunWithItsReasonBeforeAnyFileIsWritten) {
     }
     EXPECT_FALSE(QFile::exists(QString::fromStdString(csv)));
   }
-  // On a circuit without road the storage box of the drops finds no place, and says so.
-  const TResult r = RunBatch("--scenario drops --circuit " +
+  // The drops scenario is a scene with its box in place: on a circuit without road the box stays
+  // where the scene put it, and the drops, finding no place, are never placed.
+  const TResult r = RunBatch("--scenario drops --json --circuit " +
                              dir.filePath("black.bmp").toStdString() + " --csv " + csv + Quick);
-  EXPECT_EQ(r.Status, 1);
-  EXPECT_EQ(r.Err, "kartsim-batch: No place on the road for a storage box.\n");
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(csv)));
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("\"drop_units_consumed\":0"), std::string::npos) << r.Out;
 }
 
 TEST(BatchRun, AnUnreadableCircuitEndsTheRunWithItsReason) {
@@ -383,4 +383,27 @@ TEST(BatchRun, AFullDiskSaysSoAndLeavesTheOldCsvAndNoTemporaryFile) {
                             "/run_00001.bmp\": No space left on device.\n");
   EXPECT_EQ(old, "old\n");
   EXPECT_EQ(names, (std::vector<std::string>{"filler", "out.csv"}));
+}
+
+TEST(BatchRun, AScenarioSavedAsASceneRunsTheSameAndABadSceneExitsWithTwo) {
+  QTemporaryDir dir;
+  const std::string scene = dir.filePath("drops.kartsim.json").toStdString();
+  ASSERT_EQ(RunBatch("--scenario drops --steps 0 --save-scene " + scene).Status, 0);
+  const std::string run = " --steps 4 --futures 40 --threads 1 --seed 9 --csv -";
+  const TResult a = RunBatch("--scenario drops" + run), b = RunBatch("--scene " + scene + run);
+  ASSERT_EQ(a.Status, 0) << a.Err;
+  EXPECT_EQ(a.Out.substr(0, a.Out.find("Scenario")), b.Out.substr(0, b.Out.find("Scene ")));
+
+  const std::string bad = dir.filePath("bad.kartsim.json").toStdString();
+  for (const std::string& text : {std::string("not json"), std::string("{\"format\": 1}")}) {
+    {
+      std::ofstream out(bad);
+      out << text;
+    }
+    const TResult r = RunBatch("--scene " + bad + " --csv " + dir.filePath("x.csv").toStdString());
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_NE(r.Err.find(bad), std::string::npos) << r.Err;
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.csv")));
+  }
 }

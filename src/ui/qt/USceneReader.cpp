@@ -1,0 +1,333 @@
+#include "ui/qt/USceneReader.h"
+
+#include <QImage>
+#include <cmath>
+#include <limits>
+
+#include "agents/UKart.h"
+#include "agents/URocket.h"
+#include "goals/UGoal.h"
+#include "goals/UGoalCatalogue.h"
+#include "goals/UTeam.h"
+#include "platform/UErrors.h"
+#include "ui/qt/UQtPicture.h"
+#include "ui/qt/USceneFile.h"
+#include "world/UTrack2D.h"
+#include "world/UWorld.h"
+#include "world/UWorldDefaults.h"
+
+namespace {
+
+QString Join(const QString& Path, const QString& Key) {
+  return Path.isEmpty() ? Key : Path + "." + Key;
+}
+
+QString At(const QString& Path, int32_t Index) {
+  return Path + "[" + QString::number(Index) + "]";
+}
+
+std::string Range(double Min, double Max) {
+  const auto text = [](double X) {
+    return QString::number(X, 'g', QLocale::FloatingPointShortest).toStdString();
+  };
+  return "out of range (" + text(Min) + " to " + text(Max) + ")";
+}
+
+// By the exact name a scene writes: the state's own, in capitals.
+bool HasParam(const TState& State, const QString& Name) {
+  for (int32_t i = 0; i < State.ParamCount(); ++i)
+    if (State.Param(i).Name == Name.toStdString())
+      return true;
+  return false;
+}
+
+constexpr double Huge = std::numeric_limits<double>::max();
+
+} // namespace
+
+void TSceneReader::Fail(const QString& Path, const std::string& What) {
+  throw EError((Path.isEmpty() ? std::string() : Path.toStdString() + ": ") + What);
+}
+
+QJsonValue TSceneReader::Member(const QJsonObject& Object, const QString& Path,
+                                const QString& Key) {
+  const QJsonValue value = Object.value(Key);
+  if (value.isUndefined())
+    Fail(Join(Path, Key), "missing");
+  return value;
+}
+
+double TSceneReader::Number(const QJsonObject& Object, const QString& Path, const QString& Key,
+                            double Min, double Max) {
+  const QJsonValue value = Member(Object, Path, Key);
+  // JSON has no infinities: Qt reads a number too large for a double as one.
+  if (!value.isDouble() || !std::isfinite(value.toDouble()))
+    Fail(Join(Path, Key), "not a number");
+  const double x = value.toDouble();
+  if (x < Min || x > Max)
+    Fail(Join(Path, Key), Range(Min, Max));
+  return x;
+}
+
+int32_t TSceneReader::Whole(const QJsonObject& Object, const QString& Path, const QString& Key,
+                            int32_t Min, int32_t Max) {
+  const double x = Number(Object, Path, Key, Min, Max);
+  if (x != std::floor(x))
+    Fail(Join(Path, Key), "not a whole number");
+  return static_cast<int32_t>(x);
+}
+
+bool TSceneReader::Flag(const QJsonObject& Object, const QString& Path, const QString& Key) {
+  const QJsonValue value = Member(Object, Path, Key);
+  if (!value.isBool())
+    Fail(Join(Path, Key), "not true or false");
+  return value.toBool();
+}
+
+QString TSceneReader::Text(const QJsonObject& Object, const QString& Path, const QString& Key) {
+  const QJsonValue value = Member(Object, Path, Key);
+  if (!value.isString())
+    Fail(Join(Path, Key), "not a text");
+  return value.toString();
+}
+
+QJsonObject TSceneReader::Object(const QJsonObject& Object, const QString& Path,
+                                 const QString& Key) {
+  const QJsonValue value = Member(Object, Path, Key);
+  if (!value.isObject())
+    Fail(Join(Path, Key), "not an object");
+  return value.toObject();
+}
+
+QJsonArray TSceneReader::Array(const QJsonObject& Object, const QString& Path, const QString& Key) {
+  const QJsonValue value = Member(Object, Path, Key);
+  if (!value.isArray())
+    Fail(Join(Path, Key), "not a list");
+  return value.toArray();
+}
+
+QJsonObject TSceneReader::ObjectAt(const QJsonArray& Array, const QString& Path, int32_t Index) {
+  if (!Array.at(Index).isObject())
+    Fail(At(Path, Index), "not an object");
+  return Array.at(Index).toObject();
+}
+
+std::unique_ptr<TWorld> TSceneReader::World(const QJsonObject& Scene) {
+  if (Scene.value("format") != QJsonValue("kartsim-scene"))
+    Fail("format", "not a kartsim scene (expected \"kartsim-scene\")");
+  const int32_t version = Whole(Scene, "", "version", 1, std::numeric_limits<int32_t>::max());
+  if (version > TSceneFile::Version)
+    Fail("version", "version " + std::to_string(version) + " is newer than this program reads (" +
+                        std::to_string(TSceneFile::Version) + ")");
+  std::unique_ptr<TWorld> world = Circuit(Scene);
+  // Whatever a scene's goals and players draw while they are made comes from the new world's
+  // own stream, never from another world's.
+  const TRandom::TUse use = world->UseRandom();
+  Settings(*world, Scene);
+
+  const QJsonArray teams = Array(Scene, "", "teams");
+  if (teams.isEmpty())
+    Fail("teams", "a scene needs at least one team");
+  const QJsonArray players = Array(Scene, "", "players");
+  std::vector<TPlayer*> made;
+  for (int32_t t = 0; t < teams.size(); ++t) {
+    const QString path = At("teams", t);
+    const QJsonObject entry = ObjectAt(teams, "teams", t);
+    TTeam& team = t == 0 ? world->Teams(0) : world->AddTeam();
+    team.FDrawGoals = Flag(entry, path, "draw_goals");
+    const QJsonArray goals = Array(entry, path, "goals");
+    for (int32_t g = 0; g < goals.size(); ++g)
+      team.AddGoal(Goal(ObjectAt(goals, path + ".goals", g), At(path + ".goals", g)));
+  }
+  for (int32_t p = 0; p < players.size(); ++p) {
+    const QString path = At("players", p);
+    const QJsonObject entry = ObjectAt(players, "players", p);
+    const int32_t team = Whole(entry, path, "team", 0, static_cast<int32_t>(teams.size()) - 1);
+    made.push_back(world->Teams(team).AddMember(Player(entry, path)));
+  }
+  for (int32_t t = 0; t < teams.size(); ++t) {
+    const QString path = At("teams", t);
+    const QJsonObject entry = teams.at(t).toObject();
+    TTeam& team = world->Teams(t);
+    if (Member(entry, path, "chosen_player").isNull()) {
+      if (team.MemberCount() > 0)
+        Fail(Join(path, "chosen_player"), "a team with members must have one chosen");
+      continue;
+    }
+    const int32_t chosen =
+        Whole(entry, path, "chosen_player", 0, std::max<int32_t>(0, players.size() - 1));
+    if (chosen >= static_cast<int32_t>(made.size()) || made[chosen]->FTeam != &team)
+      Fail(Join(path, "chosen_player"), "not a player of this team");
+    team.Select(made[chosen]);
+  }
+  world->SetCurrentTeam(
+      Whole(Scene, "", "current_team", 0, static_cast<int32_t>(teams.size()) - 1));
+  return world;
+}
+
+std::unique_ptr<TWorld> TSceneReader::Circuit(const QJsonObject& Scene) {
+  const QJsonObject circuit = Object(Scene, "", "circuit");
+  if (circuit.contains("builtin")) {
+    const QString name = Text(circuit, "circuit", "builtin");
+    if (name != "default")
+      Fail("circuit.builtin", "no built-in circuit is called \"" + name.toStdString() + "\"");
+    return std::make_unique<TWorld>(TQtPicture::LoadDefaultCircuit(), "default");
+  }
+  const QByteArray text = Text(circuit, "circuit", "png").toLatin1();
+  const auto decoded =
+      QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
+  if (!decoded)
+    Fail("circuit.png", "not base64");
+  if (decoded.decoded.isEmpty())
+    Fail("circuit.png", "an empty picture");
+  const QImage image = QImage::fromData(decoded.decoded, "PNG");
+  if (image.isNull())
+    Fail("circuit.png", "not a PNG picture");
+  if (image.width() < 2 || image.height() < 2)
+    Fail("circuit.png", "an empty picture");
+  return std::make_unique<TWorld>(std::make_unique<TQtPicture>(image), "");
+}
+
+void TSceneReader::Settings(TWorld& World, const QJsonObject& Scene) {
+  const QJsonObject json = Object(Scene, "", "settings");
+  const QString path = "settings";
+  using D = TWorldDefaults;
+  TWorldSettings s = World.Track().Settings();
+  s.FFutureMs =
+      Whole(json, path, "future_ms", D::MinFutureSeconds * 1000, D::MaxFutureSeconds * 1000);
+  s.FDeltaMs = Whole(json, path, "sub_step_ms", 1, 1000);
+  s.FMinFutures = Whole(json, path, "min_futures", D::MinMinFutures, D::MaxMinFutures);
+  s.FCollisions = Flag(json, path, "collisions");
+  s.FEvolution = Flag(json, path, "evolution");
+  s.FFriction =
+      Number(json, path, "friction", D::MinFrictionMilli / 1000.0, D::MaxFrictionMilli / 1000.0);
+  s.FSideFriction = Number(json, path, "side_friction", D::MinSideFrictionCenti / 100.0,
+                           D::MaxSideFrictionCenti / 100.0);
+  World.Track().SetSettings(s);
+}
+
+std::unique_ptr<TGoal> TSceneReader::Goal(const QJsonObject& Json, const QString& Path) {
+  const QString kind = Text(Json, Path, "kind");
+  if (!TGoalCatalogue::Knows(kind.toStdString()))
+    Fail(Join(Path, "kind"), "unknown goal kind \"" + kind.toStdString() + "\"");
+  std::unique_ptr<TGoal> goal = TGoalCatalogue::New(kind.toStdString(), 0);
+  // As given, as the goal rows keep it: only the slider clamps.
+  goal->FValue = Number(Json, Path, "value", 0, goal->FMaxValue);
+  const QString mode = Text(Json, Path, "mode");
+  if (mode == "competitive")
+    goal->FMode = gmCompetitive;
+  else if (mode == "individual")
+    goal->FMode = gmIndividual;
+  else if (mode == "cooperative")
+    goal->FMode = gmCooperative;
+  else
+    Fail(Join(Path, "mode"), "expected competitive, individual or cooperative");
+  goal->FSoonerBetter = Flag(Json, Path, "sooner_better");
+  std::vector<TGoalField> fields = TGoalCatalogue::Fields(*goal);
+  for (TGoalField& field : fields) {
+    const QString key = QString::fromStdString(field.Name);
+    if (field.Columns == 0) {
+      field.Values = {Number(Json, Path, key, field.Min, field.Max)};
+      if (field.Whole && field.Values[0] != std::floor(field.Values[0]))
+        Fail(Join(Path, key), "not a whole number");
+      continue;
+    }
+    const QJsonArray rows = Array(Json, Path, key);
+    field.Values.clear();
+    for (int32_t r = 0; r < rows.size(); ++r) {
+      const QString rowPath = At(Join(Path, key), r);
+      const QJsonArray row = rows.at(r).toArray();
+      if (!rows.at(r).isArray() || row.size() != field.Columns)
+        Fail(rowPath, "expected a list of " + std::to_string(field.Columns) + " numbers");
+      for (int32_t c = 0; c < field.Columns; ++c) {
+        const QJsonValue v = row.at(c);
+        if (!v.isDouble() || !std::isfinite(v.toDouble()))
+          Fail(At(rowPath, c), "not a number");
+        if (v.toDouble() < field.Min || v.toDouble() > field.Max)
+          Fail(At(rowPath, c), Range(field.Min, field.Max));
+        if (field.Whole && v.toDouble() != std::floor(v.toDouble()))
+          Fail(At(rowPath, c), "not a whole number");
+        field.Values.push_back(v.toDouble());
+      }
+    }
+  }
+  try {
+    TGoalCatalogue::SetFields(*goal, fields);
+  } catch (const EError& e) {
+    Fail(Path, e.what());
+  }
+  return goal;
+}
+
+std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QString& Path) {
+  const QString kind = Text(Json, Path, "kind");
+  std::unique_ptr<TPlayer2D> player;
+  if (kind == "kart")
+    player = TKart::New(0, 0, 0);
+  else if (kind == "rocket")
+    player = TRocket::New(0, 0, 0);
+  else
+    Fail(Join(Path, "kind"), "unknown player kind \"" + kind.toStdString() + "\"");
+
+  const QJsonObject values = Object(Json, Path, "state");
+  const QJsonObject reset = Object(Json, Path, "reset");
+  const QJsonObject limits = Json.contains("limits") ? Object(Json, Path, "limits") : QJsonObject();
+  TState& state = player->RealState();
+  const std::pair<const QJsonObject*, const char*> given[] = {
+      {&values, "state"}, {&reset, "reset"}, {&limits, "limits"}};
+  for (const auto& [object, key] : given)
+    for (const QString& name : object->keys())
+      if (!HasParam(state, name))
+        Fail(Join(Join(Path, key), name), "no such parameter of a " + kind.toStdString());
+  for (int32_t i = 0; i < state.ParamCount(); ++i) {
+    TStateParam& p = state.Param(i);
+    const QString name = QString::fromStdString(p.Name);
+    if (limits.contains(name)) {
+      const QString at = Join(Join(Path, "limits"), name);
+      const QJsonArray bounds = limits.value(name).toArray();
+      if (!limits.value(name).isArray() || bounds.size() != 2 || !bounds.at(0).isDouble() ||
+          !bounds.at(1).isDouble() || !std::isfinite(bounds.at(0).toDouble()) ||
+          !std::isfinite(bounds.at(1).toDouble()))
+        Fail(at, "expected a list of the least and the largest value");
+      p.MinValue = bounds.at(0).toDouble();
+      p.MaxValue = bounds.at(1).toDouble();
+    }
+    const bool bounded = p.MaxValue > p.MinValue;
+    const double min = bounded ? p.MinValue : -Huge, max = bounded ? p.MaxValue : Huge;
+    p.Value = Number(reset, Join(Path, "reset"), name, min, max);
+  }
+  // The reset values become what "Reset" returns to; then the state as it stood.
+  state.ResetStartValues();
+  for (int32_t i = 0; i < state.ParamCount(); ++i) {
+    TStateParam& p = state.Param(i);
+    const bool bounded = p.MaxValue > p.MinValue;
+    p.Value = Number(values, Join(Path, "state"), QString::fromStdString(p.Name),
+                     bounded ? p.MinValue : -Huge, bounded ? p.MaxValue : Huge);
+    p.StartValue = p.Value;
+  }
+  player->SetPosX(player->PosX()); // the outline belongs to the old pose
+
+  using D = TWorldDefaults;
+  TPlayerSettings s = player->Settings();
+  const QString color = Text(Json, Path, "color");
+  bool ok = color.size() == 7 && color.startsWith('#');
+  const uint32_t rgb = ok ? color.mid(1).toUInt(&ok, 16) : 0;
+  if (!ok)
+    Fail(Join(Path, "color"), "expected a colour written #rrggbb");
+  s.FColor = static_cast<int32_t>(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
+  s.FAILevel =
+      Whole(Json, Path, "ai_level", TPlayerSettings::MinAILevel, TPlayerSettings::MaxAILevel);
+  s.FGridMin = Whole(Json, Path, "grid_min", D::MinGrid, D::MaxGrid);
+  s.FGridMax = Whole(Json, Path, "grid_max", s.FGridMin, D::MaxGrid);
+  s.FGridSize = Whole(Json, Path, "grid_size", s.FGridMin, s.FGridMax);
+  s.FAutoGrid = Flag(Json, Path, "auto_grid");
+  player->SetSettings(s);
+  player->SetGridSize(s.FGridSize);
+
+  while (player->GoalCount() > 0)
+    player->DeleteGoal(0);
+  const QJsonArray goals = Array(Json, Path, "goals");
+  for (int32_t g = 0; g < goals.size(); ++g)
+    player->AddGoal(Goal(ObjectAt(goals, Join(Path, "goals"), g), At(Join(Path, "goals"), g)));
+  return player;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <memory>
+#include <string>
+
+class TGoal;
+class TPlayer;
+class TWorld;
+
+// A world from the JSON of a scene (see TSceneFile). Every value is checked where it is read;
+// the first one that is missing, of the wrong type, not finite or out of range raises EError
+// "PATH: WHAT" with its JSON path (players[2].state.PosX: not a number). The world is built
+// apart and handed over only when whole, so that a bad scene changes nothing.
+class TSceneReader {
+public:
+  static std::unique_ptr<TWorld> World(const QJsonObject& Scene);
+
+private:
+  [[noreturn]] static void Fail(const QString& Path, const std::string& What);
+  static QJsonValue Member(const QJsonObject& Object, const QString& Path, const QString& Key);
+  static double Number(const QJsonObject& Object, const QString& Path, const QString& Key,
+                       double Min, double Max);
+  static int32_t Whole(const QJsonObject& Object, const QString& Path, const QString& Key,
+                       int32_t Min, int32_t Max);
+  static bool Flag(const QJsonObject& Object, const QString& Path, const QString& Key);
+  static QString Text(const QJsonObject& Object, const QString& Path, const QString& Key);
+  static QJsonObject Object(const QJsonObject& Object, const QString& Path, const QString& Key);
+  static QJsonArray Array(const QJsonObject& Object, const QString& Path, const QString& Key);
+  static QJsonObject ObjectAt(const QJsonArray& Array, const QString& Path, int32_t Index);
+
+  static std::unique_ptr<TWorld> Circuit(const QJsonObject& Scene);
+  static void Settings(TWorld& World, const QJsonObject& Scene);
+  static std::unique_ptr<TGoal> Goal(const QJsonObject& Goal, const QString& Path);
+  static std::unique_ptr<TPlayer> Player(const QJsonObject& Player, const QString& Path);
+};

@@ -1,0 +1,166 @@
+#include "ui/qt/USceneWriter.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+
+#include "agents/UKart.h"
+#include "agents/URocket.h"
+#include "goals/UGoal.h"
+#include "goals/UGoalCatalogue.h"
+#include "goals/UTeam.h"
+#include "platform/UErrors.h"
+#include "ui/qt/UQtPicture.h"
+#include "ui/qt/USceneFile.h"
+#include "world/UTrack2D.h"
+#include "world/UWorld.h"
+
+namespace {
+
+const char* ModeName(uint8_t Mode) {
+  switch (Mode) {
+  case gmCompetitive:
+    return "competitive";
+  case gmCooperative:
+    return "cooperative";
+  default:
+    return "individual";
+  }
+}
+
+QString ColorName(int32_t Color) {
+  // Packed with red in the low byte; written as the "#rrggbb" everyone reads.
+  return QString::asprintf("#%02x%02x%02x", Color & 0xFF, (Color >> 8) & 0xFF,
+                           (Color >> 16) & 0xFF);
+}
+
+// A fresh player of the same kind, for the bounds it starts with.
+std::unique_ptr<TPlayer> Fresh(const TPlayer& Player) {
+  if (Player.IsKart())
+    return TKart::New(0, 0, 0);
+  if (Player.IsRocket())
+    return TRocket::New(0, 0, 0);
+  throw EError("A player of a kind no scene can hold.");
+}
+
+} // namespace
+
+QJsonObject TSceneWriter::Scene(const TWorld& World) {
+  QJsonObject scene;
+  scene["format"] = "kartsim-scene";
+  scene["version"] = TSceneFile::Version;
+  scene["circuit"] = Circuit(World);
+  scene["settings"] = Settings(World);
+  QJsonArray teams, players;
+  for (int32_t t = 0; t < World.TeamCount(); ++t) {
+    const TTeam& team = World.Teams(t);
+    QJsonArray goals;
+    for (int32_t g = 0; g < team.GoalCount(); ++g)
+      goals.append(Goal(*team.Goals(g)));
+    QJsonValue chosen = QJsonValue::Null;
+    for (int32_t m = 0; m < team.MemberCount(); ++m) {
+      if (team.Members(m) == team.Selected())
+        chosen = players.size();
+      players.append(Player(*team.Members(m), t));
+    }
+    QJsonObject entry;
+    entry["goals"] = goals;
+    entry["draw_goals"] = team.FDrawGoals;
+    entry["chosen_player"] = chosen;
+    teams.append(entry);
+  }
+  scene["teams"] = teams;
+  scene["current_team"] = World.CurrentTeamIndex();
+  scene["players"] = players;
+  return scene;
+}
+
+QJsonObject TSceneWriter::Circuit(const TWorld& World) {
+  QJsonObject circuit;
+  if (!World.CircuitName().empty()) {
+    circuit["builtin"] = QString::fromStdString(World.CircuitName());
+    return circuit;
+  }
+  const auto* picture = dynamic_cast<const TQtPicture*>(&World.Circuit());
+  if (picture == nullptr)
+    throw EError("The circuit is not a picture that a scene can hold.");
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture->Image().save(&buffer, "PNG"))
+    throw EError("The circuit could not be encoded as a PNG picture.");
+  circuit["png"] = QString::fromLatin1(png.toBase64());
+  return circuit;
+}
+
+QJsonObject TSceneWriter::Settings(const TWorld& World) {
+  const TWorldSettings& s = World.Track().Settings();
+  QJsonObject settings;
+  settings["future_ms"] = s.FFutureMs;
+  settings["sub_step_ms"] = s.FDeltaMs;
+  settings["min_futures"] = s.FMinFutures;
+  settings["collisions"] = s.FCollisions;
+  settings["evolution"] = s.FEvolution;
+  settings["friction"] = s.FFriction;
+  settings["side_friction"] = s.FSideFriction;
+  return settings;
+}
+
+QJsonObject TSceneWriter::Goal(const TGoal& Goal) {
+  QJsonObject goal;
+  goal["kind"] = QString::fromStdString(TGoalCatalogue::NameOf(Goal));
+  goal["value"] = Goal.FValue;
+  goal["mode"] = ModeName(Goal.FMode);
+  goal["sooner_better"] = Goal.FSoonerBetter;
+  for (const TGoalField& field : TGoalCatalogue::Fields(Goal)) {
+    const QString name = QString::fromStdString(field.Name);
+    if (field.Columns == 0) {
+      goal[name] = field.Values.at(0);
+      continue;
+    }
+    QJsonArray rows;
+    for (size_t i = 0; i + field.Columns <= field.Values.size(); i += field.Columns) {
+      QJsonArray row;
+      for (int32_t c = 0; c < field.Columns; ++c)
+        row.append(field.Values[i + c]);
+      rows.append(row);
+    }
+    goal[name] = rows;
+  }
+  return goal;
+}
+
+QJsonObject TSceneWriter::Player(const TPlayer& Player, int32_t Team) {
+  QJsonObject player;
+  player["kind"] = Player.IsKart() ? "kart" : "rocket";
+  player["team"] = Team;
+  const std::unique_ptr<TPlayer> fresh = Fresh(Player);
+  const TState& state = const_cast<TPlayer&>(Player).RealState();
+  const TState& start = fresh->RealState();
+  QJsonObject values, reset, limits;
+  for (int32_t i = 0; i < state.ParamCount(); ++i) {
+    const TStateParam& p = state.Param(i);
+    const QString name = QString::fromStdString(p.Name);
+    values[name] = p.Value;
+    // What "Reset" returns to: the value of the last commit, in thousandths.
+    reset[name] = p.Milli / 1000.0;
+    const TStateParam& q = start.Param(i);
+    if (p.MinValue != q.MinValue || p.MaxValue != q.MaxValue)
+      limits[name] = QJsonArray{p.MinValue, p.MaxValue};
+  }
+  player["state"] = values;
+  player["reset"] = reset;
+  if (!limits.isEmpty())
+    player["limits"] = limits;
+  const TPlayerSettings& s = Player.Settings();
+  player["color"] = ColorName(s.FColor);
+  player["ai_level"] = s.FAILevel;
+  player["grid_size"] = Player.GridSize();
+  player["grid_min"] = s.FGridMin;
+  player["grid_max"] = s.FGridMax;
+  player["auto_grid"] = s.FAutoGrid;
+  QJsonArray goals;
+  for (int32_t g = 0; g < Player.GoalCount(); ++g)
+    goals.append(Goal(*Player.Goals(g)));
+  player["goals"] = goals;
+  return player;
+}

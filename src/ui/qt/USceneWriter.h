@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QJsonObject>
+
+class TGoal;
+class TPlayer;
+class TWorld;
+
+// The JSON of a scene, from a world (see TSceneFile for what it holds).
+class TSceneWriter {
+public:
+  static QJsonObject Scene(const TWorld& World);
+
+private:
+  static QJsonObject Circuit(const TWorld& World);
+  static QJsonObject Settings(const TWorld& World);
+  static QJsonObject Goal(const TGoal& Goal);
+  static QJsonObject Player(const TPlayer& Player, int32_t Team);
+};
