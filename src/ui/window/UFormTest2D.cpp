@@ -173,6 +173,16 @@ void TFormTest2D::OpenScene(const QString& FileName) {
   ShowSceneName(FileName);
 }
 
+void TFormTest2D::OpenFromCommandLine(const QStringList& Arguments) {
+  if (Arguments.isEmpty())
+    return;
+  try {
+    OpenScene(Arguments.front());
+  } catch (...) {
+    ReportCurrentError("opening the scene given on the command line");
+  }
+}
+
 void TFormTest2D::SaveScene(const QString& FileName) {
   TSceneFile::Save(*FWorld, FileName);
   ShowSceneName(FileName);

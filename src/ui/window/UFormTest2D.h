@@ -57,6 +57,9 @@ public:
   void SaveScene(const QString& FileName);
   // Opens a scene file in place of the world; a bad file changes nothing and raises.
   void OpenScene(const QString& FileName);
+  // The program's arguments after its name: a scene file given there is opened as the window
+  // starts. A bad one is reported like any error, and the window goes on with the world it has.
+  void OpenFromCommandLine(const QStringList& Arguments);
   // Adds a player of the kind (0 the selected player's, 1 kart, 2 rocket), names its entry in
   // the list, chooses it and shows its values. Null for an unknown kind.
   TPlayer2D* AddPlayer(int32_t Kind);

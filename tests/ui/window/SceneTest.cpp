@@ -90,3 +90,21 @@ TEST_F(TWindowScene, ABadSceneIsReportedAndChangesNothing) {
     Dialogs->Reports.clear();
   }
 }
+
+TEST_F(TWindowScene, ASceneGivenOnTheCommandLineOpensAtStartAndABadOneIsReported) {
+  QTemporaryDir dir;
+  const QString good = dir.filePath("two.kartsim.json"), bad = dir.filePath("bad.kartsim.json");
+  Click("BtnAddPlayer");
+  Form->SaveScene(good);
+  ASSERT_TRUE(WriteFile(bad, "not json"));
+  TearDown();
+  SetUp();
+  const QByteArray start = TSceneFile::Encode(Form->World());
+  Form->OpenFromCommandLine({bad});
+  ASSERT_EQ(Dialogs->Reports.size(), 1u);
+  EXPECT_NE(Dialogs->Reports[0].Message.find("bad.kartsim.json"), std::string::npos);
+  EXPECT_EQ(TSceneFile::Encode(Form->World()), start);
+  Form->OpenFromCommandLine({good});
+  EXPECT_EQ(Members(), 2);
+  EXPECT_TRUE(Form->windowTitle().startsWith("two.kartsim.json"));
+}
