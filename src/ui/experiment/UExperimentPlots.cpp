@@ -96,6 +96,9 @@ void WritePlot(const TSummary& Summary, size_t Measure, const std::string& FileN
   const double yPad = yMax > yMin ? (yMax - yMin) * 0.1 : std::max(1.0, std::fabs(yMax) * 0.1);
   xAxis->setRange(xMin - xPad, xMax + xPad);
   yAxis->setRange(yMin - yPad, yMax + yPad);
+  // Round ticks (4, 5, 6 rather than 3.8, 4.9, 6).
+  xAxis->applyNiceNumbers();
+  yAxis->applyNiceNumbers();
   // A scene rather than a view: no widget to lay out or show, the chart laid out at its size.
   QGraphicsScene scene; // owns the chart
   scene.addItem(chart);
