@@ -17,6 +17,7 @@ PACKAGES=(
   librsvg2-bin   # rsvg-convert: the 256 px icon drawn from its SVG at build time
   help2man       # kartsim-batch's manual page, made from its --help at build time
   desktop-file-utils # desktop-file-validate for the menu entry's test
+  parallel       # GNU parallel: the experiments' test runs two shards at once with it
   dpkg-dev       # dpkg-shlibdeps: the Debian package's library dependencies (cpack -G DEB)
 )
 

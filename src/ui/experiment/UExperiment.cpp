@@ -1,0 +1,256 @@
+#include "ui/experiment/UExperiment.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "goals/UGoal.h"
+#include "platform/UErrors.h"
+#include "ui/experiment/UExperimentWorld.h"
+
+namespace {
+
+// The largest whole number a JSON number holds exactly.
+constexpr double MaxExactInteger = 9007199254740992.0;
+
+std::string Num(double X) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", X);
+  return text;
+}
+
+[[noreturn]] void Fail(const std::string& Path, const std::string& Why) {
+  throw EExperimentInput(Path + ": " + Why);
+}
+
+double NumberAt(const QJsonValue& Value, const std::string& Path) {
+  if (!Value.isDouble())
+    Fail(Path, "expected a number");
+  return Value.toDouble();
+}
+
+int64_t WholeAt(const QJsonValue& Value, const std::string& Path, int64_t Min, int64_t Max) {
+  const double x = NumberAt(Value, Path);
+  if (x != std::floor(x) || x < static_cast<double>(Min) || x > static_cast<double>(Max))
+    Fail(Path, "expected a whole number from " + std::to_string(Min) + " to " +
+                   std::to_string(Max) + ", got " + Num(x));
+  return static_cast<int64_t>(x);
+}
+
+// SplitMix64's finaliser: nearby inputs give unrelated outputs.
+uint64_t Mix(uint64_t X) {
+  X += 0x9E3779B97F4A7C15ull;
+  X = (X ^ (X >> 30)) * 0xBF58476D1CE4E5B9ull;
+  X = (X ^ (X >> 27)) * 0x94D049BB133111EBull;
+  return X ^ (X >> 31);
+}
+
+TExperiment::TVariable ReadVariable(const QJsonValue& Value, const std::string& Path,
+                                    const std::string& Scene) {
+  if (!Value.isObject())
+    Fail(Path, "expected an object with \"setting\" and \"values\" or \"first\"/\"step\"/\"last\"");
+  const QJsonObject o = Value.toObject();
+  for (auto it = o.begin(); it != o.end(); ++it) {
+    const QString key = it.key();
+    if (key != "setting" && key != "values" && key != "first" && key != "step" && key != "last")
+      Fail(Path + "." + key.toStdString(), "unknown key");
+  }
+  if (!o.value("setting").isString())
+    Fail(Path + ".setting", "expected the name of a setting");
+  TExperiment::TVariable v;
+  v.Setting = o.value("setting").toString().toStdString();
+  const TExperiment::TRange range = TExperiment::RangeOf(v.Setting, Path + ".setting");
+  if (v.Setting == "karts" && Scene != "circle")
+    Fail(Path + ".setting", "\"karts\" applies only to the circle scene");
+  if (o.contains("values")) {
+    if (o.contains("first") || o.contains("step") || o.contains("last"))
+      Fail(Path, "give either \"values\" or \"first\"/\"step\"/\"last\", not both");
+    if (!o.value("values").isArray())
+      Fail(Path + ".values", "expected a list of numbers");
+    const QJsonArray values = o.value("values").toArray();
+    for (qsizetype i = 0; i < values.size(); ++i)
+      v.Values.push_back(NumberAt(values[i], Path + ".values[" + std::to_string(i) + "]"));
+    if (v.Values.empty())
+      Fail(Path + ".values", "the list of values is empty");
+  } else {
+    for (const char* key : {"first", "step", "last"})
+      if (!o.contains(key))
+        Fail(Path, std::string("expected \"values\", or \"first\", \"step\" and \"last\" (\"") +
+                       key + "\" is missing)");
+    const double first = NumberAt(o.value("first"), Path + ".first");
+    const double step = NumberAt(o.value("step"), Path + ".step");
+    const double last = NumberAt(o.value("last"), Path + ".last");
+    if (!(step > 0))
+      Fail(Path + ".step", "expected a number above 0, got " + Num(step));
+    if (last < first)
+      Fail(Path + ".last",
+           "the range is empty: last " + Num(last) + " is below first " + Num(first));
+    // A last value that the steps reach up to rounding belongs to the range.
+    const double count = std::floor((last - first) / step + 1e-9) + 1;
+    if (count > static_cast<double>(TExperiment::MaxRuns))
+      Fail(Path, "more than " + std::to_string(TExperiment::MaxRuns) + " values");
+    for (int64_t i = 0; i < static_cast<int64_t>(count); ++i) {
+      // From the first value each time, so that errors of the step do not add up.
+      const double x = first + static_cast<double>(i) * step;
+      v.Values.push_back(range.Integer ? std::round(x) : std::round(x * 1e9) / 1e9);
+    }
+  }
+  for (size_t i = 0; i < v.Values.size(); ++i) {
+    const double x = v.Values[i];
+    const std::string where =
+        o.contains("values") ? Path + ".values[" + std::to_string(i) + "]" : Path;
+    if (!std::isfinite(x) || x < range.Min || x > range.Max ||
+        (range.Integer && x != std::floor(x)))
+      Fail(where, "\"" + v.Setting + "\" takes " + (range.Integer ? "whole numbers" : "values") +
+                      " from " + Num(range.Min) + " to " + Num(range.Max) + ", got " + Num(x));
+  }
+  return v;
+}
+
+} // namespace
+
+TExperiment::TRange TExperiment::RangeOf(const std::string& Setting, const std::string& Path) {
+  // The ranges of the window's controls, as the batch runner checks them.
+  struct TKnown {
+    const char* Name;
+    TRange Range;
+  };
+  static const TKnown known[] = {
+      {"future_seconds", {1, 20, true}},
+      {"min_futures", {1, 2000, true}},
+      {"fixed_futures", {1, 100000, true}},
+      {"collisions", {0, 1, true}},
+      {"evolution", {0, 1, true}},
+      {"friction", {0.001, 0.3, false}},
+      {"side_friction", {0, 1, false}},
+      {"ai_level", {1, 8, true}},
+      {"size", {4, 40, false}},
+      {"grid_size", {5, 25, true}},
+      {"karts", {1, 18, true}},
+  };
+  for (const TKnown& k : known)
+    if (Setting == k.Name)
+      return k.Range;
+  for (const char* prefix : {"team_goal.", "player_goal."}) {
+    const std::string p = prefix;
+    if (Setting.rfind(p, 0) == 0) {
+      const std::unique_ptr<TGoal> goal =
+          TExperimentWorld::NewGoal(Setting.substr(p.size()), nullptr, 0);
+      if (goal != nullptr)
+        return {0, goal->FMaxValue, false};
+    }
+  }
+  std::string kinds;
+  for (const std::string& k : TExperimentWorld::GoalKinds())
+    kinds += (kinds.empty() ? "" : ", ") + k;
+  Fail(Path, "unknown setting \"" + Setting +
+                 "\" (known: future_seconds, min_futures, fixed_futures, collisions, evolution, "
+                 "friction, side_friction, ai_level, size, grid_size, karts, and "
+                 "team_goal.KIND or player_goal.KIND with KIND one of " +
+                 kinds + ")");
+}
+
+TExperiment TExperiment::Load(const std::string& FileName) {
+  QFile file(QString::fromStdString(FileName));
+  if (!file.open(QIODevice::ReadOnly))
+    throw EExperimentInput("Cannot read the experiment file \"" + FileName +
+                           "\": " + file.errorString().toStdString() + ".");
+  QJsonParseError error;
+  const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+  if (error.error != QJsonParseError::NoError)
+    throw EExperimentInput("The experiment file \"" + FileName +
+                           "\" is not JSON: " + error.errorString().toStdString() + " at byte " +
+                           std::to_string(error.offset) + ".");
+  if (!doc.isObject())
+    throw EExperimentInput("The experiment file \"" + FileName + "\": $: expected an object.");
+  try {
+    return FromJson(doc.object());
+  } catch (const EExperimentInput& e) {
+    throw EExperimentInput("The experiment file \"" + FileName + "\": " + e.what());
+  }
+}
+
+TExperiment TExperiment::FromJson(const QJsonObject& Json) {
+  TExperiment x;
+  x.FJson = Json;
+  for (auto it = Json.begin(); it != Json.end(); ++it) {
+    static const char* keys[] = {"format",  "version",   "description", "scene", "steps",
+                                 "futures", "budget_ms", "repetitions", "seed",  "variables"};
+    bool found = false;
+    for (const char* k : keys)
+      found = found || it.key() == k;
+    if (!found)
+      Fail("$." + it.key().toStdString(), "unknown key");
+  }
+  if (Json.value("format").toString() != "kartsim-experiment")
+    Fail("$.format", "expected \"kartsim-experiment\"");
+  if (!Json.value("version").isDouble() || Json.value("version").toDouble() != 1)
+    Fail("$.version", "expected 1 (the only version this program reads)");
+  if (!Json.value("scene").isString())
+    Fail("$.scene", "expected a built-in scene's name or a scene file");
+  x.FScene = Json.value("scene").toString().toStdString();
+  try {
+    TExperimentWorld::CheckScene(x.FScene);
+  } catch (const EError& e) {
+    Fail("$.scene", e.what());
+  }
+  x.FSteps = static_cast<int32_t>(WholeAt(Json.value("steps"), "$.steps", 1, 1000000));
+  if (Json.contains("futures") == Json.contains("budget_ms"))
+    Fail("$", "give either \"futures\" (a fixed number per step, runs repeat exactly) or "
+              "\"budget_ms\" (real time per step)");
+  if (Json.contains("futures"))
+    x.FFutures = static_cast<int32_t>(WholeAt(Json.value("futures"), "$.futures", 1, 100000));
+  else
+    x.FBudgetMs = static_cast<int32_t>(WholeAt(Json.value("budget_ms"), "$.budget_ms", 1, 2000));
+  x.FRepetitions =
+      static_cast<int32_t>(WholeAt(Json.value("repetitions"), "$.repetitions", 1, MaxRuns));
+  x.FSeed = static_cast<uint64_t>(
+      WholeAt(Json.value("seed"), "$.seed", 0, static_cast<int64_t>(MaxExactInteger)));
+  if (Json.contains("variables")) {
+    if (!Json.value("variables").isArray())
+      Fail("$.variables", "expected a list of variables");
+    const QJsonArray vars = Json.value("variables").toArray();
+    double runs = x.FRepetitions;
+    for (qsizetype i = 0; i < vars.size(); ++i) {
+      const std::string path = "$.variables[" + std::to_string(i) + "]";
+      x.FVariables.push_back(ReadVariable(vars[i], path, x.FScene));
+      for (qsizetype j = 0; j + 1 < static_cast<qsizetype>(x.FVariables.size()); ++j)
+        if (x.FVariables[j].Setting == x.FVariables.back().Setting)
+          Fail(path + ".setting", "\"" + x.FVariables.back().Setting +
+                                      "\" is already a variable at $.variables[" +
+                                      std::to_string(j) + "]");
+      runs *= static_cast<double>(x.FVariables.back().Values.size());
+      if (runs > static_cast<double>(MaxRuns))
+        Fail(path, "the experiment would make more than " + std::to_string(MaxRuns) + " runs");
+    }
+  }
+  if (x.RunCount() > MaxRuns)
+    Fail("$.repetitions",
+         "the experiment would make more than " + std::to_string(MaxRuns) + " runs");
+  return x;
+}
+
+int64_t TExperiment::CombinationCount() const {
+  int64_t n = 1;
+  for (const TVariable& v : FVariables)
+    n *= static_cast<int64_t>(v.Values.size());
+  return n;
+}
+
+std::vector<double> TExperiment::ValuesOf(int64_t Combination) const {
+  std::vector<double> values(FVariables.size());
+  for (size_t i = FVariables.size(); i-- > 0;) {
+    const int64_t n = static_cast<int64_t>(FVariables[i].Values.size());
+    values[i] = FVariables[i].Values[static_cast<size_t>(Combination % n)];
+    Combination /= n;
+  }
+  return values;
+}
+
+uint64_t TExperiment::RunSeed(int64_t Run) const {
+  return Mix(Mix(FSeed) ^ static_cast<uint64_t>(Run));
+}

@@ -1,0 +1,199 @@
+#include "ui/experiment/UExperimentRun.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <numeric>
+
+#include "agents/UPlayer2D.h"
+#include "goals/UGoal2DStorage.h"
+#include "goals/UTeam.h"
+#include "platform/UArith.h"
+#include "platform/URandom.h"
+#include "ui/experiment/UExperimentWorld.h"
+#include "world/UTrack2D.h"
+
+namespace {
+
+constexpr double None = std::numeric_limits<double>::quiet_NaN();
+
+double Median(std::vector<double> Values) {
+  if (Values.empty())
+    return None;
+  std::sort(Values.begin(), Values.end());
+  const size_t n = Values.size();
+  return n % 2 == 1 ? Values[n / 2] : (Values[n / 2 - 1] + Values[n / 2]) / 2;
+}
+
+double Mean(const std::vector<double>& Values) {
+  if (Values.empty())
+    return None;
+  return std::accumulate(Values.begin(), Values.end(), 0.0) / static_cast<double>(Values.size());
+}
+
+} // namespace
+
+const std::vector<std::string>& TExperimentRun::MeasureNames() {
+  static const std::vector<std::string> names = {
+      "players_alive", "distance_median", "distance_mean",  "energy_median",  "energy_mean",
+      "health_median", "health_mean",     "futures_median", "step_ms_median", "dots_median",
+      "stored_energy", "duplications",    "removals"};
+  return names;
+}
+
+bool TExperimentRun::IsTiming(const std::string& Measure) {
+  return Measure == "step_ms_median";
+}
+
+TExperimentRun::TExperimentRun(const TSpec& Spec) : FSpec(Spec) {}
+
+TExperimentRun::~TExperimentRun() = default;
+
+TExperimentRun::TResult TExperimentRun::Run(const TSpec& Spec) {
+  // Held for everything the run does, the building of its world included.
+  TRandom stream(Spec.Seed);
+  TRandom::TUse use(stream);
+  const std::unique_ptr<TExperimentWorld> world = TExperimentWorld::Open(Spec.Scene, false);
+  TExperimentRun run(Spec);
+  run.FWorld = world.get();
+  run.Apply(*world);
+  run.Track();
+  run.FBorn = 0;
+  TResult result;
+  TTrack2D& track = world->Track();
+  for (int32_t step = 1; step <= Spec.Steps; ++step) {
+    const auto started = std::chrono::steady_clock::now();
+    track.Step(Spec.BudgetMs);
+    run.FStepMs.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count());
+    run.FFutures.push_back(track.LastFutureCount());
+    run.Track();
+    if (Spec.EveryStep)
+      result.StepMeasures.push_back(run.Measure(false));
+  }
+  result.Measures = run.Measure(true);
+  return result;
+}
+
+void TExperimentRun::Apply(TExperimentWorld& World) const {
+  TTrack2D& track = World.Track();
+  TTeam& team = World.Team();
+  TWorldSettings settings = track.Settings();
+  settings.FFixedFutures = FSpec.Futures;
+  for (const auto& [name, x] : FSpec.Values) {
+    const int32_t whole = RoundToInt32(x);
+    if (name == "karts") {
+      // The ring keeps its places; the karts beyond the count leave it.
+      while (team.MemberCount() > whole)
+        team.RemoveMember(team.Members(team.MemberCount() - 1), true);
+    } else if (name == "future_seconds") {
+      settings.FFutureMs = CheckedMul(whole, 1000);
+    } else if (name == "min_futures") {
+      settings.FMinFutures = whole;
+    } else if (name == "fixed_futures") {
+      settings.FFixedFutures = whole;
+    } else if (name == "collisions") {
+      settings.FCollisions = whole != 0;
+    } else if (name == "evolution") {
+      settings.FEvolution = whole != 0;
+    } else if (name == "friction") {
+      settings.FFriction = x;
+    } else if (name == "side_friction") {
+      settings.FSideFriction = x;
+    }
+  }
+  track.RebuildPlayers();
+  track.SetSettings(settings);
+  track.SetThreads(1);
+  for (const auto& [name, x] : FSpec.Values) {
+    for (int32_t i = 0; i < team.MemberCount(); ++i) {
+      TPlayer& player = *team.Members(i);
+      if (name == "ai_level")
+        player.SetAILevel(RoundToInt32(x));
+      else if (name == "size")
+        player.SetSize(x);
+      else if (name == "grid_size")
+        player.SetGridSize(RoundToInt32(x));
+    }
+    const bool teamGoal = name.rfind("team_goal.", 0) == 0;
+    const bool playerGoal = name.rfind("player_goal.", 0) == 0;
+    if (!teamGoal && !playerGoal)
+      continue;
+    const std::string kind = name.substr(name.find('.') + 1);
+    auto setOrAdd = [&](auto& Owner) {
+      for (int32_t g = 0; g < Owner.GoalCount(); ++g)
+        if (TExperimentWorld::IsGoalOfKind(*Owner.Goals(g), kind)) {
+          Owner.Goals(g)->SetValue(x);
+          return;
+        }
+      Owner.AddGoal(TExperimentWorld::NewGoal(kind, &track, x));
+    };
+    if (teamGoal)
+      setOrAdd(team);
+    else
+      for (int32_t i = 0; i < team.MemberCount(); ++i)
+        setOrAdd(*team.Members(i));
+  }
+}
+
+void TExperimentRun::Track() {
+  TTeam& team = FWorld->Team();
+  std::vector<TFollowed> now;
+  for (int32_t i = 0; i < team.MemberCount(); ++i) {
+    TPlayer* player = team.Members(i);
+    const TPlayer2D* body = player->AsPlayer2D();
+    const double x = body != nullptr ? body->PosX() : 0, y = body != nullptr ? body->PosY() : 0;
+    auto known = std::find_if(FFollowed.begin(), FFollowed.end(),
+                              [&](const TFollowed& f) { return f.Player == player; });
+    if (known == FFollowed.end()) {
+      ++FBorn;
+      now.push_back({player, x, y, 0});
+    } else {
+      now.push_back({player, x, y, known->Distance + std::hypot(x - known->X, y - known->Y)});
+    }
+  }
+  for (const TFollowed& before : FFollowed)
+    if (std::none_of(now.begin(), now.end(),
+                     [&](const TFollowed& f) { return f.Player == before.Player; }))
+      ++FRemoved;
+  FFollowed = std::move(now);
+  std::vector<double> dots;
+  for (int32_t i = 0; i < team.MemberCount(); ++i)
+    dots.push_back(team.Members(i)->Futures().DotCount());
+  if (!FFutures.empty())
+    FDots.push_back(Median(dots));
+}
+
+std::vector<double> TExperimentRun::Measure(bool AtEnd) const {
+  TTeam& team = FWorld->Team();
+  std::vector<double> distance, energy, health;
+  double alive = 0;
+  for (int32_t i = 0; i < team.MemberCount(); ++i) {
+    const TPlayer& p = *team.Members(i);
+    alive += p.IsDead() ? 0 : 1;
+    distance.push_back(FFollowed[static_cast<size_t>(i)].Distance);
+    energy.push_back(p.Energy());
+    health.push_back(p.Health());
+  }
+  double stored = None;
+  for (int32_t g = 0; g < team.GoalCount(); ++g)
+    if (const auto* box = dynamic_cast<const TGoal2DStorage*>(team.Goals(g)))
+      stored = (std::isnan(stored) ? 0 : stored) + box->FStored;
+  auto last = [](const std::vector<double>& v) { return v.empty() ? None : v.back(); };
+  return {alive,
+          Median(distance),
+          Mean(distance),
+          Median(energy),
+          Mean(energy),
+          Median(health),
+          Mean(health),
+          AtEnd ? Median(FFutures) : last(FFutures),
+          AtEnd ? Median(FStepMs) : last(FStepMs),
+          AtEnd ? Median(FDots) : last(FDots),
+          stored,
+          static_cast<double>(FBorn),
+          static_cast<double>(FRemoved)};
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <string>
+
+#include "ui/experiment/UExperiment.h"
+#include "ui/experiment/UExperimentOptions.h"
+
+// The whole program after its arguments: runs an experiment's runs (those of its shard) into a
+// folder, or joins shards' folders; then the summary, the plots and the summary's table.
+class TExperimentRunner {
+public:
+  // Exit status: 0; 2 for bad arguments, files or folders (nothing run, nothing overwritten);
+  // 1 when a run or the writing of results fails. Errors go to Err as one line.
+  static int Execute(const TExperimentOptions& Options, std::ostream& Out, std::ostream& Err);
+
+private:
+  TExperimentRunner(const TExperimentOptions& Options, std::ostream& Out, std::ostream& Err);
+  void Run();
+  void Merge();
+  // Makes Out ready for this experiment: a new folder, or one it was started in before.
+  void PrepareFolder(const TExperiment& Experiment);
+  void WriteExperimentJson(const TExperiment& Experiment, const std::string& Shard);
+  // Sorted tables, summary.csv, the plots and the printed summary, once every run is there.
+  void Finish(const TExperiment& Experiment, const std::map<int64_t, std::string>& Runs,
+              const std::map<int64_t, std::string>* Steps);
+  std::string Path(const std::string& Name) const;
+
+  const TExperimentOptions& FOptions;
+  std::ostream& FOut;
+  std::ostream& FErr;
+};

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <string>
+
+#include "ui/experiment/UExperiment.h"
+
+namespace {
+
+QJsonObject Parse(const std::string& Json) {
+  return QJsonDocument::fromJson(QByteArray::fromStdString(Json)).object();
+}
+
+// A valid experiment with one part replaced: Variables is the JSON of the list of variables.
+std::string WithVariables(const std::string& Variables, const std::string& Scene = "kart",
+                          const std::string& Extra = "") {
+  return R"({"format": "kartsim-experiment", "version": 1, "scene": ")" + Scene +
+         R"(", "steps": 5, "futures": 30, "repetitions": 2, "seed": 7, "variables": )" + Variables +
+         Extra + "}";
+}
+
+// The message of the refusal, or "" when the experiment is accepted.
+std::string Refusal(const std::string& Json) {
+  try {
+    TExperiment::FromJson(Parse(Json));
+  } catch (const EExperimentInput& e) {
+    return e.what();
+  }
+  return "";
+}
+
+} // namespace
+
+TEST(ExperimentFile, RunsAreTheProductOfTheVariablesRepeated) {
+  const TExperiment x = TExperiment::FromJson(Parse(WithVariables(
+      R"([{"setting": "ai_level", "values": [4, 8]},
+          {"setting": "friction", "first": 0.01, "step": 0.01, "last": 0.03}])")));
+  EXPECT_EQ(x.CombinationCount(), 6);
+  EXPECT_EQ(x.RunCount(), 12);
+  // The first variable changes slowest; the repetitions of a combination are together.
+  EXPECT_EQ(x.CombinationOf(5), 2);
+  EXPECT_EQ(x.ValuesOf(2), (std::vector<double>{4, 0.03}));
+  EXPECT_EQ(x.ValuesOf(3), (std::vector<double>{8, 0.01}));
+  // A run's seed follows from the experiment's seed and its number alone.
+  EXPECT_NE(x.RunSeed(0), x.RunSeed(1));
+  const TExperiment again = TExperiment::FromJson(Parse(WithVariables("[]")));
+  EXPECT_EQ(again.RunSeed(11), x.RunSeed(11));
+  EXPECT_EQ(again.RunCount(), 2);
+}
+
+TEST(ExperimentFile, EveryFaultIsRefusedWithItsPath) {
+  const std::pair<std::string, std::string> cases[] = {
+      {WithVariables(R"([{"setting": "warp_speed", "values": [1]}])"),
+       "$.variables[0].setting: unknown setting \"warp_speed\""},
+      {WithVariables(R"([{"setting": "team_goal.chocolate", "values": [1]}])"),
+       "$.variables[0].setting: unknown setting"},
+      {WithVariables(R"([{"setting": "ai_level", "values": []}])"),
+       "$.variables[0].values: the list of values is empty"},
+      {WithVariables(R"([{"setting": "size", "first": 10, "step": 1, "last": 5}])"),
+       "$.variables[0].last: the range is empty"},
+      {WithVariables(R"([{"setting": "size", "first": 4, "step": 0, "last": 5}])"),
+       "$.variables[0].step: expected a number above 0"},
+      {WithVariables(R"([{"setting": "ai_level", "values": [4, 9]}])"),
+       "$.variables[0].values[1]: \"ai_level\" takes whole numbers from 1 to 8, got 9"},
+      {WithVariables(R"([{"setting": "ai_level", "values": [4.5]}])"),
+       "$.variables[0].values[0]: \"ai_level\" takes whole numbers"},
+      {WithVariables(R"([{"setting": "friction", "values": [0.5]}])"),
+       "$.variables[0].values[0]: \"friction\" takes values from 0.001 to 0.3"},
+      {WithVariables(R"([{"setting": "team_goal.speed", "values": [11]}])"),
+       "$.variables[0].values[0]: \"team_goal.speed\" takes values from 0 to 10"},
+      {WithVariables(R"([{"setting": "karts", "values": [3]}])"),
+       "$.variables[0].setting: \"karts\" applies only to the circle scene"},
+      {WithVariables(R"([{"setting": "size", "values": [5]}, {"setting": "size", "values": [6]}])"),
+       "$.variables[1].setting: \"size\" is already a variable"},
+      {WithVariables(R"([{"setting": "size", "values": [5], "colour": 3}])"),
+       "$.variables[0].colour: unknown key"},
+      {WithVariables(R"([{"setting": "size", "first": 4, "step": 0.01, "last": 40},
+                         {"setting": "grid_size", "first": 5, "step": 1, "last": 25}])"),
+       "$.variables[1]: the experiment would make more than 100000 runs"},
+      {WithVariables("[]", "kart", R"(, "budget_ms": 100)"), "$: give either \"futures\""},
+      {WithVariables("[]", "kart", R"(, "colour": 1)"), "$.colour: unknown key"},
+      {WithVariables("[]", "tracks/oval.scene.json"), "$.scene: \"tracks/oval.scene.json\" is not "
+                                                      "a built-in scene"},
+      {R"({"format": "kartsim-scene", "version": 1})", "$.format: expected \"kartsim-experiment\""},
+      {R"({"format": "kartsim-experiment", "version": 2})", "$.version: expected 1"},
+      {R"({"format": "kartsim-experiment", "version": 1, "scene": "kart", "steps": 0})",
+       "$.steps: expected a whole number from 1"},
+  };
+  for (const auto& [json, message] : cases) {
+    const std::string refusal = Refusal(json);
+    EXPECT_NE(refusal.find(message), std::string::npos)
+        << "expected \"" << message << "\", got \"" << refusal << "\" for " << json;
+  }
+  EXPECT_NE(Refusal(WithVariables("[]", "tracks/oval.scene.json")).find("not supported yet"),
+            std::string::npos);
+  EXPECT_EQ(Refusal(WithVariables(R"([{"setting": "karts", "values": [3]}])", "circle")), "");
+}
+
+TEST(ExperimentFile, AFileThatIsNotJsonIsRefusedWithItsName) {
+  try {
+    TExperiment::Load("/nonexistent/x.experiment.json");
+    FAIL() << "no error";
+  } catch (const EExperimentInput& e) {
+    EXPECT_NE(std::string(e.what()).find("\"/nonexistent/x.experiment.json\""), std::string::npos);
+  }
+}
