@@ -1,9 +1,12 @@
 #include "ui/experiment/UExperiment.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -167,8 +170,16 @@ TExperiment TExperiment::Load(const std::string& FileName) {
                            std::to_string(error.offset) + ".");
   if (!doc.isObject())
     throw EExperimentInput("The experiment file \"" + FileName + "\": $: expected an object.");
+  QJsonObject json = doc.object();
+  // A scene file named relative to the experiment file goes with it wherever both are copied:
+  // from here on it is named by its whole path, in the results' experiment.json too.
+  const QString scene = json.value("scene").toString();
+  const auto& builtIn = TExperimentWorld::BuiltInScenes();
+  if (!scene.isEmpty() && QFileInfo(scene).isRelative() &&
+      std::find(builtIn.begin(), builtIn.end(), scene.toStdString()) == builtIn.end())
+    json["scene"] = QFileInfo(file).absoluteDir().filePath(scene);
   try {
-    return FromJson(doc.object());
+    return FromJson(json);
   } catch (const EExperimentInput& e) {
     throw EExperimentInput("The experiment file \"" + FileName + "\": " + e.what());
   }

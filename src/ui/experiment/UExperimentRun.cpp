@@ -55,7 +55,8 @@ TExperimentRun::TResult TExperimentRun::Run(const TSpec& Spec) {
   // Held for everything the run does, the building of its world included.
   TRandom stream(Spec.Seed);
   TRandom::TUse use(stream);
-  const std::unique_ptr<TExperimentWorld> world = TExperimentWorld::Open(Spec.Scene, false);
+  const std::unique_ptr<TExperimentWorld> world =
+      TExperimentWorld::Open(Spec.Scene, Spec.Seed, false);
   TExperimentRun run(Spec);
   run.FWorld = world.get();
   run.Apply(*world);

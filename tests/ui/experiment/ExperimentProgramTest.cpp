@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+#include "ui/qt/USceneFile.h"
+#include "world/UWorld.h"
 
 namespace {
 
@@ -167,8 +172,24 @@ TEST_F(ExperimentProgram, RefusesBadInputWithoutTouchingAnything) {
             std::string(Small).replace(std::string(Small).find("\"kart\""), 6, "\"oval.scene\""));
   r = Shell(Path(""), "$E scene.json --out x2");
   EXPECT_EQ(r.Status, 2);
-  EXPECT_NE(r.Err.find("scene files are not supported yet"), std::string::npos) << r.Err;
+  EXPECT_NE(r.Err.find("Cannot open the scene"), std::string::npos) << r.Err;
   EXPECT_EQ(Shell(Path(""), "$E small.json --out x3 --jobs 0").Status, 2);
   EXPECT_EQ(Shell(Path(""), "$E small.json --out x4 --shard 2/2").Status, 2);
   EXPECT_EQ(Shell(Path(""), "$E small.json --out done --shard 0/2").Status, 2);
+}
+
+TEST_F(ExperimentProgram, ASceneFileBesideTheExperimentRunsAsItsBuiltInScene) {
+  // The kart scene, as a file of its own named relative to the experiment file.
+  const std::unique_ptr<TWorld> kart = TSceneFile::OpenScenario("kart");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Path("scenes"))));
+  const QByteArray scene = TSceneFile::Encode(*kart);
+  WriteFile(Path("scenes/kart.kartsim.json"), scene.toStdString());
+  std::string fromFile = Small;
+  fromFile.replace(fromFile.find("\"kart\""), 6, "\"scenes/kart.kartsim.json\"");
+  WriteFile(Path("file.json"), fromFile);
+  ASSERT_EQ(Shell(Path(""), "$E small.json --out builtin --jobs 1").Status, 0);
+  const TResult r =
+      Shell(Path(""), "mkdir elsewhere && cd elsewhere && $E ../file.json --out ../file");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Untimed(ReadFile(Path("file/runs.csv"))), Untimed(ReadFile(Path("builtin/runs.csv"))));
 }
