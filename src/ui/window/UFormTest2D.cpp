@@ -138,31 +138,10 @@ void TFormTest2D::ReplaceWorld(std::unique_ptr<TWorld> World) {
   FUi->EdEvolution->setChecked(Track().Evolution());
   FUi->EdCollisions->setChecked(Track().Settings().FCollisions);
   FUi->MenuDebugTeamGoals->setChecked(team.FDrawGoals);
-  // The panel applies its sliders to the world as it shows it: what the world holds is put back
-  // after, so that a value between two slider positions stays as it was opened.
-  const TWorldSettings settings = Track().Settings();
-  TPlayer2D* chosen = SelectedPlayer();
-  const TPlayerSettings chosenSettings = chosen ? chosen->Settings() : TPlayerSettings();
-  const double chosenSize = chosen ? chosen->Size() : 0;
+  // The sliders take the world's values as near as their positions go; what lies between two
+  // positions stays as it was opened (the value handlers change only what a slider moved).
   CopyParamsFromPlayer();
-  Track().SetSettings(settings);
-  if (chosen != nullptr) {
-    chosen->SetSettings(chosenSettings);
-    chosen->SetGridSize(chosenSettings.FGridSize);
-    chosen->SetSize(chosenSize);
-  }
-  ShowWorldSettings();
   Redraw();
-}
-
-void TFormTest2D::ShowWorldSettings() {
-  const TWorldSettings& s = Track().Settings();
-  FUi->LbSeconds->setText(Shortest(s.FFutureMs / 1000.0) + " s.");
-  FUi->LbMinFutures->setText(QString::number(s.FMinFutures));
-  FUi->LbFriction->setText(Shortest(s.FFriction));
-  FUi->LbSideFriction->setText(Shortest(s.FSideFriction));
-  if (const TPlayer2D* player = SelectedPlayer())
-    FUi->LbSize->setText(Shortest(player->Size()) + "px");
 }
 
 void TFormTest2D::OpenScene(const QString& FileName) {
@@ -444,11 +423,16 @@ void TFormTest2D::EdColorClick() {
 
 // ---- values ----
 
+// The sliders below hold a value to their precision only (whole seconds, 1/1000 of friction...).
+// A world whose value lies between two positions (an opened scene) keeps it while its slider is
+// put at the nearest position, as every choice of a player does; moving the slider sets it.
+
 void TFormTest2D::EdSecondsChange() {
   const THandlerTrace trace(__func__);
   const int32_t position = FUi->EdSeconds->value();
-  Track().SetFutureMs(CheckedMul(position, 1000));
-  FUi->LbSeconds->setText(QString::number(position) + " s.");
+  if (RoundToInt32(Track().Settings().FFutureMs / 1000.0) != position)
+    Track().SetFutureMs(CheckedMul(position, 1000));
+  FUi->LbSeconds->setText(Shortest(Track().Settings().FFutureMs / 1000.0) + " s.");
 }
 
 void TFormTest2D::EdMinFuturesChange() {
@@ -459,16 +443,18 @@ void TFormTest2D::EdMinFuturesChange() {
 
 void TFormTest2D::EdFrictionChange() {
   const THandlerTrace trace(__func__);
-  const double friction = FUi->EdFriction->value() / 1000.0;
-  FUi->LbFriction->setText(Shortest(friction));
-  Track().SetFriction(friction);
+  const int32_t position = FUi->EdFriction->value();
+  if (RoundToInt32(Track().Settings().FFriction * 1000) != position)
+    Track().SetFriction(position / 1000.0);
+  FUi->LbFriction->setText(Shortest(Track().Settings().FFriction));
 }
 
 void TFormTest2D::EdSideFrictionChange() {
   const THandlerTrace trace(__func__);
-  const double friction = FUi->EdSideFriction->value() / 100.0;
-  FUi->LbSideFriction->setText(Shortest(friction));
-  Track().SetSideFriction(friction);
+  const int32_t position = FUi->EdSideFriction->value();
+  if (RoundToInt32(Track().Settings().FSideFriction * 100) != position)
+    Track().SetSideFriction(position / 100.0);
+  FUi->LbSideFriction->setText(Shortest(Track().Settings().FSideFriction));
 }
 
 void TFormTest2D::EdCollisionsClick() {
@@ -486,8 +472,10 @@ void TFormTest2D::EdSizeChange() {
   TPlayer2D* player = SelectedPlayer();
   if (player == nullptr)
     return;
-  player->SetSize(FUi->EdSize->value());
-  FUi->LbSize->setText(QString::number(FUi->EdSize->value()) + "px");
+  const int32_t position = FUi->EdSize->value();
+  if (RoundToInt32(player->Size()) != position)
+    player->SetSize(position);
+  FUi->LbSize->setText(Shortest(player->Size()) + "px");
   Redraw();
 }
 

@@ -138,7 +138,6 @@ private:
   QColor ColorPanel() const;
   void SetColorPanel(int32_t Color);
   // The world's settings shown as they are, beside sliders placed as near as they go.
-  void ShowWorldSettings();
   void ShowSceneName(const QString& FileName);
 
   std::unique_ptr<Ui::TFormTest2D> FUi;

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QFile>
+#include <QSlider>
 #include <QTemporaryDir>
 
 #include "WindowKit.h"
@@ -74,6 +75,12 @@ TEST_F(TWindowScene, AWorldBuiltByClicksIsSavedAndOpenedWithItsPlayersAndGoals) 
   EXPECT_EQ(Form->Track().Settings().FFutureMs, 4500);
   EXPECT_EQ(Text("LbSeconds"), "4.5 s.");
   EXPECT_EQ(Members(), 2);
+  // The panel shown again ("Reset" does so) leaves it; moving the slider sets it.
+  Click("BtnReset");
+  EXPECT_EQ(Form->Track().Settings().FFutureMs, 4500);
+  Find<QSlider>("EdSeconds").setValue(7);
+  EXPECT_EQ(Form->Track().Settings().FFutureMs, 7000);
+  EXPECT_EQ(Text("LbSeconds"), "7 s.");
 }
 
 TEST_F(TWindowScene, ABadSceneIsReportedAndChangesNothing) {
