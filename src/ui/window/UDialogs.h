@@ -18,7 +18,10 @@ public:
   virtual std::optional<QString> OpenPicture(QWidget* Parent, const QString& Filter,
                                              const QString& Folder) = 0;
   // Any file name given (it is not checked), or nothing when the dialog was cancelled.
-  virtual std::optional<QString> SaveFile(QWidget* Parent, const QString& Folder) = 0;
+  // With a filter ("kartsim scene (*.kartsim.json)") the dialog offers those files and asks
+  // before replacing one; without, the name is a stem (of numbered frames) and nothing is asked.
+  virtual std::optional<QString> SaveFile(QWidget* Parent, const QString& Folder,
+                                          const QString& Filter = QString()) = 0;
   virtual std::optional<QColor> ChooseColor(QWidget* Parent, const QColor& Initial) = 0;
   // Opens the menu at the screen position and returns; its items run their handlers when chosen.
   virtual void Popup(QMenu& Menu, const QPoint& GlobalPos) = 0;

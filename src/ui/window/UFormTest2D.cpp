@@ -184,7 +184,7 @@ void TFormTest2D::OpenSceneClick() {
 
 void TFormTest2D::SaveSceneAsClick() {
   const THandlerTrace trace(__func__);
-  const std::optional<QString> name = FDialogs->SaveFile(this, FStartFolder);
+  const std::optional<QString> name = FDialogs->SaveFile(this, FStartFolder, TSceneFile::Filter());
   if (!name)
     return;
   // The world as it stands between steps, never half through one.

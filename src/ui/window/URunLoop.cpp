@@ -25,6 +25,7 @@
 namespace {
 
 const QString CircuitFilter = QStringLiteral("Image (BMP at 800x600) (*.BMP *.bmp)");
+const QString VideoFilter = QStringLiteral("Video (*.mp4 *.gif)");
 
 } // namespace
 
@@ -206,7 +207,8 @@ void TRunLoop::RecordVideoClick() {
   item.setChecked(false);
   if (TVideoRecorder::FindFfmpeg().isEmpty())
     throw EError(TVideoRecorder::MissingFfmpegMessage());
-  const std::optional<QString> name = FForm.Dialogs().SaveFile(&FForm, FForm.StartFolder());
+  const std::optional<QString> name =
+      FForm.Dialogs().SaveFile(&FForm, FForm.StartFolder(), VideoFilter);
   if (!name)
     return;
   std::string file = name->toStdString();

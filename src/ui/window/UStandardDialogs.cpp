@@ -14,10 +14,13 @@ std::optional<QString> TStandardDialogs::OpenPicture(QWidget* Parent, const QStr
   return name;
 }
 
-std::optional<QString> TStandardDialogs::SaveFile(QWidget* Parent, const QString& Folder) {
-  // The name is a stem for numbered frames, so a file of that very name is never overwritten.
-  const QString name = QFileDialog::getSaveFileName(Parent, QString(), Folder, QString(), nullptr,
-                                                    QFileDialog::DontConfirmOverwrite);
+std::optional<QString> TStandardDialogs::SaveFile(QWidget* Parent, const QString& Folder,
+                                                  const QString& Filter) {
+  // Without a filter the name is a stem for numbered frames, so a file of that very name is
+  // never overwritten and there is nothing to confirm.
+  const QString name = QFileDialog::getSaveFileName(
+      Parent, QString(), Folder, Filter, nullptr,
+      Filter.isEmpty() ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options());
   if (name.isEmpty())
     return std::nullopt;
   return name;

@@ -7,7 +7,8 @@ class TStandardDialogs : public TDialogs {
 public:
   std::optional<QString> OpenPicture(QWidget* Parent, const QString& Filter,
                                      const QString& Folder) override;
-  std::optional<QString> SaveFile(QWidget* Parent, const QString& Folder) override;
+  std::optional<QString> SaveFile(QWidget* Parent, const QString& Folder,
+                                  const QString& Filter = QString()) override;
   std::optional<QColor> ChooseColor(QWidget* Parent, const QColor& Initial) override;
   void Popup(QMenu& Menu, const QPoint& GlobalPos) override;
   void ShowReport(QWidget* Parent, const TErrorReport& Report) override;

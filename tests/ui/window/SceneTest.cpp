@@ -46,6 +46,7 @@ TEST_F(TWindowScene, AWorldBuiltByClicksIsSavedAndOpenedWithItsPlayersAndGoals) 
   Dialogs->SaveAnswers.push_back(file);
   Trigger("SaveSceneAs");
   ASSERT_TRUE(QFile::exists(file));
+  EXPECT_EQ(Dialogs->SaveFilters.back(), "kartsim scene (*.kartsim.json)");
   EXPECT_TRUE(Form->windowTitle().startsWith("built.kartsim.json"));
 
   const std::unique_ptr<TWorld> opened = TSceneFile::Open(file);

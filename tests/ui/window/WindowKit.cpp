@@ -69,7 +69,8 @@ std::optional<QString> TScriptedDialogs::OpenPicture(QWidget*, const QString&, c
   return Next(OpenAnswers);
 }
 
-std::optional<QString> TScriptedDialogs::SaveFile(QWidget*, const QString&) {
+std::optional<QString> TScriptedDialogs::SaveFile(QWidget*, const QString&, const QString& Filter) {
+  SaveFilters.push_back(Filter);
   return Next(SaveAnswers);
 }
 

@@ -39,7 +39,8 @@ public:
   int32_t Popups = 0;
 
   std::optional<QString> OpenPicture(QWidget*, const QString&, const QString&) override;
-  std::optional<QString> SaveFile(QWidget*, const QString&) override;
+  std::optional<QString> SaveFile(QWidget*, const QString&, const QString& Filter = {}) override;
+  std::vector<QString> SaveFilters; // the filter of every save dialog asked for
   std::optional<QColor> ChooseColor(QWidget*, const QColor&) override;
   void Popup(QMenu&, const QPoint&) override { ++Popups; }
   void ShowReport(QWidget*, const TErrorReport& Report) override { Reports.push_back(Report); }
