@@ -192,10 +192,12 @@ TEST_F(TDesignedForm, EveryControlHasItsCaptionPlaceRangeDefaultAndHint) {
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(control->parent()->objectName(), c.Box);
     EXPECT_EQ(control->pos(), c.Place.topLeft());
-    if (c.Place.width() > 0)
+    if (c.Place.width() > 0) {
       EXPECT_EQ(control->width(), c.Place.width());
-    if (c.Place.height() > 0)
+    }
+    if (c.Place.height() > 0) {
       EXPECT_EQ(control->height(), c.Place.height());
+    }
     EXPECT_EQ(CaptionOf(*control), c.Caption);
     EXPECT_EQ(control->toolTip(), c.Hint);
     EXPECT_EQ(control->property("tag").toInt(), c.Tag);
