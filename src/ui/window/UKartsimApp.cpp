@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QMetaEnum>
+#include <QThread>
 #include <csignal>
 #include <exception>
 #include <iostream>
@@ -32,6 +33,10 @@ TKartsimApp::TKartsimApp(int& Argc, char** Argv) : QApplication(Argc, Argv) {
 }
 
 bool TKartsimApp::notify(QObject* Receiver, QEvent* Event) {
+  // Events are delivered on other threads too (the video recorder's): only the window's own
+  // thread keeps the list of deliveries in progress, which its handlers' reports read.
+  if (QThread::currentThread() != thread())
+    return QApplication::notify(Receiver, Event);
   FDelivering.emplace_back(Receiver, Event);
   try {
     const bool handled = QApplication::notify(Receiver, Event);
