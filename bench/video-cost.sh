@@ -11,7 +11,7 @@ steps=${2:-100}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-field() { sed -E "s/.*\"$2\": \{[^}]*\"$3\": ([0-9.e+-]+).*/\1/" <<<"$1"; }
+field() { sed -E "s/.*\"$2\": ?\{[^}]*\"$3\": ?([0-9.e+-]+).*/\1/" <<<"$1"; }
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
 plain=() video=()
