@@ -155,7 +155,9 @@ TEST(Workers, OneThreadRunsEverythingOnTheCallingThread) {
     w.Team.AddGoal(std::move(watcher));
     w.Track.Step(100);
     w.Track.Step(100);
-    EXPECT_EQ(log->Threads.size(), static_cast<size_t>(threads)) << threads << " threads";
+    // The real move runs here; with two threads the worker takes part when it is scheduled in
+    // time to take a block, which no test can promise.
+    EXPECT_LE(log->Threads.size(), static_cast<size_t>(threads)) << threads << " threads";
     EXPECT_EQ(log->Threads.count(std::this_thread::get_id()), 1u);
   }
 }
