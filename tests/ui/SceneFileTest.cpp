@@ -211,3 +211,15 @@ TEST(SceneFile, FoldersFifosDevicesAndHugeFilesAreRefusedUnread) {
     }
   }
 }
+
+TEST(SceneFile, AWorldSavedMidRunGoesOnAsTheOneItWasSavedFrom) {
+  // After some steps the players have adapted their pushes (AI level 8) and their grids, and
+  // know their last pose clear of the walls: all of it goes into the scene.
+  const std::unique_ptr<TWorld> original = TSceneFile::OpenScenario("drops");
+  original->Reseed(5);
+  Csv(*original, 8);
+  const std::unique_ptr<TWorld> opened = TSceneFile::Decode(TSceneFile::Encode(*original), "s");
+  original->Reseed(12);
+  opened->Reseed(12);
+  EXPECT_EQ(Csv(*original, 12), Csv(*opened, 12));
+}

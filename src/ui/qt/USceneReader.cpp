@@ -272,9 +272,16 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
   const QJsonObject values = Object(Json, Path, "state");
   const QJsonObject reset = Object(Json, Path, "reset");
   const QJsonObject limits = Json.contains("limits") ? Object(Json, Path, "limits") : QJsonObject();
+  const QJsonObject sensitivity =
+      Json.contains("sensitivity") ? Object(Json, Path, "sensitivity") : QJsonObject();
+  const QJsonObject clear =
+      Json.contains("clear_pose") ? Object(Json, Path, "clear_pose") : QJsonObject();
   TState& state = player->RealState();
-  const std::pair<const QJsonObject*, const char*> given[] = {
-      {&values, "state"}, {&reset, "reset"}, {&limits, "limits"}};
+  const std::pair<const QJsonObject*, const char*> given[] = {{&values, "state"},
+                                                              {&reset, "reset"},
+                                                              {&limits, "limits"},
+                                                              {&sensitivity, "sensitivity"},
+                                                              {&clear, "clear_pose"}};
   for (const auto& [object, key] : given)
     for (const QString& name : object->keys())
       if (!HasParam(state, name))
@@ -304,6 +311,14 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
     p.Value = Number(values, Join(Path, "state"), QString::fromStdString(p.Name),
                      bounded ? p.MinValue : -Huge, bounded ? p.MaxValue : Huge);
     p.StartValue = p.Value;
+  }
+  for (int32_t i = 0; i < state.ParamCount(); ++i) {
+    TStateParam& p = state.Param(i);
+    const QString name = QString::fromStdString(p.Name);
+    if (sensitivity.contains(name))
+      p.Sensitivity = Number(sensitivity, Join(Path, "sensitivity"), name, 0, 1);
+    if (clear.contains(name))
+      p.SavedValue = Number(clear, Join(Path, "clear_pose"), name, -Huge, Huge);
   }
   player->SetPosX(player->PosX()); // the outline belongs to the old pose
 

@@ -1,5 +1,7 @@
 #include "ui/qt/USceneWriter.h"
 
+#include <cmath>
+
 #include <QBuffer>
 #include <QJsonArray>
 
@@ -136,7 +138,7 @@ QJsonObject TSceneWriter::Player(const TPlayer& Player, int32_t Team) {
   const std::unique_ptr<TPlayer> fresh = Fresh(Player);
   const TState& state = const_cast<TPlayer&>(Player).RealState();
   const TState& start = fresh->RealState();
-  QJsonObject values, reset, limits;
+  QJsonObject values, reset, limits, sensitivity, clear;
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
     const TStateParam& p = state.Param(i);
     const QString name = QString::fromStdString(p.Name);
@@ -146,11 +148,21 @@ QJsonObject TSceneWriter::Player(const TPlayer& Player, int32_t Team) {
     const TStateParam& q = start.Param(i);
     if (p.MinValue != q.MinValue || p.MaxValue != q.MaxValue)
       limits[name] = QJsonArray{p.MinValue, p.MaxValue};
+    // What the player learnt while it ran, where it differs from a new player's: the scale of
+    // its pushes (adapted at AI level 8) and the last pose it found clear of the walls.
+    if (p.Sensitivity != q.Sensitivity)
+      sensitivity[name] = p.Sensitivity;
+    if (std::isfinite(p.SavedValue) && !(p.SavedValue == q.SavedValue))
+      clear[name] = p.SavedValue;
   }
   player["state"] = values;
   player["reset"] = reset;
   if (!limits.isEmpty())
     player["limits"] = limits;
+  if (!sensitivity.isEmpty())
+    player["sensitivity"] = sensitivity;
+  if (!clear.isEmpty())
+    player["clear_pose"] = clear;
   const TPlayerSettings& s = Player.Settings();
   player["color"] = ColorName(s.FColor);
   player["ai_level"] = s.FAILevel;
