@@ -47,32 +47,32 @@ bool TExperimentRun::IsTiming(const std::string& Measure) {
   return Measure == "step_ms_median";
 }
 
-TExperimentRun::TExperimentRun(const TSpec& Spec) : FSpec(Spec) {}
+TExperimentRun::TExperimentRun(const TPlan& Plan) : FPlan(Plan) {}
 
 TExperimentRun::~TExperimentRun() = default;
 
-TExperimentRun::TResult TExperimentRun::Run(const TSpec& Spec) {
+TExperimentRun::TResult TExperimentRun::Run(const TPlan& Plan) {
   // Held for everything the run does, the building of its world included.
-  TRandom stream(Spec.Seed);
+  TRandom stream(Plan.Seed);
   TRandom::TUse use(stream);
   const std::unique_ptr<TExperimentWorld> world =
-      TExperimentWorld::Open(Spec.Scene, Spec.Seed, false);
-  TExperimentRun run(Spec);
+      TExperimentWorld::Open(Plan.Scene, Plan.Seed, false);
+  TExperimentRun run(Plan);
   run.FWorld = world.get();
   run.Apply(*world);
   run.Track();
   run.FBorn = 0;
   TResult result;
   TTrack2D& track = world->Track();
-  for (int32_t step = 1; step <= Spec.Steps; ++step) {
+  for (int32_t step = 1; step <= Plan.Steps; ++step) {
     const auto started = std::chrono::steady_clock::now();
-    track.Step(Spec.BudgetMs);
+    track.Step(Plan.BudgetMs);
     run.FStepMs.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
             .count());
     run.FFutures.push_back(track.LastFutureCount());
     run.Track();
-    if (Spec.EveryStep)
+    if (Plan.EveryStep)
       result.StepMeasures.push_back(run.Measure(false));
   }
   result.Measures = run.Measure(true);
@@ -83,8 +83,8 @@ void TExperimentRun::Apply(TExperimentWorld& World) const {
   TTrack2D& track = World.Track();
   TTeam& team = World.Team();
   TWorldSettings settings = track.Settings();
-  settings.FFixedFutures = FSpec.Futures;
-  for (const auto& [name, x] : FSpec.Values) {
+  settings.FFixedFutures = FPlan.Futures;
+  for (const auto& [name, x] : FPlan.Values) {
     const int32_t whole = RoundToInt32(x);
     if (name == "karts") {
       // The ring keeps its places; the karts beyond the count leave it.
@@ -109,7 +109,7 @@ void TExperimentRun::Apply(TExperimentWorld& World) const {
   track.RebuildPlayers();
   track.SetSettings(settings);
   track.SetThreads(1);
-  for (const auto& [name, x] : FSpec.Values) {
+  for (const auto& [name, x] : FPlan.Values) {
     for (int32_t i = 0; i < team.MemberCount(); ++i) {
       TPlayer& player = *team.Members(i);
       if (name == "ai_level")

@@ -9,10 +9,10 @@ class TExperimentWorld;
 
 // One run of an experiment, start to end, on the calling thread: builds the scene's world, sets
 // the run's values, steps it and measures it. Everything it draws at random comes from a stream
-// of its own seeded from the run's seed, so that its result depends on its specification alone.
+// of its own seeded from the run's seed, so that its result depends on its plan alone.
 class TExperimentRun {
 public:
-  struct TSpec {
+  struct TPlan {
     std::string Scene; // a built-in scene's name
     // The variables' values of this run, by the settings' names of the experiment file.
     std::vector<std::pair<std::string, double>> Values;
@@ -32,17 +32,17 @@ public:
   // Whether a measure takes the machine's time and so differs between two runs of one seed.
   static bool IsTiming(const std::string& Measure);
 
-  static TResult Run(const TSpec& Spec);
+  static TResult Run(const TPlan& Plan);
 
 private:
-  explicit TExperimentRun(const TSpec& Spec);
+  explicit TExperimentRun(const TPlan& Plan);
   ~TExperimentRun();
   void Apply(TExperimentWorld& World) const;
   // Follows the players after a step: distances, births and removals.
   void Track();
   std::vector<double> Measure(bool AtEnd) const;
 
-  const TSpec& FSpec;
+  const TPlan& FPlan;
   TExperimentWorld* FWorld = nullptr;
   struct TFollowed {
     const void* Player; // identity only: never followed once gone

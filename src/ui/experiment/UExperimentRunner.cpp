@@ -199,18 +199,18 @@ void TExperimentRunner::Run() {
       if (i >= pending.size() || failed)
         return;
       const int64_t run = pending[i];
-      TExperimentRun::TSpec spec;
-      spec.Scene = experiment.Scene();
+      TExperimentRun::TPlan plan;
+      plan.Scene = experiment.Scene();
       const std::vector<double> values = experiment.ValuesOf(experiment.CombinationOf(run));
       for (size_t v = 0; v < values.size(); ++v)
-        spec.Values.emplace_back(experiment.Variables()[v].Setting, values[v]);
-      spec.Steps = experiment.Steps();
-      spec.Futures = experiment.Futures();
-      spec.BudgetMs = experiment.BudgetMs();
-      spec.Seed = experiment.RunSeed(run);
-      spec.EveryStep = FOptions.EveryStep;
+        plan.Values.emplace_back(experiment.Variables()[v].Setting, values[v]);
+      plan.Steps = experiment.Steps();
+      plan.Futures = experiment.Futures();
+      plan.BudgetMs = experiment.BudgetMs();
+      plan.Seed = experiment.RunSeed(run);
+      plan.EveryStep = FOptions.EveryStep;
       try {
-        const TExperimentRun::TResult result = TExperimentRun::Run(spec);
+        const TExperimentRun::TResult result = TExperimentRun::Run(plan);
         const std::lock_guard<std::mutex> guard(lock);
         // The steps first: a run whose row is there has all its steps.
         if (stepsTable)
