@@ -15,7 +15,7 @@ cat >"$work/bench.json" <<JSON
 {"format": "kartsim-experiment", "version": 1, "scene": "$scene", "steps": 50, "futures": 300,
  "repetitions": 40, "seed": 1}
 JSON
-median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+source bench/measure-lib.sh
 # Runs per second of one whole experiment, by the wall clock around the program.
 rate() {
   local out=$work/out-$1-$2 start end

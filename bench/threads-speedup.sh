@@ -8,9 +8,7 @@ cd "$(dirname "$0")/.."
 batch=build/src/ui/batch/kartsim-batch
 steps=${1:-100}
 
-# The value of a number field of the JSON summary's object KEY.
-field() { sed -E "s/.*\"$2\": ?\{[^}]*\"$3\": ?([0-9.e+-]+).*/\1/" <<<"$1"; }
-median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+source bench/measure-lib.sh
 
 printf '%-8s %-22s %12s %12s %7s\n' scenario measure "1 thread" "2 threads" ratio
 for scenario in kart rocket circle; do

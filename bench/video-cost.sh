@@ -11,8 +11,7 @@ steps=${2:-100}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-field() { sed -E "s/.*\"$2\": ?\{[^}]*\"$3\": ?([0-9.e+-]+).*/\1/" <<<"$1"; }
-median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+source bench/measure-lib.sh
 
 plain=() video=()
 for seed in ${SEEDS:-1 2 3 4}; do
