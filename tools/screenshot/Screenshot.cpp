@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
         shown = shown.united(window->frameGeometry());
     const QPixmap picture =
         form.screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height());
+    std::fprintf(stderr, "window %dx%d\n", form.width(), form.height());
     status = picture.save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
     QApplication::quit();
   });
