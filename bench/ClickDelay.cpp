@@ -81,10 +81,12 @@ int main(int argc, char** argv) {
   std::vector<double> stepMs;
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] {
-    if (!form.RunLoop().InStep() && form.RunLoop().PassCount() >= passes)
+    if (form.RunLoop().PassCount() >= passes)
       ui.PauseBtn->click();
+    if (form.RunLoop().PassCount() > 0 && !form.RunLoop().Running())
+      QCoreApplication::quit();
   });
-  watch.start(0);
+  watch.start(1);
   int64_t seen = 0;
   QTimer steps;
   QObject::connect(&steps, &QTimer::timeout, [&] {
@@ -93,12 +95,8 @@ int main(int argc, char** argv) {
       stepMs.push_back(form.RunLoop().LastStepMs());
     }
   });
-  steps.start(0);
-  // The click returns only once the loop has ended.
-  QTimer::singleShot(0, [&] {
-    ui.StartBtn->click();
-    QCoreApplication::quit();
-  });
+  steps.start(1);
+  QTimer::singleShot(0, [&] { ui.StartBtn->click(); });
   app.exec();
   stop = true;
   poster.join();

@@ -22,7 +22,7 @@ struct TBenchWorld {
   TRoster Roster{Track};
   TBenchWorld() {
     RandSeed(1);
-    Track.LoadTrack(Picture.get());
+    Track.LoadTrack(*Picture);
     Track.AddTeam(&Team);
     Track.SetCollisions(true);
   }
@@ -36,7 +36,6 @@ void SubStep(TBenchWorld& W, int32_t J) {
     W.Team.NextSubStep();
   W.Track.ApplyTrack();
   W.Team.EvaluateGoals(0);
-  W.Team.DrawGoals();
 }
 
 // Runs sub-steps of futures as the world's step does, starting a new future every

@@ -151,11 +151,9 @@ void TKart::Advance() {
   FShapeDirty = true;
 }
 
-void TKart::Draw() {
-  TPlayer2D::Draw();
-  TCanvas* canvas = DrawingCanvas();
-  if (canvas == nullptr)
-    return;
+void TKart::Draw(TCanvas& Canvas) {
+  TPlayer2D::Draw(Canvas);
+  TCanvas* canvas = &Canvas;
   const int32_t black = MakeColor(0, 0, 0);
   const int32_t white = MakeColor(255, 255, 255);
   const double x = PosX(), y = PosY(), size = Size(), a = Angle(), turn = Turn();

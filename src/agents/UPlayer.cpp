@@ -171,10 +171,10 @@ void TPlayer::EvaluateGoals(int32_t Phase) {
     FGoals[i]->Evaluate(*this, Phase);
 }
 
-void TPlayer::DrawGoals() {
+void TPlayer::DrawGoals(TCanvas& Canvas) const {
   for (size_t i = 0; i < FGoals.size(); ++i)
-    if (FSettings.FDrawGoals || FGoals[i]->FAlwaysDraw)
-      FGoals[i]->Draw();
+    if ((FSettings.FDrawGoals || FGoals[i]->FAlwaysDraw) && FGoals[i]->FValue > 0)
+      FGoals[i]->Draw(this, Canvas);
 }
 
 void TPlayer::SetInFuture(bool On) {
@@ -217,9 +217,9 @@ void TPlayer::PrepareRealMove() {
   AdjustGrid();
 }
 
-void TPlayer::DrawEndPoints() {
+void TPlayer::DrawEndPoints(TCanvas& Canvas) {
   if (FSettings.FDrawEndPoints)
-    FFutures.ShowFutures();
+    FFutures.ShowFutures(Canvas);
 }
 
 void TPlayer::AdaptEndPointScale() {

@@ -10,6 +10,7 @@
 #include "goals/UTeam.h"
 #include "world/UTrack.h"
 
+class TCanvas;
 class TGoal;
 class TPlayer2D;
 class TTeam;
@@ -76,16 +77,16 @@ public:
   // one step: its real state and all its settings, copied whole. Its list of futures is emptied;
   // goals are the copy's business.
   void Mirror(const TPlayer& Source);
-  virtual void Draw() { UpdateShape(); }
+  virtual void Draw(TCanvas& /*Canvas*/) { UpdateShape(); }
   // Colour of a future's trace for that future's state.
   virtual int32_t TraceColor(const TState& S) const;
-  // The segment of the current sub-step of a future: recorded with the future in a future (the
-  // world draws it after the futures, DrawStoredTrace), drawn at once otherwise.
-  virtual void DrawTrace() = 0;
+  // In a future: records the segment of the current sub-step with the future, for the drawing
+  // after the step (DrawStoredTrace).
+  virtual void RecordTrace() = 0;
   // Draws the trace of stored future I.
-  virtual void DrawStoredTrace(int32_t /*I*/) {}
-  // Draws the ending point of one stored future.
-  virtual void DrawEndPoint(const TState& S) = 0;
+  virtual void DrawStoredTrace(int32_t /*I*/, TCanvas& /*Canvas*/) {}
+  // Draws the ending point of one stored future, and notes its size for AdaptEndPointScale.
+  virtual void DrawEndPoint(const TState& S, TCanvas& Canvas) = 0;
   virtual void AdjustGrid();
   // The current values become the start values and what Reset returns to; the score restarts.
   virtual void Commit();
@@ -129,8 +130,8 @@ public:
   int32_t GoalCount() const { return static_cast<int32_t>(FGoals.size()); }
   void EvaluateGoals(int32_t Phase);
   // Draws the personal goals that are to be drawn: all of them with FDrawGoals, otherwise those
-  // that always draw.
-  void DrawGoals();
+  // that always draw; none of strength 0.
+  void DrawGoals(TCanvas& Canvas) const;
 
   // ---- steps ----
   void SetInFuture(bool On);
@@ -139,7 +140,9 @@ public:
   void PrepareFirstSubStep();
   void PrepareNextSubStep();
   void PrepareRealMove();
-  void DrawEndPoints();
+  // The ending points of the stored futures, when the player draws them; the display scale then
+  // adapts to what was drawn.
+  void DrawEndPoints(TCanvas& Canvas);
   void AdaptEndPointScale();
 
   // ---- base parameters, on State ----

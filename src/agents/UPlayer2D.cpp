@@ -105,13 +105,6 @@ TTrack2D& TPlayer2D::ResolveTrack2D() const {
   return *track;
 }
 
-TCanvas* TPlayer2D::DrawingCanvas() const {
-  TTrack2D* track = FindTrack2D();
-  if (track == nullptr || track->FImage == nullptr)
-    return nullptr;
-  return &track->FImage->Canvas();
-}
-
 // ---- accessors ----
 
 void TPlayer2D::SetPosX(double X) {
@@ -148,13 +141,11 @@ void TPlayer2D::Place(double X, double Y, double Angle) {
   Commit();
 }
 
-void TPlayer2D::MoveBy(bool Redraw, double DX, double DY, double DAngle) {
+void TPlayer2D::MoveBy(double DX, double DY, double DAngle) {
   SetPosX(PosX() + DX);
   SetPosY(PosY() + DY);
   if (DAngle != 0)
     SetAngle(Angle() + DAngle);
-  if (Redraw && FTeam != nullptr && FTeam->FTrack != nullptr)
-    FTeam->FTrack->Redraw(true);
 }
 
 void TPlayer2D::ForgetSavedPose() {
@@ -337,11 +328,11 @@ void TPlayer2D::ResolveWallContact() {
     my = (s.Param(FPosYIndex).SavedValue - PosY()) / StepBackTries;
     ma = (s.Param(FAngleIndex).SavedValue - Angle()) / StepBackTries;
     for (int32_t k = 0; k < StepBackTries; ++k) {
-      MoveBy(false, mx, my, ma);
+      MoveBy(mx, my, ma);
       UpdateContact();
       if (!FTouching) {
         // Back to the last touching pose, with a fresh contact point to bounce from.
-        MoveBy(false, -mx, -my, -ma);
+        MoveBy(-mx, -my, -ma);
         UpdateContact();
         break;
       }
@@ -364,7 +355,7 @@ void TPlayer2D::ResolveWallContact() {
   SetVelY((VelY() + 2 * g * ny) * WallBounce);
   SetVelRot(WallBounce * (nx * (uy - g * ry) - ny * (ux - g * rx)) / d);
   if (mx != 0 || my != 0 || ma != 0)
-    MoveBy(false, mx, my, ma);
+    MoveBy(mx, my, ma);
   UpdateContact();
   Crash(impact);
 }
@@ -388,14 +379,12 @@ void TPlayer2D::Advance() {
 
 // ---- drawing ----
 
-void TPlayer2D::Draw() {
+void TPlayer2D::Draw(TCanvas& Canvas) {
   if (FTeam == nullptr || FTeam->FTrack == nullptr)
     return;
-  TPlayer::Draw();
+  TPlayer::Draw(Canvas);
   UpdateShape();
-  TCanvas* canvas = DrawingCanvas();
-  if (canvas == nullptr)
-    return;
+  TCanvas* canvas = &Canvas;
   canvas->SetPenColor(Black);
   canvas->SetBrushColor(Color());
   canvas->Polygon(FPoints.data(), static_cast<int32_t>(FPoints.size()));
@@ -407,18 +396,16 @@ void TPlayer2D::Draw() {
                  RoundToInt32(y - size));
     return;
   }
-  DrawLevel(0, Energy());
-  DrawLevel(3, Health());
+  DrawLevel(Canvas, 0, Energy());
+  DrawLevel(Canvas, 3, Health());
   if (DrawsLevels() && AILevel() == 8 && State().HasFreeParams())
-    DrawLevel(10, 100 * State().FreeParam(0).Sensitivity);
+    DrawLevel(Canvas, 10, 100 * State().FreeParam(0).Sensitivity);
 }
 
-void TPlayer2D::DrawLevel(int32_t Offset, double V) {
+void TPlayer2D::DrawLevel(TCanvas& Canvas, int32_t Offset, double V) const {
   if (V <= 0)
     return;
-  TCanvas* canvas = DrawingCanvas();
-  if (canvas == nullptr)
-    return;
+  TCanvas* canvas = &Canvas;
   const double size = Size();
   const double y = PosY();
   const double x0 = PosX() + 1.3 * size + Offset;
@@ -441,37 +428,23 @@ void TPlayer2D::DrawLevel(int32_t Offset, double V) {
                     RoundToInt32(y + size - RoundToInt32(2 * size * V / 100)));
 }
 
-void TPlayer2D::DrawTrace() {
-  if (!IsTurning())
+void TPlayer2D::RecordTrace() {
+  if (!IsTurning() || !InFuture())
     return;
-  const TListOfFutures::TTraceSegment segment{RoundToInt32(PrevPosX()), RoundToInt32(PrevPosY()),
-                                              RoundToInt32(PosX()), RoundToInt32(PosY()),
-                                              TraceColor(State())};
-  if (InFuture()) {
-    Futures().AddTraceSegment(segment);
-    return;
-  }
-  TCanvas* canvas = DrawingCanvas();
-  if (canvas == nullptr)
-    return;
-  canvas->SetPenColor(segment.Color);
-  canvas->Line(segment.X1, segment.Y1, segment.X2, segment.Y2);
+  Futures().AddTraceSegment({RoundToInt32(PrevPosX()), RoundToInt32(PrevPosY()),
+                             RoundToInt32(PosX()), RoundToInt32(PosY()), TraceColor(State())});
 }
 
-void TPlayer2D::DrawStoredTrace(int32_t I) {
-  TCanvas* canvas = DrawingCanvas();
-  if (canvas == nullptr)
-    return;
+void TPlayer2D::DrawStoredTrace(int32_t I, TCanvas& Canvas) {
+  TCanvas* canvas = &Canvas;
   for (const TListOfFutures::TTraceSegment& segment : Futures().Trace(I)) {
     canvas->SetPenColor(segment.Color);
     canvas->Line(segment.X1, segment.Y1, segment.X2, segment.Y2);
   }
 }
 
-void TPlayer2D::DrawEndPoint(const TState& S) {
-  TCanvas* canvas = DrawingCanvas();
-  if (canvas == nullptr)
-    return;
+void TPlayer2D::DrawEndPoint(const TState& S, TCanvas& Canvas) {
+  TCanvas* canvas = &Canvas;
   // Every state of this player holds its parameters at the same indexes.
   const int32_t x = RoundToInt32(S.Param(FPosXIndex).Value);
   const int32_t y = RoundToInt32(S.Param(FPosYIndex).Value);

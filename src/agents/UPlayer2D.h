@@ -68,7 +68,7 @@ public:
 
   // ---- operations of its own ----
   void Place(double X, double Y, double Angle);
-  void MoveBy(bool Redraw, double DX, double DY, double DAngle);
+  void MoveBy(double DX, double DY, double DAngle);
   void UpdateContact();
   void ResolveWallContact();
   bool IsInsidePicture();
@@ -77,7 +77,7 @@ public:
   // The current pose becomes the last pose known to be clear of the walls.
   void SaveValidPose();
   // A vertical level bar beside the body, offset pixels right of its start column.
-  void DrawLevel(int32_t Offset, double V);
+  void DrawLevel(TCanvas& Canvas, int32_t Offset, double V) const;
 
   // ---- overrides ----
   // Every descendant keeps this outline mechanism (they only set their own proportions), so
@@ -90,10 +90,10 @@ public:
   bool WantsToDuplicate() const override { return Energy() >= 99; }
   // Also marks the cached outline stale: it belongs to the state that was replaced.
   void Assign(const TPlayer& Source) override;
-  void Draw() override;
-  void DrawTrace() override;
-  void DrawStoredTrace(int32_t I) override;
-  void DrawEndPoint(const TState& S) override;
+  void Draw(TCanvas& Canvas) override;
+  void RecordTrace() override;
+  void DrawStoredTrace(int32_t I, TCanvas& Canvas) override;
+  void DrawEndPoint(const TState& S, TCanvas& Canvas) override;
   void Advance() override;
   bool CollidesWith(TPlayer& Other) override;
   TPlayer2D* AsPlayer2D() override { return this; }
@@ -116,8 +116,6 @@ protected:
   // dynamics and the outline turn by the same heading, and the sine and cosine are the dearest
   // part of a sub-step.
   void HeadingCosSin(double Heading, double& Cos, double& Sin) const;
-  // The canvas of the world's displayed picture; null when there is nothing to draw on.
-  TCanvas* DrawingCanvas() const;
   // Forgets the saved pose, so that the wall step-back waits for a pose found clear.
   void ForgetSavedPose();
 

@@ -165,11 +165,9 @@ void TRocket::Crash(double Impact) {
   }
 }
 
-void TRocket::Draw() {
-  TPlayer2D::Draw();
-  TCanvas* canvas = DrawingCanvas();
-  if (canvas == nullptr)
-    return;
+void TRocket::Draw(TCanvas& Canvas) {
+  TPlayer2D::Draw(Canvas);
+  TCanvas* canvas = &Canvas;
   const double x = PosX(), y = PosY(), size = Size(), a = Angle();
   const double ca = std::cos(a), sa = std::sin(a);
 

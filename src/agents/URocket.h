@@ -23,7 +23,7 @@ public:
   bool IsTurning() const override;
   void CreateParams() override;
   std::unique_ptr<TPlayer> Clone() const override;
-  void Draw() override;
+  void Draw(TCanvas& Canvas) override;
   int32_t TraceColor(const TState& S) const override;
   void Advance() override;
   void Crash(double Impact) override;

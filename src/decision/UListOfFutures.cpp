@@ -190,7 +190,7 @@ void TListOfFutures::BeginRecord(const TState& State) {
     FRecord.Params[p] = {0, false, 0, State.FreeParam(p).Sensitivity, 0};
 }
 
-void TListOfFutures::ShowFutures() {
+void TListOfFutures::ShowFutures(TCanvas& Canvas) {
   if (FFutureCount > 0) {
     if (FView == nullptr)
       FView = std::make_unique<TState>(FOwner);
@@ -198,7 +198,7 @@ void TListOfFutures::ShowFutures() {
     for (int32_t i = 0; i < FFutureCount; ++i)
       if (FDiscarded[i] == 0) {
         FillView(i, *FView);
-        FOwner->DrawEndPoint(*FView);
+        FOwner->DrawEndPoint(*FView, Canvas);
       }
   }
   FOwner->AdaptEndPointScale();

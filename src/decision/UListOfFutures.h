@@ -9,6 +9,7 @@
 #include "decision/UDecisionRecord.h"
 #include "decision/UState.h"
 
+class TCanvas;
 class TPlayer;
 
 // One player's imagined futures of the current step, and the decision taken from them: futures
@@ -76,7 +77,7 @@ public:
   // What the last Decide found and did.
   const TDecisionRecord& LastDecision() const { return FRecord; }
   // Draws the ending point of every counted future, then lets the owner adapt its scale.
-  void ShowFutures();
+  void ShowFutures(TCanvas& Canvas);
 
   // The stages of Decide, in their order.
   void GroupOptions();

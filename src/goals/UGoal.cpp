@@ -13,14 +13,13 @@ void TGoal::SetValue(double X) {
 TScoreContribution TGoal::Evaluate(TPlayer& Player, int32_t Phase) {
   if (!(FValue > 0))
     return {};
-  FPlayer = &Player;
   // Between evaluations the contribution is (0, 1), which is what a goal acting in another phase
   // reports.
   if ((FPhases & (1 << Phase)) == 0)
     return {};
   FScoreAdd = 0;
   FScoreMult = 1;
-  Compute(Phase);
+  Compute(Player, Phase);
   if (Phase == 0 && FSoonerBetter && Player.InFuture()) {
     // Gains count fully at the start of a future and fade out at its end; a penalty factor is
     // waived at the start and counts fully at the end.
@@ -33,16 +32,16 @@ TScoreContribution TGoal::Evaluate(TPlayer& Player, int32_t Phase) {
       FScoreMult = FScoreMult + w * (1 - FScoreMult);
   }
   const TScoreContribution reported{FScoreAdd, FScoreMult};
-  ApplyScore();
+  ApplyScore(Player);
   return reported;
 }
 
-void TGoal::ApplyScore() {
+void TGoal::ApplyScore(TPlayer& Player) {
   // Most evaluations contribute nothing (a goal acting in the other phase); they skip the power,
   // which would give the same 1 anyway.
   if (FScoreAdd != 0 || FScoreMult != 1) {
     const long double factor = FScoreMult == 1 ? 1.0L : std::pow(FScoreMult, FValue + 1);
-    FPlayer->State().AddScore(FValue * FScoreAdd, factor);
+    Player.State().AddScore(FValue * FScoreAdd, factor);
   }
   FScoreAdd = 0;
   FScoreMult = 1;

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+class TCanvas;
 class TPlayer;
 class TTeam;
 
@@ -22,7 +23,9 @@ struct TScoreContribution {
 };
 
 // A goal turns a measurement of a player's current state into a score contribution, weighted by
-// the goal's strength. Personal goals belong to a player, team goals to a team.
+// the goal's strength. Personal goals belong to a player, team goals to a team. A goal keeps no
+// player: the one it scores or draws for is handed to it, so that a copy of a goal made for the
+// futures can never reach the player of the world it was copied from.
 //
 // A goal starts on a cache line of its own: a worker's copies of the goals are made one after the
 // other at every step, and what an evaluation writes must not share a line with another copy's.
@@ -33,7 +36,6 @@ public:
   double FMaxValue = 10.0;
   double FScoreAdd = 0; // contribution being built by the current evaluation
   double FScoreMult = 1;
-  TPlayer* FPlayer = nullptr; // player of the last evaluation (not owned)
   bool FSoonerBetter = false; // contributions early in a future weigh more
   bool FAlwaysDraw = false;   // drawn for its team's first member even when it draws no goals
   std::string FDescription = "Generic goal";
@@ -54,22 +56,26 @@ public:
 
   void SetValue(double X);
 
-  // Fills FScoreAdd and/or FScoreMult for FPlayer in the given phase (0 after a sub-step or
+  // Fills FScoreAdd and/or FScoreMult for the player in the given phase (0 after a sub-step or
   // before the real move, 1 at the end of a future).
-  virtual void Compute(int32_t Phase) = 0;
+  virtual void Compute(TPlayer& Player, int32_t Phase) = 0;
   // Scores the player's current state and reports the contribution as it stood before the
   // strength was applied ({0, 1} when the goal did nothing).
   TScoreContribution Evaluate(TPlayer& Player, int32_t Phase);
   // Start of every simulation step, before the futures, for the goals of a team.
   virtual void BeginStep(TTeam& /*Team*/) {}
-  virtual void Draw() {}
+  // The step begun by BeginStep was abandoned: what it changed is put back.
+  virtual void AbandonStep() {}
+  // Draws the goal's mark after a step, for the player (a personal goal's owner, or the last
+  // member of a team) on the world's picture. Player: null for a team without members.
+  virtual void Draw(const TPlayer* /*Player*/, TCanvas& /*Canvas*/) {}
 
 protected:
   // For Clone: the copy of a goal is a goal of the same class with the same fields.
   TGoal(const TGoal&) = default;
 
 private:
-  void ApplyScore();
+  void ApplyScore(TPlayer& Player);
 
   uint8_t FPhases;
 };

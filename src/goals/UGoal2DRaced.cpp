@@ -8,11 +8,11 @@ TGoal2DRaced::TGoal2DRaced(double Value) : TGoal(Value, gpAfterSubStep) {
   FDescription = "Love speeding";
 }
 
-void TGoal2DRaced::Compute(int32_t Phase) {
+void TGoal2DRaced::Compute(TPlayer& Player, int32_t Phase) {
   if (Phase != 0)
     return;
   // Only a body has a position to race with.
-  const TPlayer2D* player = FPlayer->AsPlayer2D();
+  const TPlayer2D* player = Player.AsPlayer2D();
   if (player == nullptr)
     return;
   const double dx = player->PosX() - player->PrevPosX();

@@ -10,5 +10,5 @@ class TGoal2DRaced : public TGoal {
 public:
   explicit TGoal2DRaced(double Value);
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoal2DRaced>(*this); }
-  void Compute(int32_t Phase) override;
+  void Compute(TPlayer& Player, int32_t Phase) override;
 };

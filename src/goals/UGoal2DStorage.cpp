@@ -7,7 +7,6 @@
 #include "agents/UUtils.h"
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
-#include "platform/UPicture.h"
 #include "platform/URandom.h"
 #include "world/UTrack2D.h"
 
@@ -38,10 +37,10 @@ std::unique_ptr<TGoal2DStorage> TGoal2DStorage::NewOnRoad(const TTrack2D& Track,
   return std::make_unique<TGoal2DStorage>(centre.X, centre.Y, BoxHalfSize, BoxCapacity, Value);
 }
 
-void TGoal2DStorage::Compute(int32_t Phase) {
+void TGoal2DStorage::Compute(TPlayer& Player, int32_t Phase) {
   if (Phase != 0)
     return;
-  TPlayer& player = *FPlayer;
+  TPlayer& player = Player;
   if (player.IsDead() || FStored >= FCapacity)
     return;
   const TPlayer2D* body = player.AsPlayer2D();
@@ -58,13 +57,11 @@ void TGoal2DStorage::Compute(int32_t Phase) {
   }
 }
 
-void TGoal2DStorage::Draw() {
-  const TPlayer2D* body = FPlayer != nullptr ? FPlayer->AsPlayer2D() : nullptr;
-  const TTrack2D* track = body != nullptr ? body->FindTrack2D() : nullptr;
-  if (track == nullptr || track->FImage == nullptr)
+void TGoal2DStorage::Draw(const TPlayer* Player, TCanvas& Canvas) {
+  if (Player == nullptr || Player->AsPlayer2D() == nullptr)
     return;
   const int32_t h = FBoxHalfSize;
-  TCanvas& canvas = track->FImage->Canvas();
+  TCanvas& canvas = Canvas;
   canvas.SetPenColor(MakeColor(0, 0, 255));
   canvas.SetBrushClear();
   canvas.Rectangle(FBoxX - h, FBoxY - h, FBoxX + h, FBoxY + h);

@@ -37,7 +37,7 @@ public:
   static std::unique_ptr<TGoal2DStorage> NewOnRoad(const TTrack2D& Track, double Value);
 
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoal2DStorage>(*this); }
-  void Compute(int32_t Phase) override;
+  void Compute(TPlayer& Player, int32_t Phase) override;
   // The box in blue, filled in cyan from the bottom in proportion to what it holds.
-  void Draw() override;
+  void Draw(const TPlayer* Player, TCanvas& Canvas) override;
 };

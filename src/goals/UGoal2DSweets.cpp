@@ -8,7 +8,6 @@
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UCanvas.h"
-#include "platform/UPicture.h"
 #include "platform/URandom.h"
 #include "world/UTrack2D.h"
 
@@ -16,18 +15,22 @@ TGoal2DSweets::TGoal2DSweets(double Value) : TGoal(Value, gpAfterSubStep) {
   FDescription = "Get drops";
 }
 
-bool TGoal2DSweets::PlaceDrop(int32_t I) {
+void TGoal2DSweets::NotePlacer(const TPlayer& Player) {
+  const TPlayer2D* body = Player.AsPlayer2D();
+  FPlacerSize = body != nullptr ? body->Size() : 0;
+}
+
+bool TGoal2DSweets::PlaceDrop(int32_t I, const TTrack2D& Track) {
   CheckListIndex(I, MaxDrops);
   if (FDropAmount[I] > 0)
     return true;
-  const TPlayer2D* body = FPlayer != nullptr ? FPlayer->AsPlayer2D() : nullptr;
-  if (body == nullptr) {
+  if (!(FPlacerSize > 0)) {
     FSlotsLeftEmpty = true;
     return false;
   }
-  const TTrack2D& track = body->Track2D();
+  const TTrack2D& track = Track;
   const int32_t amount = RoundToInt32(Random() * 4) + 2;
-  const double d = 1.5 * body->Size(); // pixels of road around the drop
+  const double d = 1.5 * FPlacerSize; // pixels of road around the drop
   // Over the picture itself: its whole road can receive drops, whatever size it is shown at.
   const double w = track.FWidth;
   const double h = track.FHeight;
@@ -47,11 +50,11 @@ bool TGoal2DSweets::PlaceDrop(int32_t I) {
   return false;
 }
 
-void TGoal2DSweets::PlaceDrops() {
+void TGoal2DSweets::PlaceDrops(const TTrack2D& Track) {
   FSlotsLeftEmpty = false;
   // Where one drop found no place in all its tries the others would not either: they wait for
   // the next step, which costs one bounded search per step on a circuit without room.
-  for (int32_t i = 0; i < MaxDrops && PlaceDrop(i); ++i) {
+  for (int32_t i = 0; i < MaxDrops && PlaceDrop(i, Track); ++i) {
   }
   FNeedsPlacing = false;
 }
@@ -72,19 +75,35 @@ void TGoal2DSweets::BeginStep(TTeam& Team) {
   // same drops. At most once per step, so that a circuit with no room for drops costs one
   // bounded search per step rather than one per sub-step. A goal set to 0 does nothing, placing
   // included.
+  FBeforeStep = {FDropX, FDropY, FDropAmount, FNeedsPlacing, FSlotsLeftEmpty, FPlacerSize};
   if (FValue > 0 && (FNeedsPlacing || FSlotsLeftEmpty)) {
-    if (FPlayer == nullptr)
-      FPlayer = FirstCollector(Team);
-    if (FPlayer != nullptr)
-      PlaceDrops();
+    if (!(FPlacerSize > 0)) {
+      if (const TPlayer* collector = FirstCollector(Team))
+        NotePlacer(*collector);
+    }
+    const TTrack2D* track = Team.FTrack != nullptr ? dynamic_cast<TTrack2D*>(Team.FTrack) : nullptr;
+    if (FPlacerSize > 0 && track != nullptr)
+      PlaceDrops(*track);
   }
   FFutureAmount = FDropAmount;
 }
 
-void TGoal2DSweets::Compute(int32_t Phase) {
+void TGoal2DSweets::AbandonStep() {
+  FDropX = FBeforeStep.X;
+  FDropY = FBeforeStep.Y;
+  FDropAmount = FBeforeStep.Amount;
+  FNeedsPlacing = FBeforeStep.NeedsPlacing;
+  FSlotsLeftEmpty = FBeforeStep.SlotsLeftEmpty;
+  FPlacerSize = FBeforeStep.PlacerSize;
+  FFutureAmount = FDropAmount;
+}
+
+void TGoal2DSweets::Compute(TPlayer& Player, int32_t Phase) {
   if (Phase != 0)
     return;
-  TPlayer& player = *FPlayer;
+  // Whoever was evaluated last decides how much road a new drop needs around it.
+  NotePlacer(Player);
+  TPlayer& player = Player;
   if (player.IsDead())
     return;
   if (player.Track().Evolution() && !player.IsRocket())
@@ -93,7 +112,7 @@ void TGoal2DSweets::Compute(int32_t Phase) {
   if (body == nullptr)
     return;
   if (FNeedsPlacing)
-    PlaceDrops();
+    PlaceDrops(body->Track2D());
   const bool inFuture = player.InFuture();
   std::array<int32_t, MaxDrops>& amounts = inFuture ? FFutureAmount : FDropAmount;
   const double x = body->PosX();
@@ -116,18 +135,14 @@ void TGoal2DSweets::Compute(int32_t Phase) {
       FConsumedUnits += amounts[i] - left;
     amounts[i] = left;
     if (!inFuture && amounts[i] == 0)
-      PlaceDrop(i);
+      PlaceDrop(i, body->Track2D());
   }
 }
 
-void TGoal2DSweets::Draw() {
-  if (FNeedsPlacing || FPlayer == nullptr || FPlayer->InFuture())
+void TGoal2DSweets::Draw(const TPlayer* Player, TCanvas& Canvas) {
+  if (FNeedsPlacing || Player == nullptr)
     return;
-  const TPlayer2D* body = FPlayer->AsPlayer2D();
-  const TTrack2D* track = body != nullptr ? body->FindTrack2D() : nullptr;
-  if (track == nullptr || track->FImage == nullptr)
-    return;
-  TCanvas& canvas = track->FImage->Canvas();
+  TCanvas& canvas = Canvas;
   canvas.SetBrushColor(MakeColor(255, 251, 240));
   canvas.SetPenColor(MakeColor(0, 128, 0));
   for (int32_t i = 0; i < MaxDrops; ++i) {

@@ -11,12 +11,12 @@ TGoal2DTeamAway::TGoal2DTeamAway(double Value) : TGoal(Value, gpAfterSubStep) {
   FDescription = "Avoid others";
 }
 
-void TGoal2DTeamAway::Compute(int32_t Phase) {
-  const TTeam* team = FPlayer->FTeam;
-  if (Phase != 0 || team == nullptr || FPlayer->IsDead())
+void TGoal2DTeamAway::Compute(TPlayer& Player, int32_t Phase) {
+  const TTeam* team = Player.FTeam;
+  if (Phase != 0 || team == nullptr || Player.IsDead())
     return;
   // Only bodies have places to keep apart.
-  const TPlayer2D* self = FPlayer->AsPlayer2D();
+  const TPlayer2D* self = Player.AsPlayer2D();
   if (self == nullptr)
     return;
   const double x = self->PosX();

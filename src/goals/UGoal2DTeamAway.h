@@ -16,5 +16,5 @@ public:
   // The value is clamped to 0 .. FMaxValue.
   explicit TGoal2DTeamAway(double Value);
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoal2DTeamAway>(*this); }
-  void Compute(int32_t Phase) override;
+  void Compute(TPlayer& Player, int32_t Phase) override;
 };

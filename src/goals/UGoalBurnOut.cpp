@@ -8,7 +8,6 @@
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UCanvas.h"
-#include "platform/UPicture.h"
 #include "world/UTrack2D.h"
 
 TGoalBurnOut::TGoalBurnOut(double Value) : TGoal(Value, gpAfterSubStep) {
@@ -16,8 +15,8 @@ TGoalBurnOut::TGoalBurnOut(double Value) : TGoal(Value, gpAfterSubStep) {
   FDescription = "Stole energy from others";
 }
 
-void TGoalBurnOut::Compute(int32_t Phase) {
-  TPlayer& player = *FPlayer;
+void TGoalBurnOut::Compute(TPlayer& Player, int32_t Phase) {
+  TPlayer& player = Player;
   TTeam* team = player.FTeam;
   if (Phase != 0 || team == nullptr)
     return;
@@ -44,23 +43,9 @@ void TGoalBurnOut::Compute(int32_t Phase) {
     member.SetEnergy(e0 - drain);
     const double taken = e0 - member.Energy();
     player.SetEnergy(player.Energy() + taken / 2);
-    if (player.InFuture())
-      continue;
-    TTrack2D* track = rocket.FindTrack2D();
-    if (track == nullptr)
-      continue;
-    if (track->FImage != nullptr) {
-      TCanvas& canvas = track->FImage->Canvas();
-      canvas.SetPenColor(MakeColor(255, 0, 0));
-      canvas.SetPenWidth(3);
-      canvas.Line(RoundToInt32(rocket.PosX()), RoundToInt32(rocket.PosY()),
-                  RoundToInt32(body->PosX()), RoundToInt32(body->PosY()));
-      canvas.SetPenWidth(1);
-    }
-    track->ProcessMessages();
-    // The window's handlers may have removed players meanwhile; the member count is read afresh
-    // above, and a rocket that is no longer a member drains nobody more.
-    if (team->IndexOfMember(&player) < 0)
-      return;
+    // The real drain is shown as a line from the rocket to its victim, drawn after the step.
+    if (!player.InFuture())
+      player.Track().RecordDrain({RoundToInt32(rocket.PosX()), RoundToInt32(rocket.PosY()),
+                                  RoundToInt32(body->PosX()), RoundToInt32(body->PosY()), team});
   }
 }

@@ -16,5 +16,5 @@ public:
   // The value is clamped to 0 .. FMaxValue.
   explicit TGoalBurnOut(double Value);
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalBurnOut>(*this); }
-  void Compute(int32_t Phase) override;
+  void Compute(TPlayer& Player, int32_t Phase) override;
 };

@@ -4,8 +4,8 @@
 #include "agents/UUtils.h"
 #include "platform/UArith.h"
 #include "platform/UCanvas.h"
-#include "platform/UPicture.h"
-#include "world/UTrack2D.h"
+#include "goals/UTeam.h"
+#include "world/UTrack.h"
 
 namespace {
 
@@ -30,19 +30,16 @@ TGoalDuplicate::TGoalDuplicate(double Value) : TGoal(Value, gpEndOfFuture) {
   FAlwaysDraw = true;
 }
 
-void TGoalDuplicate::Compute(int32_t Phase) {
-  if (Phase == 1 && FPlayer->FHasDuplicated)
+void TGoalDuplicate::Compute(TPlayer& Player, int32_t Phase) {
+  if (Phase == 1 && Player.FHasDuplicated)
     FScoreAdd = 1000;
 }
 
-void TGoalDuplicate::Draw() {
-  if (FPlayer == nullptr || FPlayer->InFuture())
+void TGoalDuplicate::Draw(const TPlayer* Player, TCanvas& Canvas) {
+  if (Player == nullptr || Player->FTeam == nullptr || Player->FTeam->FTrack == nullptr)
     return;
-  // Drawn once per step on the real states, so the class test here costs nothing that matters.
-  TTrack2D* track = dynamic_cast<TTrack2D*>(&FPlayer->Track());
-  if (track == nullptr || track->FImage == nullptr)
-    return;
-  TCanvas& canvas = track->FImage->Canvas();
+  const TTrack* track = Player->FTeam->FTrack;
+  TCanvas& canvas = Canvas;
   const int32_t grey = MakeColor(100, 100, 100);
   canvas.SetBrushColor(MakeColor(255, 255, 255));
   canvas.SetPenColor(MakeColor(0, 0, 0));

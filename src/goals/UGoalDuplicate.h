@@ -10,6 +10,6 @@ class TGoalDuplicate : public TGoal {
 public:
   explicit TGoalDuplicate(double Value);
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalDuplicate>(*this); }
-  void Compute(int32_t Phase) override;
-  void Draw() override;
+  void Compute(TPlayer& Player, int32_t Phase) override;
+  void Draw(const TPlayer* Player, TCanvas& Canvas) override;
 };

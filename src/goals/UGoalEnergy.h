@@ -11,5 +11,5 @@ class TGoalEnergy : public TGoal {
 public:
   explicit TGoalEnergy(double Value);
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalEnergy>(*this); }
-  void Compute(int32_t Phase) override;
+  void Compute(TPlayer& Player, int32_t Phase) override;
 };

@@ -11,5 +11,5 @@ class TGoalHealth : public TGoal {
 public:
   explicit TGoalHealth(double Value);
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalHealth>(*this); }
-  void Compute(int32_t Phase) override;
+  void Compute(TPlayer& Player, int32_t Phase) override;
 };

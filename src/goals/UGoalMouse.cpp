@@ -6,7 +6,6 @@
 #include "agents/UPlayer2D.h"
 #include "agents/UUtils.h"
 #include "platform/UCanvas.h"
-#include "platform/UPicture.h"
 #include "world/UTrack2D.h"
 
 TGoalMouse::TGoalMouse(bool Avoid, double Value) : TGoal(Value, gpAfterSubStep), FAvoid(Avoid) {
@@ -14,10 +13,10 @@ TGoalMouse::TGoalMouse(bool Avoid, double Value) : TGoal(Value, gpAfterSubStep),
   FDescription = Avoid ? "Avoid mouse" : "Follow mouse";
 }
 
-void TGoalMouse::Compute(int32_t Phase) {
-  if (Phase != 0 || FPlayer->IsDead())
+void TGoalMouse::Compute(TPlayer& Player, int32_t Phase) {
+  if (Phase != 0 || Player.IsDead())
     return;
-  const TPlayer2D* body = FPlayer->AsPlayer2D();
+  const TPlayer2D* body = Player.AsPlayer2D();
   const TTrack2D* track = body != nullptr ? body->FindTrack2D() : nullptr;
   if (track == nullptr || !track->MouseInside())
     return;
@@ -28,14 +27,14 @@ void TGoalMouse::Compute(int32_t Phase) {
   FScoreMult = FAvoid ? std::min(1.0, std::sqrt(q)) : std::sqrt(1 / (q + 1));
 }
 
-void TGoalMouse::Draw() {
-  const TPlayer2D* body = FPlayer != nullptr ? FPlayer->AsPlayer2D() : nullptr;
+void TGoalMouse::Draw(const TPlayer* Player, TCanvas& Canvas) {
+  const TPlayer2D* body = Player != nullptr ? Player->AsPlayer2D() : nullptr;
   const TTrack2D* track = body != nullptr ? body->FindTrack2D() : nullptr;
-  if (track == nullptr || track->FImage == nullptr)
+  if (track == nullptr)
     return;
   const int32_t mx = track->MouseX();
   const int32_t my = track->MouseY();
-  TCanvas& canvas = track->FImage->Canvas();
+  TCanvas& canvas = Canvas;
   canvas.SetPenColor(MakeColor(0, 0, 255));
   canvas.SetBrushClear();
   canvas.Ellipse(mx - 10, my - 10, mx + 10, my + 10);

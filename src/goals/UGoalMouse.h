@@ -14,7 +14,7 @@ public:
   // The value is clamped to 0 .. FMaxValue.
   TGoalMouse(bool Avoid, double Value);
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalMouse>(*this); }
-  void Compute(int32_t Phase) override;
+  void Compute(TPlayer& Player, int32_t Phase) override;
   // A blue cross in a circle of radius 10 pixels on the pointer.
-  void Draw() override;
+  void Draw(const TPlayer* Player, TCanvas& Canvas) override;
 };

@@ -50,10 +50,6 @@ std::unique_ptr<TPlayer> TTeam::RemoveMember(TPlayer* Player, bool Free) {
     return nullptr;
   if (FSelected == Player)
     FSelected = nullptr;
-  // A team goal keeps the player it evaluated last for its drawing; it must not outlive it.
-  for (auto& goal : FGoals)
-    if (goal->FPlayer == Player)
-      goal->FPlayer = nullptr;
   std::unique_ptr<TPlayer> removed = std::move(FMembers[index]);
   FMembers.erase(FMembers.begin() + index);
   if (Free)
@@ -99,10 +95,13 @@ TGoal* TTeam::Goals(int32_t Index) const {
 }
 
 void TTeam::BeginStep() {
-  for (size_t i = 0; i < FMembers.size(); ++i)
-    FMembers[i]->Futures().Clear();
   for (size_t g = 0; g < FGoals.size(); ++g)
     FGoals[g]->BeginStep(*this);
+}
+
+void TTeam::AbandonStep() {
+  for (size_t g = 0; g < FGoals.size(); ++g)
+    FGoals[g]->AbandonStep();
 }
 
 void TTeam::SetInFuture(bool On) {
@@ -120,7 +119,6 @@ void TTeam::AbandonFuture() {
 }
 
 void TTeam::SubStep(int32_t Kind) {
-  // Sizes are read afresh: a window handler may change the members while messages are processed.
   for (size_t i = 0; i < FMembers.size(); ++i) {
     TPlayer& member = *FMembers[i];
     switch (Kind) {
@@ -135,12 +133,8 @@ void TTeam::SubStep(int32_t Kind) {
       break;
     }
     member.Advance();
-    if (Kind != 2) {
-      if (member.DrawsTraces())
-        member.DrawTrace();
-    } else if (member.DrawsEndPoints()) {
-      member.DrawEndPoints();
-    }
+    if (Kind != 2 && member.DrawsTraces())
+      member.RecordTrace();
   }
 }
 
@@ -162,13 +156,16 @@ void TTeam::EvaluateGoals(int32_t Phase) {
   }
 }
 
-void TTeam::DrawGoals() {
-  if (FDrawGoals && !FInFuture)
+void TTeam::DrawGoals(TCanvas& Canvas) const {
+  // A team goal is drawn for the member evaluated last, as it stands after the step.
+  const TPlayer* last = FMembers.empty() ? nullptr : FMembers.back().get();
+  if (FDrawGoals)
     for (size_t g = 0; g < FGoals.size(); ++g)
-      FGoals[g]->Draw();
+      if (FGoals[g]->FValue > 0)
+        FGoals[g]->Draw(last, Canvas);
   // Only the first member's personal goals are drawn by the team.
   if (!FMembers.empty())
-    FMembers.front()->DrawGoals();
+    FMembers.front()->DrawGoals(Canvas);
 }
 
 void TTeam::Evolve() {
@@ -184,12 +181,12 @@ void TTeam::RemoveShrunk() {
       RemoveMember(FMembers[i].get(), true);
 }
 
-void TTeam::Draw() {
+void TTeam::Draw(TCanvas& Canvas) {
   for (size_t i = 0; i < FMembers.size(); ++i)
-    FMembers[i]->Draw();
+    FMembers[i]->Draw(Canvas);
 }
 
-void TTeam::DrawEndPoints() {
+void TTeam::DrawEndPoints(TCanvas& Canvas) {
   for (size_t i = 0; i < FMembers.size(); ++i)
-    FMembers[i]->DrawEndPoints();
+    FMembers[i]->DrawEndPoints(Canvas);
 }

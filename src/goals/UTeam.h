@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+class TCanvas;
 class TGoal;
 class TPlayer;
 class TTrack;
@@ -45,7 +46,10 @@ public:
 
   // ---- step operations, called by the world ----
   bool InFuture() const { return FInFuture; }
+  // Lets the team goals start the step (the futures see what they leave).
   void BeginStep();
+  // The step begun was abandoned: the team goals put back what BeginStep changed.
+  void AbandonStep();
   void SetInFuture(bool On);
   // Leaves a future without scoring or storing it: the way out when a step fails half done.
   void AbandonFuture();
@@ -53,11 +57,14 @@ public:
   void NextSubStep() { SubStep(1); }
   void RealMove() { SubStep(2); }
   void EvaluateGoals(int32_t Phase);
-  void DrawGoals();
   void Evolve();
   void RemoveShrunk();
-  void Draw();
-  void DrawEndPoints();
+
+  // ---- drawing, after a step or a change, never during one ----
+  // The team goals' marks, when the team draws its goals, and its first member's personal goals.
+  void DrawGoals(TCanvas& Canvas) const;
+  void Draw(TCanvas& Canvas);
+  void DrawEndPoints(TCanvas& Canvas);
 
 private:
   void SubStep(int32_t Kind);

@@ -8,12 +8,20 @@
 #include "platform/URandom.h"
 
 TFutureQueue::TFutureQueue(TClock& Clock, int64_t DeadlineMs, int32_t MinFutures,
-                           int32_t FixedFutures, uint64_t StepSeed, bool Rounds)
+                           int32_t FixedFutures, uint64_t StepSeed, bool Rounds,
+                           const std::atomic<bool>* Abandon)
     : FClock(Clock), FDeadlineMs(DeadlineMs), FMinFutures(MinFutures), FFixedFutures(FixedFutures),
-      FStepSeed(StepSeed), FRounds(Rounds) {}
+      FStepSeed(StepSeed), FRounds(Rounds), FAbandon(Abandon) {}
+
+void TFutureQueue::Fail(int32_t Future) {
+  int32_t seen = FFailedAt.load(std::memory_order_relaxed);
+  while (Future < seen &&
+         !FFailedAt.compare_exchange_weak(seen, Future, std::memory_order_relaxed)) {
+  }
+}
 
 bool TFutureQueue::StepDone() const {
-  if (FAborted.load(std::memory_order_relaxed) || FEnough.load(std::memory_order_relaxed))
+  if (Failed() || Stopped())
     return true;
   // With a fixed count, the step is done once the blocks handed out cover it.
   return FFixedFutures > 0 &&
@@ -39,7 +47,7 @@ int32_t TFutureQueue::RoundBlocksTaken() const {
 }
 
 int32_t TFutureQueue::NextBlock() {
-  if (FAborted.load(std::memory_order_relaxed) || FEnough.load(std::memory_order_relaxed))
+  if (Stopped())
     return -1;
   const int32_t block = FNextBlock.fetch_add(1, std::memory_order_relaxed);
   if (block >= FRoundEnd || block < FRoundStart) {
@@ -51,15 +59,17 @@ int32_t TFutureQueue::NextBlock() {
     throw ERangeError("Too many futures in one step.");
   if (FFixedFutures > 0 && static_cast<int64_t>(block) * BlockFutures >= FFixedFutures)
     return -1;
+  // Blocks are handed out in order: once one starts at or above a failure, so do all after it.
+  if (static_cast<int64_t>(block) * BlockFutures >= FailedAt())
+    return -1;
   return block;
 }
 
 int32_t TFutureQueue::Future(int32_t Block, int32_t K, TRandom& Stream) {
-  if (K >= BlockFutures || FAborted.load(std::memory_order_relaxed) ||
-      FEnough.load(std::memory_order_relaxed))
+  if (K >= BlockFutures || Stopped())
     return -1;
   const int32_t future = Block * BlockFutures + K;
-  if (FFixedFutures > 0 && future >= FFixedFutures)
+  if ((FFixedFutures > 0 && future >= FFixedFutures) || future >= FailedAt())
     return -1;
   int32_t seen = FHandedOut.load(std::memory_order_relaxed);
   while (seen <= future &&

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <limits>
 
 class TClock;
 class TRandom;
@@ -30,8 +31,10 @@ public:
   // FixedFutures > 0: exactly that many, whatever the clock; otherwise the budget decides. The
   // clock is read by every thread that runs futures, so it must allow that. Rounds: whether the
   // blocks are handed out in rounds of RoundBlocks; otherwise in one round without end.
+  // Abandon, when given, is watched by every runner: once it is set, no further block or future
+  // is begun, and the step is to leave the world as it found it.
   TFutureQueue(TClock& Clock, int64_t DeadlineMs, int32_t MinFutures, int32_t FixedFutures,
-               uint64_t StepSeed, bool Rounds);
+               uint64_t StepSeed, bool Rounds, const std::atomic<bool>* Abandon = nullptr);
 
   // ---- on the calling thread, while no runner runs ----
   // Opens the next round; false when the step has run enough (or failed) and none is needed.
@@ -50,15 +53,26 @@ public:
   int32_t Future(int32_t Block, int32_t K, TRandom& Stream);
   // A future handed out by Future has been run to its end.
   void Finished();
-  // A future failed: every runner stops after the future it is in.
-  void Abort() { FAborted.store(true, std::memory_order_relaxed); }
+  // Future number Future failed. No future above the lowest that failed is begun any more, while
+  // those below it are all run to their end, so that the futures a failed step hands back are
+  // the same whatever the threads: every one numbered below the first failure.
+  void Fail(int32_t Future);
+  bool Failed() const { return FailedAt() < NoFailure; }
+  int32_t FailedAt() const { return FFailedAt.load(std::memory_order_relaxed); }
+  bool Abandoned() const {
+    return FAbandon != nullptr && FAbandon->load(std::memory_order_relaxed);
+  }
 
   int32_t FinishedCount() const { return FFinished.load(std::memory_order_relaxed); }
   // The highest future number handed out, plus one: the futures run are numbered below it.
   int32_t HandedOut() const { return FHandedOut.load(std::memory_order_relaxed); }
 
 private:
+  static constexpr int32_t NoFailure = std::numeric_limits<int32_t>::max();
+
   bool StepDone() const;
+  // No further future is to begin: enough have run, or the step was abandoned.
+  bool Stopped() const { return FEnough.load(std::memory_order_relaxed) || Abandoned(); }
 
   TClock& FClock;
   const int64_t FDeadlineMs;
@@ -66,6 +80,7 @@ private:
   const int32_t FFixedFutures;
   const uint64_t FStepSeed;
   const bool FRounds;
+  const std::atomic<bool>* const FAbandon;
   int32_t FRoundStart = 0;
   int32_t FRoundEnd = 0; // first block after the open round
   // The counters change at every block or future on every thread; the flags, read as often,
@@ -75,5 +90,5 @@ private:
   std::atomic<int32_t> FFinished{0};
   std::atomic<int32_t> FHandedOut{0};
   alignas(64) std::atomic<bool> FEnough{false};
-  std::atomic<bool> FAborted{false};
+  std::atomic<int32_t> FFailedAt{NoFailure};
 };

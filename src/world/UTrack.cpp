@@ -11,7 +11,6 @@
 #include "platform/UArith.h"
 #include "platform/UClock.h"
 #include "platform/UErrors.h"
-#include "platform/UMessagePump.h"
 #include "world/UFuturePools.h"
 #include "world/UFutureQueue.h"
 #include "world/UFutureWorkers.h"
@@ -120,27 +119,20 @@ void TTrack::SetClock(TClock* Clock) {
   FClock = Clock != nullptr ? Clock : &TSteadyClock::Instance();
 }
 
-void TTrack::ProcessMessages() {
-  if (FMessagePump != nullptr)
-    FMessagePump->ProcessMessages();
-}
-
-void TTrack::Step(int32_t BudgetMs) {
+bool TTrack::Step(int32_t BudgetMs, const std::atomic<bool>* Abandon) {
   const int32_t count = SubStepCount();
   for (size_t t = 0; t < FTeams.size(); ++t)
     FTeams[t]->BeginStep();
-  try {
-    RunFutures(BudgetMs, count);
-    RealMove();
-  } catch (...) {
-    // Whatever failed, the window goes on working with these players: none may stay in a future,
-    // or its next edits would land in a future state and the next step start from a stale one.
-    AbandonFutures();
-    throw;
+  if (!RunFutures(BudgetMs, count, Abandon)) {
+    for (size_t t = 0; t < FTeams.size(); ++t)
+      FTeams[t]->AbandonStep();
+    return false;
   }
+  RealMove();
+  return true;
 }
 
-void TTrack::RunFutures(int32_t BudgetMs, int32_t Count) {
+bool TTrack::RunFutures(int32_t BudgetMs, int32_t Count, const std::atomic<bool>* Abandon) {
   const auto started = std::chrono::steady_clock::now();
   // A monotonic clock: a budget that spans midnight still ends.
   const int64_t deadline =
@@ -156,26 +148,32 @@ void TTrack::RunFutures(int32_t BudgetMs, int32_t Count) {
   }
   FPools->Gather(*this, FCopyWorlds);
   TFutureQueue queue(*FClock, deadline, FSettings.FMinFutures, FSettings.FFixedFutures, seed,
-                     !FPools->Empty());
+                     !FPools->Empty(), Abandon);
   const std::function<void(int32_t)> job = [&](int32_t Runner) {
-    // Only the calling thread may let the window in.
-    FCopies[Runner]->RunBlocks(queue, *FPools, Runner, Count, Runner == 0 ? FMessagePump : nullptr);
+    FCopies[Runner]->RunBlocks(queue, *FPools, Runner, Count);
   };
   while (queue.BeginRound()) {
     if (!FPools->Empty())
       FPools->BeginRound();
     FWorkers->RunAll(job);
+    if (queue.Failed() || queue.Abandoned())
+      break;
     if (!FPools->Empty())
       FPools->EndRound(queue.RoundBlocksTaken());
   }
-  HandBackFutures(queue.HandedOut());
-  // Wiped only now: while the futures ran, the window could still show the last step.
-  ClearDrawing();
-  DrawFutureTraces();
-  FLastFutureCount = queue.FinishedCount();
+  if (queue.Abandoned())
+    return false;
+  const int32_t limit = queue.Failed() ? queue.FailedAt() : queue.HandedOut();
+  HandBackFutures(limit);
+  FLastFutureCount = queue.Failed() ? limit : queue.FinishedCount();
   FLastFuturesNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
                        std::chrono::steady_clock::now() - started)
                        .count();
+  if (queue.Failed())
+    for (const auto& copy : FCopies)
+      if (copy->FailedFuture() == limit)
+        std::rethrow_exception(copy->Error());
+  return true;
 }
 
 void TTrack::RunFuture(int32_t SubSteps) {
@@ -189,10 +187,8 @@ void TTrack::RunFuture(int32_t SubSteps) {
         FTeams[t]->NextSubStep();
     }
     ApplyTrack();
-    for (size_t t = 0; t < FTeams.size(); ++t) {
+    for (size_t t = 0; t < FTeams.size(); ++t)
       FTeams[t]->EvaluateGoals(0);
-      FTeams[t]->DrawGoals();
-    }
   }
   for (size_t t = 0; t < FTeams.size(); ++t)
     FTeams[t]->SetInFuture(false);
@@ -220,44 +216,24 @@ void TTrack::PrepareCopies() {
     FPools = std::make_unique<TFuturePools>();
 }
 
-void TTrack::HandBackFutures(int32_t HandedOut) {
-  FRanBy.assign(static_cast<size_t>(HandedOut), TRanBy{-1, -1});
+void TTrack::HandBackFutures(int32_t Limit) {
+  FRanBy.assign(static_cast<size_t>(Limit), TRanBy{-1, -1});
   for (int32_t c = 0; c < static_cast<int32_t>(FCopies.size()); ++c) {
     const std::vector<int32_t>& ran = FCopies[c]->Ran();
     for (int32_t k = 0; k < static_cast<int32_t>(ran.size()); ++k)
-      FRanBy.at(static_cast<size_t>(ran[k])) = {c, k};
+      if (ran[k] < Limit)
+        FRanBy[static_cast<size_t>(ran[k])] = {c, k};
   }
   for (int32_t t = 0; t < TeamCount(); ++t) {
     TTeam& team = *FTeams[t];
     for (int32_t i = 0; i < team.MemberCount(); ++i) {
       TListOfFutures& futures = team.Members(i)->Futures();
+      futures.Clear();
       for (const TRanBy& by : FRanBy)
         if (by.Copy >= 0)
           futures.TakeFuture(FCopies[by.Copy]->Member(t, i).Futures(), by.Index);
     }
   }
-}
-
-void TTrack::DrawFutureTraces() {
-  // Future by future, so that later futures' traces lie over earlier ones whatever thread ran
-  // them.
-  int32_t futures = 0;
-  bool any = false;
-  for (TTeam* team : FTeams)
-    for (int32_t i = 0; i < team->MemberCount(); ++i) {
-      TPlayer& member = *team->Members(i);
-      any = any || member.DrawsTraces();
-      futures = std::max(futures, member.Futures().FutureCount());
-    }
-  if (!any)
-    return;
-  for (int32_t f = 0; f < futures; ++f)
-    for (TTeam* team : FTeams)
-      for (int32_t i = 0; i < team->MemberCount(); ++i) {
-        TPlayer& member = *team->Members(i);
-        if (member.DrawsTraces() && f < member.Futures().FutureCount())
-          member.DrawStoredTrace(f);
-      }
 }
 
 void TTrack::TakeWorld(const TTrack& Real) {
@@ -278,10 +254,9 @@ void TTrack::MirrorPlayers(const TTrack& Real) {
 }
 
 void TTrack::RealMove() {
-  for (size_t t = 0; t < FTeams.size(); ++t) {
+  FDrains.clear();
+  for (size_t t = 0; t < FTeams.size(); ++t)
     FTeams[t]->EvaluateGoals(0);
-    FTeams[t]->DrawGoals();
-  }
   for (size_t t = 0; t < FTeams.size(); ++t)
     FTeams[t]->RealMove();
   ApplyTrack();
@@ -290,20 +265,9 @@ void TTrack::RealMove() {
       FTeams[t]->Evolve();
   for (size_t t = 0; t < FTeams.size(); ++t)
     FTeams[t]->RemoveShrunk();
-  Redraw(false);
 }
 
 void TTrack::AbandonFutures() {
   for (size_t t = 0; t < FTeams.size(); ++t)
     FTeams[t]->AbandonFuture();
-}
-
-void TTrack::Redraw(bool Clear) {
-  if (Clear)
-    ClearDrawing();
-  for (size_t t = 0; t < FTeams.size(); ++t)
-    FTeams[t]->DrawEndPoints();
-  for (size_t t = 0; t < FTeams.size(); ++t)
-    FTeams[t]->Draw();
-  ProcessMessages();
 }

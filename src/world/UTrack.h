@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -10,14 +11,15 @@
 class TClock;
 class TFuturePools;
 class TFutureWorkers;
-class TMessagePump;
 class TPlayer;
 class TTeam;
 class TWorldCopy;
 
 // The world: its teams, a flat list of all their players, the timing of the decision, and the
 // simulation step (as many futures as fit a real-time budget, then the real move). The geometry
-// comes from a descendant, which applies the ground to the players and wipes the drawing.
+// comes from a descendant, which applies the ground to the players. A step draws nothing: what
+// it leaves to be seen (the players, their stored futures, the goals, the drains) is drawn after
+// it by the world's painter (TWorldPainter).
 class TTrack {
 public:
   TTeam* FTeam = nullptr; // the current team: the last one added
@@ -51,8 +53,6 @@ public:
   // Applies the world to all players: collisions, then road contact. Once per sub-step of every
   // future and once after the real move.
   virtual void ApplyTrack() = 0;
-  // Restores the displayed picture to the clean circuit.
-  virtual void ClearDrawing() = 0;
 
   TTeam* Teams(int32_t Index) const;
   int32_t TeamCount() const { return static_cast<int32_t>(FTeams.size()); }
@@ -72,15 +72,23 @@ public:
   // Sub-steps per future: FFutureMs / FDeltaMs rounded, at least 2.
   int32_t SubStepCount() const;
 
-  // One simulation step with a real-time budget in milliseconds.
-  void Step(int32_t BudgetMs);
-  void Redraw(bool Clear);
+  // One simulation step with a real-time budget in milliseconds. Answers false when Abandon was
+  // set before the futures were done: the step then leaves the players, their stored futures and
+  // the goals as it found them (the random stream is its caller's to put back). An error of a
+  // future leaves the step half done: the futures numbered below the first that failed are
+  // handed back to the players, and that future's error goes on.
+  bool Step(int32_t BudgetMs, const std::atomic<bool>* Abandon = nullptr);
 
   // The clock that limits a step (the machine's monotonic clock unless replaced; not owned).
   void SetClock(TClock* Clock);
-  // The window's message processing (none unless set; not owned).
-  void SetMessagePump(TMessagePump* Pump) { FMessagePump = Pump; }
-  void ProcessMessages();
+
+  // A rocket's drain of a team mate in the real move, shown as a line after the step.
+  struct TDrain {
+    int32_t X1, Y1, X2, Y2; // pixels, from the rocket to its victim
+    const TTeam* Team;
+  };
+  void RecordDrain(const TDrain& Drain) { FDrains.push_back(Drain); }
+  const std::vector<TDrain>& Drains() const { return FDrains; }
 
   // ---- futures on copies of the world ----
   // The futures of a step never run on this world: each runner (the calling thread, and one
@@ -100,7 +108,7 @@ public:
   // One joint future of all teams: every member from its real state, sub-step by sub-step, then
   // each stores the future's end in its list of futures. On a copy.
   void RunFuture(int32_t SubSteps);
-  // Leaves every future without scoring or storing it: the way out when a step fails half done.
+  // Leaves every future without scoring or storing it: the way out when a future fails.
   void AbandonFutures();
 
   // Measurements of the last step, for the batch runner and the benchmarks.
@@ -108,15 +116,13 @@ public:
   int64_t LastFuturesNs() const { return FLastFuturesNs; }
 
 private:
-  void RunFutures(int32_t BudgetMs, int32_t Count);
+  // False when abandoned; raises the error of the first future that failed.
+  bool RunFutures(int32_t BudgetMs, int32_t Count, const std::atomic<bool>* Abandon);
   // The copies and the worker threads for the thread count.
   void PrepareCopies();
-  // The futures the copies' players stored go to the real players, in the order of their
-  // numbers (below HandedOut; numbers that no future ran are skipped).
-  void HandBackFutures(int32_t HandedOut);
-  // The traces of the futures handed back, future by future in their order, on this world's
-  // picture.
-  void DrawFutureTraces();
+  // The futures the copies' players stored replace the real players' stored futures, in the
+  // order of their numbers (below Limit; numbers that no future ran are skipped).
+  void HandBackFutures(int32_t Limit);
   void RealMove();
 
   TWorldSettings FSettings;
@@ -125,7 +131,7 @@ private:
   std::vector<TTeam*> FTeams;
   std::vector<TPlayer*> FPlayers;
   TClock* FClock;
-  TMessagePump* FMessagePump = nullptr;
+  std::vector<TDrain> FDrains; // of the last real move
   int32_t FLastFutureCount = 0;
   int64_t FLastFuturesNs = 0;
   // One copy of the world per runner, what their futures consume in turn, and the threads of all

@@ -7,7 +7,6 @@
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
 #include "platform/UPicture.h"
-#include "platform/UPointer.h"
 
 namespace {
 
@@ -30,27 +29,20 @@ TTrack2D::TTrack2D() = default;
 
 TTrack2D::~TTrack2D() = default;
 
-void TTrack2D::LoadTrack(TPicture* Image) {
-  FImage = Image;
-  FWidth = Image->Width();
-  FHeight = Image->Height();
+void TTrack2D::LoadTrack(const TPicture& Image) {
+  FWidth = Image.Width();
+  FHeight = Image.Height();
   auto map =
       std::make_shared<std::vector<uint64_t>>((static_cast<size_t>(FWidth) * FHeight + 63) / 64);
   for (int32_t x = 0; x < FWidth; ++x)
     for (int32_t y = 0; y < FHeight; ++y)
-      if (Image->Pixel(x, y) == 0) {
+      if (Image.Pixel(x, y) == 0) {
         const size_t bit = static_cast<size_t>(x) * FHeight + y;
         (*map)[bit >> 6] |= uint64_t{1} << (bit & 63);
       }
   FRoadBits = map->data();
   FRoadMap = std::move(map);
-  FBackground = Image->Clone();
   ++FRoadVersion;
-}
-
-void TTrack2D::ClearDrawing() {
-  if (FImage != nullptr && FBackground != nullptr)
-    FImage->CopyFrom(*FBackground);
 }
 
 TPlayer2D& TTrack2D::Player2D(int32_t I) const {
@@ -68,21 +60,13 @@ bool TTrack2D::PointOnRoad(double X, double Y) const {
   return PixelOnRoad(RoundToInt32(X), RoundToInt32(Y));
 }
 
-int32_t TTrack2D::MouseX() const {
-  return FPointer != nullptr ? FPointer->X() : FMouse.X;
-}
-
-int32_t TTrack2D::MouseY() const {
-  return FPointer != nullptr ? FPointer->Y() : FMouse.Y;
+void TTrack2D::SetMouse(int32_t X, int32_t Y) {
+  FMouseX = X;
+  FMouseY = Y;
 }
 
 bool TTrack2D::MouseInside() const {
-  if (FPointer == nullptr)
-    return FMouse.Inside;
-  if (FImage == nullptr)
-    return false;
-  const int32_t x = MouseX(), y = MouseY();
-  return x > 0 && x < FImage->Width() && y > 0 && y < FImage->Height();
+  return PixelInPicture(FMouseX, FMouseY);
 }
 
 std::unique_ptr<TTrack> TTrack2D::NewWorkerWorld() const {
@@ -99,10 +83,8 @@ void TTrack2D::TakeWorld(const TTrack& Real) {
   FRoadMap = real->FRoadMap;
   FRoadBits = real->FRoadBits;
   FRoadVersion = real->FRoadVersion;
-  // Read here, on the thread that drives the world, once per step.
-  FPointer = nullptr;
-  FMouse = {real->MouseX(), real->MouseY(), real->MouseInside()};
-  FImage = nullptr;
+  FMouseX = real->FMouseX;
+  FMouseY = real->FMouseY;
 }
 
 void TTrack2D::ApplyTrack() {
@@ -173,8 +155,8 @@ void TTrack2D::ApplyCollisions() {
       pj.SetVelY(pj.VelY() + CollisionImpulse * ny * f);
 
       for (int32_t k = 0; k < SeparationPasses; ++k) {
-        pi.MoveBy(false, -SeparationStep * nx, -SeparationStep * ny, 0);
-        pj.MoveBy(false, SeparationStep * nx, SeparationStep * ny, 0);
+        pi.MoveBy(-SeparationStep * nx, -SeparationStep * ny, 0);
+        pj.MoveBy(SeparationStep * nx, SeparationStep * ny, 0);
         if (hitI && !pi.CollidesWith(pj))
           break;
         if (hitJ && !pj.CollidesWith(pi))

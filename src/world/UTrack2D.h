@@ -8,30 +8,25 @@
 
 class TPicture;
 class TPlayer2D;
-class TPointer;
 
 // The world whose ground is a picture: pure black pixels are out of track, every other pixel is
-// road. The road map is read once when the picture is loaded; drawing on the picture afterwards
-// does not change it. Holds the frictions the vehicles read, the point tests, the mouse pointer
-// over the picture, and the pass that applies collisions and road contact to the players. The
-// frictions the vehicles read are settings of the world (Settings).
+// road. The road map is read once when the picture is loaded; the world keeps no picture of its
+// own. Holds the point tests, the mouse pointer over the picture, and the pass that applies
+// collisions and road contact to the players. The frictions the vehicles read are settings of
+// the world (Settings).
 class TTrack2D : public TTrack {
 public:
-  TPicture* FImage = nullptr; // the displayed picture the world draws on (not owned)
-  int32_t FWidth = 0;         // size of the loaded picture, pixels
+  int32_t FWidth = 0; // size of the loaded picture, pixels
   int32_t FHeight = 0;
 
   TTrack2D();
   ~TTrack2D() override;
 
-  // Takes the picture as the circuit: builds the road map and keeps a clean copy of it.
-  void LoadTrack(TPicture* Image);
+  // Takes the picture as the circuit: builds the road map from it (the picture is not kept).
+  void LoadTrack(const TPicture& Image);
   void ApplyTrack() override;
-  // Restores the clean picture; nothing before the first LoadTrack.
-  void ClearDrawing() override;
 
-  // A worker's copy shares the road map, reads the pointer as it stood at the start of the step,
-  // and has no picture: what the futures draw is recorded and drawn by the real world.
+  // A worker's copy shares the road map and the pointer as it stood at the start of the step.
   std::unique_ptr<TTrack> NewWorkerWorld() const override;
   void TakeWorld(const TTrack& Real) override;
   // Player I of the world; raises "Track2D contains a player that is not a Player2D." otherwise.
@@ -54,11 +49,12 @@ public:
   // Changes at every LoadTrack, so that what was found on the old road is not taken for the new.
   uint64_t RoadVersion() const { return FRoadVersion; }
 
-  // The pointer that the mouse goals follow or avoid, in picture pixels (not owned; none by
-  // default, which counts as outside). Read on the thread that drives the world only.
-  void SetPointer(TPointer* Pointer) { FPointer = Pointer; }
-  int32_t MouseX() const;
-  int32_t MouseY() const;
+  // Where the pointer that the mouse goals follow or avoid is, in picture pixels: a reading
+  // handed in between steps, so that every future of a step sees the same one. Outside the
+  // picture (as at start) the mouse goals do nothing.
+  void SetMouse(int32_t X, int32_t Y);
+  int32_t MouseX() const { return FMouseX; }
+  int32_t MouseY() const { return FMouseY; }
   bool MouseInside() const;
 
 private:
@@ -80,15 +76,8 @@ private:
   std::shared_ptr<const std::vector<uint64_t>> FRoadMap;
   const uint64_t* FRoadBits = nullptr;
   uint64_t FRoadVersion = 0;
-  std::unique_ptr<TPicture> FBackground;
-  TPointer* FPointer = nullptr;
-  // Without a pointer: where the pointer was, as a worker's copy got it from the real world.
-  struct TMouseReading {
-    int32_t X = -1;
-    int32_t Y = -1;
-    bool Inside = false;
-  };
-  TMouseReading FMouse;
+  int32_t FMouseX = -1; // pixels
+  int32_t FMouseY = -1;
   // Scratch of a collision pass, kept between passes: the players' bodies (null for a player
   // without one) and their bounding squares, so that the pairs compare plain numbers.
   std::vector<TPlayer2D*> FBodies;

@@ -7,27 +7,25 @@
 #include "platform/UPicture.h"
 #include "world/UTrack2D.h"
 #include "world/UWorldDefaults.h"
+#include "world/UWorldPainter.h"
 
 TWorld::TWorld(std::unique_ptr<TPicture> Circuit, std::string CircuitName, uint64_t Seed)
-    : FRandom(Seed), FPicture(std::move(Circuit)), FCircuitName(std::move(CircuitName)),
+    : FRandom(Seed), FCircuit(std::move(Circuit)), FCircuitName(std::move(CircuitName)),
       FTrack(std::make_unique<TTrack2D>()) {
-  if (FPicture == nullptr)
+  if (FCircuit == nullptr)
     throw EError("A world needs a circuit picture.");
-  FCircuit = FPicture->Clone();
-  FTrack->LoadTrack(FPicture.get());
+  FTrack->LoadTrack(*FCircuit);
   FTrack->SetSettings(TWorldDefaults::Settings());
   AddTeam();
 }
 
 TWorld::~TWorld() {
-  Connect(nullptr, nullptr);
   FTeams.clear();
 }
 
 void TWorld::LoadCircuit(const TPicture& Circuit, std::string CircuitName) {
   std::unique_ptr<TPicture> clean = Circuit.Clone();
-  FPicture->CopyFrom(Circuit);
-  FTrack->LoadTrack(FPicture.get());
+  FTrack->LoadTrack(*clean);
   FCircuit = std::move(clean);
   FCircuitName = std::move(CircuitName);
 }
@@ -61,12 +59,20 @@ void TWorld::SetCurrentTeam(int32_t Index) {
   FTrack->FTeam = &Teams(Index);
 }
 
-void TWorld::Step(int32_t BudgetMs) {
+bool TWorld::Step(int32_t BudgetMs, const std::atomic<bool>* Abandon) {
+  const TRandom before = FRandom;
   const TRandom::TUse use(FRandom);
-  FTrack->Step(BudgetMs);
+  if (FTrack->Step(BudgetMs, Abandon))
+    return true;
+  FRandom = before;
+  return false;
 }
 
-void TWorld::Connect(TMessagePump* Pump, TPointer* Pointer) {
-  FTrack->SetMessagePump(Pump);
-  FTrack->SetPointer(Pointer);
+void TWorld::SetMouse(int32_t X, int32_t Y) {
+  FTrack->SetMouse(X, Y);
+}
+
+void TWorld::Paint(TCanvas& Canvas, bool AfterStep) {
+  TWorldPainter::Paint(*FTrack, Canvas,
+                       AfterStep ? TWorldPainter::pwAfterStep : TWorldPainter::pwRedraw);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -7,22 +8,23 @@
 
 #include "platform/URandom.h"
 
-class TMessagePump;
+class TCanvas;
 class TPicture;
-class TPointer;
 class TTeam;
 class TTrack2D;
 
-// Everything a world is, owned in one place: the circuit picture it draws on (made by the
-// caller's picture adapter), the image track made from it, its teams with their members and
-// goals, and the random stream its real moves draw from. The window and the batch runner each
-// hold one; opening a scene replaces it whole, and the platform seams (message pump, pointer)
-// are handed to it in one call.
+// Everything a world is, owned in one place: the circuit picture (made by the caller's picture
+// adapter, kept once, never drawn on), the image track made from it, its teams with their members
+// and goals, and the random stream its steps draw from. The window, the batch runner and the
+// experiments each hold one and drive it only through it; opening a scene replaces it whole.
 //
 // Every draw made for the world (its steps, new players' colours, a storage box's place, the
 // drops) comes from its own stream, put in place on the calling thread while it works, so that
 // worlds driven on different threads at once never share a stream and a run depends only on
 // its own seed.
+//
+// The world knows nothing of whoever shows it: it is stepped, changed between steps, and painted
+// onto a canvas the caller gives (Paint) after a step or a change.
 class TWorld {
 public:
   // Takes the picture as the circuit. CircuitName names a built-in circuit ("default"), or is
@@ -34,12 +36,11 @@ public:
   TWorld& operator=(const TWorld&) = delete;
 
   TTrack2D& Track() const { return *FTrack; }
-  // The picture the world draws on, and the circuit as it was loaded, never drawn on.
-  TPicture& Picture() const { return *FPicture; }
+  // The circuit as it was loaded: the road the players drive on, and what every picture of the
+  // world is painted over.
   const TPicture& Circuit() const { return *FCircuit; }
   const std::string& CircuitName() const { return FCircuitName; }
-  // Takes another circuit: the picture's content is replaced (whoever shows it keeps showing
-  // it) and the road rebuilt; players and goals stay.
+  // Takes another circuit: the road is rebuilt; players and goals stay.
   void LoadCircuit(const TPicture& Circuit, std::string CircuitName);
 
   // ---- teams (owned) ----
@@ -58,15 +59,18 @@ public:
   [[nodiscard]] TRandom::TUse UseRandom() { return TRandom::TUse(FRandom); }
 
   // ---- running ----
-  // One step of the world, drawing from its own stream.
-  void Step(int32_t BudgetMs);
-  // The window's seams, none by default (not owned): message processing inside a step, and
-  // the mouse pointer the mouse goals read.
-  void Connect(TMessagePump* Pump, TPointer* Pointer);
+  // One step of the world, drawing from its own stream. Answers false when Abandon was set
+  // before its futures were done: the world is then exactly as before the step, its stream
+  // included, and the next step does what this one would have.
+  bool Step(int32_t BudgetMs, const std::atomic<bool>* Abandon = nullptr);
+  // The pointer the mouse goals follow or avoid, in picture pixels, read between steps.
+  void SetMouse(int32_t X, int32_t Y);
+  // Draws the world onto the canvas, which holds the clean circuit: after a step, everything the
+  // step left to be seen; after a change, the players as they now stand (TWorldPainter).
+  void Paint(TCanvas& Canvas, bool AfterStep);
 
 private:
   TRandom FRandom;
-  std::unique_ptr<TPicture> FPicture;
   std::unique_ptr<TPicture> FCircuit;
   std::string FCircuitName;
   // Declared after the track: the teams free their players first, while the world still knows

@@ -5,7 +5,6 @@
 #include "agents/UPlayer.h"
 #include "goals/UGoal.h"
 #include "goals/UTeam.h"
-#include "platform/UMessagePump.h"
 #include "world/UFuturePools.h"
 #include "world/UFutureQueue.h"
 #include "world/UTrack.h"
@@ -44,6 +43,8 @@ void TWorldCopy::Rebuild(const TTrack& Real) {
 void TWorldCopy::Sync(const TTrack& Real) {
   TRandom::TUse use(FStream);
   FRan.clear();
+  FError = nullptr;
+  FFailedFuture = -1;
   if (!SameShape(Real))
     Rebuild(Real);
   FWorld->TakeWorld(Real);
@@ -70,28 +71,29 @@ void TWorldCopy::Sync(const TTrack& Real) {
   FWorld->MirrorPlayers(Real);
 }
 
-void TWorldCopy::RunBlocks(TFutureQueue& Queue, TFuturePools& Pools, int32_t Copy, int32_t SubSteps,
-                           TMessagePump* Pump) {
+void TWorldCopy::RunBlocks(TFutureQueue& Queue, TFuturePools& Pools, int32_t Copy,
+                           int32_t SubSteps) {
   TRandom::TUse use(FStream);
   const bool pooled = !Pools.Empty();
-  try {
-    for (int32_t block; (block = Queue.NextBlock()) >= 0;) {
-      if (pooled)
-        Pools.BeginBlock(Copy);
-      for (int32_t k = 0, future; (future = Queue.Future(block, k, FStream)) >= 0; ++k) {
+  for (int32_t block; (block = Queue.NextBlock()) >= 0;) {
+    if (pooled)
+      Pools.BeginBlock(Copy);
+    for (int32_t k = 0, future; (future = Queue.Future(block, k, FStream)) >= 0; ++k) {
+      try {
         FWorld->RunFuture(SubSteps);
-        FRan.push_back(future);
-        Queue.Finished();
-        if (Pump != nullptr)
-          Pump->BetweenFutures();
+      } catch (...) {
+        // This runner stops here; the others go on with the futures numbered below this one.
+        FError = std::current_exception();
+        FFailedFuture = future;
+        FWorld->AbandonFutures();
+        Queue.Fail(future);
+        return;
       }
-      if (pooled)
-        Pools.EndBlock(Copy, block - Queue.RoundStart());
+      FRan.push_back(future);
+      Queue.Finished();
     }
-  } catch (...) {
-    Queue.Abort();
-    FWorld->AbandonFutures();
-    throw;
+    if (pooled)
+      Pools.EndBlock(Copy, block - Queue.RoundStart());
   }
 }
 

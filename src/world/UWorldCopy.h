@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -8,7 +9,6 @@
 
 class TFuturePools;
 class TFutureQueue;
-class TMessagePump;
 class TPlayer;
 class TTeam;
 class TTrack;
@@ -37,12 +37,14 @@ public:
   TTrack& World() const { return *FWorld; }
   void Sync(const TTrack& Real);
   // On the runner's thread: blocks of futures as the queue hands them out, each starting from
-  // the pools as its round found them. Copy: this copy's number for the pools. Pump, on the
-  // calling thread only: told after every future, so that the window can answer meanwhile. When
-  // a future fails, the other runners are told to stop, this copy's players leave their future,
-  // and the error goes on to the caller.
-  void RunBlocks(TFutureQueue& Queue, TFuturePools& Pools, int32_t Copy, int32_t SubSteps,
-                 TMessagePump* Pump);
+  // the pools as its round found them. Copy: this copy's number for the pools. When a future
+  // fails, the queue is told, this copy's players leave their future and the runner stops; the
+  // error is kept for the caller (Error).
+  void RunBlocks(TFutureQueue& Queue, TFuturePools& Pools, int32_t Copy, int32_t SubSteps);
+  // The error of the future that failed on this copy in the step, and its number; null and -1
+  // when none did.
+  std::exception_ptr Error() const { return FError; }
+  int32_t FailedFuture() const { return FFailedFuture; }
   // The numbers of the futures this copy ran in the step, in the order its players stored them.
   const std::vector<int32_t>& Ran() const { return FRan; }
   // The stand-in of member Index of team Team.
@@ -60,4 +62,6 @@ private:
   // copy is brought in step, so that making stand-ins draws nothing from the program's stream.
   TRandom FStream;
   std::vector<int32_t> FRan;
+  std::exception_ptr FError;
+  int32_t FFailedFuture = -1;
 };

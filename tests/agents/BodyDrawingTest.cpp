@@ -9,6 +9,7 @@
 #include "agents/URocket.h"
 #include "agents/UUtils.h"
 #include "goals/UGoalDuplicate.h"
+#include "world/UWorldPainter.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ TEST(Player2DDrawing, LivingBodyShowsItsEnergyAndHealthBars) {
   body.SetEnergy(90);
   body.SetHealth(50);
   world.Calls().clear();
-  body.Draw();
+  body.Draw(world.Canvas());
   // Bars 4 pixels wide from x0 = 100 + 1.3 x 6 (+ 3 for health), framed from 107 up to 93, the
   // bar rising from 106 by round(12 x level / 100).
   const TCalls expected = {Pen(Black),
@@ -72,14 +73,14 @@ TEST(Player2DDrawing, LevelBarColoursByValue) {
                {1, MakeColor(255, 0, 0), "Rectangle 100 106 104 106"}};
   for (const auto& c : cases) {
     world.Calls().clear();
-    body.DrawLevel(-8, c.Level); // x0 = 107.8 - 8, rounded to 100
+    body.DrawLevel(world.Canvas(), -8, c.Level); // x0 = 107.8 - 8, rounded to 100
     const TCalls expected = {Pen(Grey), Brush(White), "Rectangle 100 107 104 93", Brush(c.Color),
                              c.Bar};
     EXPECT_EQ(world.Calls(), expected) << "level " << c.Level;
   }
   world.Calls().clear();
-  body.DrawLevel(0, 0);
-  body.DrawLevel(0, -5);
+  body.DrawLevel(world.Canvas(), 0, 0);
+  body.DrawLevel(world.Canvas(), 0, -5);
   EXPECT_TRUE(world.Calls().empty()); // not even the frame
 }
 
@@ -88,7 +89,7 @@ TEST(Player2DDrawing, DeadBodyIsCrossedOutWithoutBars) {
   auto& body = world.Add(TTestBody::New(100, 100, 0));
   body.SetDead(true);
   world.Calls().clear();
-  body.Draw();
+  body.Draw(world.Canvas());
   const TCalls expected = {Pen(Black), Brush(body.Color()), "Polygon 106 100 95 104 95 96",
                            "Line 94 94 106 106", "Line 94 106 106 94"};
   EXPECT_EQ(world.Calls(), expected);
@@ -99,7 +100,7 @@ TEST(Player2DDrawing, EmptyEnergyShowsOnlyTheHealthBar) {
   auto& body = world.Add(TTestBody::New(100, 100, 0));
   body.SetEnergy(0);
   world.Calls().clear();
-  body.Draw();
+  body.Draw(world.Canvas());
   EXPECT_EQ(std::count_if(world.Calls().begin(), world.Calls().end(),
                           [](const std::string& c) { return c.starts_with("Rectangle"); }),
             2);
@@ -112,15 +113,15 @@ TEST(Player2DDrawing, SensitivityBarOnlyAtLevel8WithTheLevelsShown) {
   // Sensitivity 0.5 of the first free parameter, drawn as 50 at offset 10: x0 = 123.
   const std::string frame = "Rectangle 123 111 127 89";
   world.Calls().clear();
-  kart.Draw();
+  kart.Draw(world.Canvas());
   EXPECT_FALSE(Has(world.Calls(), frame));
   kart.SetDrawLevels(true);
   world.Calls().clear();
-  kart.Draw();
+  kart.Draw(world.Canvas());
   EXPECT_TRUE(Has(world.Calls(), frame));
   kart.SetAILevel(7);
   world.Calls().clear();
-  kart.Draw();
+  kart.Draw(world.Canvas());
   EXPECT_FALSE(Has(world.Calls(), frame));
 }
 
@@ -135,7 +136,7 @@ TEST(Player2DDrawing, EndingPointsAreCirclesOrBlackSquaresByTheSignOfTheScore) {
   body.FEndPointScale = 10;
   future.AddScore(-std::sqrt(0.2L), 1);
   world.Calls().clear();
-  body.DrawEndPoint(future);
+  body.DrawEndPoint(future, world.Canvas());
   EXPECT_EQ(world.Calls(), (TCalls{Pen(White), Brush(Black), "Rectangle 97 97 103 103"}));
   EXPECT_NEAR(static_cast<double>(body.FEndPointMax), 2, 1e-9);
 
@@ -144,7 +145,7 @@ TEST(Player2DDrawing, EndingPointsAreCirclesOrBlackSquaresByTheSignOfTheScore) {
   future.ResetScore();
   future.AddScore(0.3L, 1);
   world.Calls().clear();
-  body.DrawEndPoint(future);
+  body.DrawEndPoint(future, world.Canvas());
   EXPECT_EQ(world.Calls(),
             (TCalls{Pen(MakeColor(128, 128, 128)), "BrushClear", "Ellipse 96 96 104 104"}));
   EXPECT_NEAR(static_cast<double>(body.FEndPointMax), 3, 1e-9);
@@ -152,7 +153,7 @@ TEST(Player2DDrawing, EndingPointsAreCirclesOrBlackSquaresByTheSignOfTheScore) {
   // Radii stop at 100 + 1.
   future.AddScore(1000, 1);
   world.Calls().clear();
-  body.DrawEndPoint(future);
+  body.DrawEndPoint(future, world.Canvas());
   EXPECT_EQ(world.Calls().back(), "Ellipse -1 -1 201 201");
   EXPECT_EQ(body.FEndPointMax, 100);
 }
@@ -167,22 +168,23 @@ TEST(Player2DDrawing, FuturesThatAllScoreZeroKeepTheScaleFinite) {
   // it would reach infinity, and 0 x infinity cannot be drawn.
   for (int pass = 0; pass < 17000; ++pass) {
     world.Calls().clear();
-    ASSERT_NO_THROW(body.DrawEndPoint(future)) << "pass " << pass;
+    ASSERT_NO_THROW(body.DrawEndPoint(future, world.Canvas())) << "pass " << pass;
     body.AdaptEndPointScale();
   }
   EXPECT_TRUE(std::isfinite(static_cast<double>(body.FEndPointScale)));
   EXPECT_EQ(world.Calls().back(), "Ellipse 99 99 101 101");
 }
 
-TEST(Player2DDrawing, HandMoveRedrawsTheWorld) {
+TEST(Player2DDrawing, HandMoveShowsOnlyWhenTheWorldIsPainted) {
   TBodyWorld world(200, 200);
   auto& body = world.Add(TTestBody::New(100, 100, 0));
-  body.MoveBy(false, 5, 0, 0);
-  EXPECT_EQ(world.Picture->CopiesReceived, 0);
-  body.MoveBy(true, 5, 0, Pi / 2);
+  world.Calls().clear();
+  body.MoveBy(5, 0, 0);
+  body.MoveBy(5, 0, Pi / 2);
   EXPECT_EQ(body.PosX(), 110);
   EXPECT_EQ(body.Angle(), Pi / 2);
-  EXPECT_EQ(world.Picture->CopiesReceived, 1);
+  EXPECT_TRUE(world.Calls().empty());
+  TWorldPainter::Paint(world.Track, world.Canvas(), TWorldPainter::pwRedraw);
   EXPECT_TRUE(Has(world.Calls(), "Polygon 110 106 106 95 114 95"));
 }
 
@@ -190,20 +192,32 @@ TEST(Player2DDrawing, KartTraceIsRedWhenSteeringRightAndBlueOtherwise) {
   TBodyWorld world(200, 200);
   auto& kart = world.Add(TKart::New(100, 100, 0));
   kart.SetDrawTraces(true);
-  TStateParam& push = kart.State().ParamByName("PushTurn");
+  // One sub-step of a future moving 5 pixels right, recorded with the future and drawn from it.
   const auto segment = [&](double Push) {
+    kart.SetInFuture(true);
+    TStateParam& push = kart.State().ParamByName("PushTurn");
     push.SetValue(Push);
     push.UpdateMilli();
     kart.State().StoreStartValues();
     kart.SetPosX(105);
+    kart.RecordTrace();
+    kart.SetInFuture(false);
     world.Calls().clear();
-    kart.DrawTrace();
-    kart.SetPosX(100);
+    kart.DrawStoredTrace(kart.Futures().FutureCount() - 1, world.Canvas());
     return world.Calls();
   };
   EXPECT_EQ(segment(5), (TCalls{Pen(MakeColor(255, 155, 155)), "Line 100 100 105 100"}));
   EXPECT_EQ(segment(-5), (TCalls{Pen(MakeColor(155, 155, 255)), "Line 100 100 105 100"}));
   EXPECT_TRUE(segment(0).empty()); // not steering: no trace at all
+  // The real move, steering too, leaves no trace: nothing is drawn during a step.
+  TStateParam& push = kart.State().ParamByName("PushTurn");
+  push.SetValue(5);
+  push.UpdateMilli();
+  kart.State().StoreStartValues();
+  kart.SetPosX(105);
+  world.Calls().clear();
+  kart.RecordTrace();
+  EXPECT_TRUE(world.Calls().empty());
 }
 
 TEST(Player2DDrawing, KartShowsWheelsAndStickEvenWhenDead) {
@@ -211,7 +225,7 @@ TEST(Player2DDrawing, KartShowsWheelsAndStickEvenWhenDead) {
   auto& kart = world.Add(TKart::New(100, 100, 0));
   kart.SetPower(15);
   world.Calls().clear();
-  kart.Draw();
+  kart.Draw(world.Canvas());
   // Full throttle: the knob is pure green, 6 pixels ahead of the centre, radius 4.
   EXPECT_TRUE(Has(world.Calls(), Brush(MakeColor(0, 255, 0))));
   EXPECT_TRUE(Has(world.Calls(), "Line 100 100 106 100"));
@@ -220,7 +234,7 @@ TEST(Player2DDrawing, KartShowsWheelsAndStickEvenWhenDead) {
   kart.SetPower(-15);
   kart.SetDead(true);
   world.Calls().clear();
-  kart.Draw();
+  kart.Draw(world.Canvas());
   EXPECT_TRUE(Has(world.Calls(), "Line 90 90 110 110")); // the cross
   EXPECT_TRUE(Has(world.Calls(), "PenWidth 2"));         // and the wheels after it
   EXPECT_TRUE(Has(world.Calls(), Brush(MakeColor(255, 255, 0))));
@@ -233,7 +247,7 @@ TEST(Player2DDrawing, RocketShowsItsWindowFlameAndSideJet) {
   rocket.SetMainPower(20);
   rocket.SetRotaPower(1);
   world.Calls().clear();
-  rocket.Draw();
+  rocket.Draw(world.Canvas());
   const TCalls& calls = world.Calls();
   const TCalls tail(calls.end() - 6, calls.end());
   EXPECT_EQ(tail, (TCalls{Brush(MakeColor(0xA6, 0xCA, 0xF0)), Pen(MakeColor(0, 0, 255)),
@@ -241,11 +255,11 @@ TEST(Player2DDrawing, RocketShowsItsWindowFlameAndSideJet) {
                           "Line 100 112 100 132", "Line 100 112 110 112"}));
 }
 
-TEST(Player2DDrawing, NothingIsDrawnWithoutAWorld) {
-  auto body = TTestBody::New(100, 100, 0);
-  EXPECT_NO_THROW(body->Draw());
-  auto kart = TKart::New(100, 100, 0);
-  EXPECT_NO_THROW(kart->Draw());
+TEST(Player2DDrawing, DrawingOutsideAWorldIsHarmless) {
+  TRecordingCanvas canvas;
+  EXPECT_NO_THROW(TTestBody::New(100, 100, 0)->Draw(canvas));
+  EXPECT_TRUE(canvas.Calls.empty()); // no body without a world to place it in
+  EXPECT_NO_THROW(TKart::New(100, 100, 0)->Draw(canvas));
 }
 
 TEST(GoalDuplicateChart, ShowsTheGoalValuesOfEveryLivingPlayer) {
@@ -255,7 +269,7 @@ TEST(GoalDuplicateChart, ShowsTheGoalValuesOfEveryLivingPlayer) {
   TGoal& goal = *body.Goals(3);
   goal.Evaluate(body, 0);
   world.Calls().clear();
-  goal.Draw();
+  goal.Draw(&body, world.Canvas());
   const int32_t grey = MakeColor(100, 100, 100);
   // Goals health 1, energy 0.1, speed 1, duplicate 0.5, each of maximum 10.
   const TCalls expected = {Brush(White),
@@ -285,19 +299,26 @@ TEST(GoalDuplicateChart, PlayerWithOneGoalGetsOneAxisAndADot) {
   TGoalDuplicate goal(0.5);
   goal.Evaluate(body, 0);
   world.Calls().clear();
-  goal.Draw();
+  goal.Draw(&body, world.Canvas());
   const TCalls& calls = world.Calls();
   const TCalls tail(calls.end() - 4, calls.end());
   EXPECT_EQ(tail, (TCalls{Pen(MakeColor(100, 100, 100)), "Line 15 15 15 95", Pen(body.Color()),
                           "Line 15 87 16 87"}));
 }
 
-TEST(GoalDuplicateChart, NothingInAFuture) {
+TEST(GoalDuplicateChart, NothingWithoutAPlayerNorAtStrengthZero) {
   TBodyWorld world(200, 200);
   auto& body = world.Add(TTestBody::New(100, 100, 0));
-  body.SetInFuture(true);
-  body.Goals(3)->Evaluate(body, 0);
+  TGoal& goal = *body.Goals(3);
+  goal.Evaluate(body, 0);
   world.Calls().clear();
-  body.Goals(3)->Draw();
+  goal.Draw(nullptr, world.Canvas()); // a team without members
+  EXPECT_TRUE(world.Calls().empty());
+  // It always draws, even when its player draws no goals, unless it is switched off.
+  body.DrawGoals(world.Canvas());
+  EXPECT_FALSE(world.Calls().empty());
+  goal.SetValue(0);
+  world.Calls().clear();
+  body.DrawGoals(world.Canvas());
   EXPECT_TRUE(world.Calls().empty());
 }

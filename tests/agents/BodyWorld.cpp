@@ -23,7 +23,7 @@ TBodyWorld::TBodyWorld(int32_t Width, int32_t Height)
 
 TBodyWorld::TBodyWorld(std::unique_ptr<TTestPicture> Circuit) : Picture(std::move(Circuit)) {
   Track.AddTeam(&Team);
-  Track.LoadTrack(Picture.get());
+  Track.LoadTrack(*Picture);
 }
 
 void TBodyWorld::SubStep() {

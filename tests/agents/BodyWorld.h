@@ -43,6 +43,7 @@ struct TBodyWorld {
     return *p;
   }
   std::vector<std::string>& Calls() { return Picture->Recorder().Calls; }
+  TCanvas& Canvas() { return Picture->Canvas(); }
   // One sub-step of the whole world as a future runs it: every player moves, then the track.
   void SubStep();
 };

@@ -49,16 +49,15 @@ TEST(GoalStorage, AFutureScoresTheTransferButMovesNoEnergy) {
 
 TEST(GoalStorage, DrawsTheFillFromTheBottomAndNeverAboveTheBox) {
   TBoxWorld w;
-  w.Goal.Evaluate(w.Kart, 1);
   w.Goal.FStored = 250;
-  w.Goal.Draw();
+  w.Goal.Draw(&w.Kart, w.Canvas());
   std::vector<std::string> expected = {
       "Pen 16711680", "BrushClear",     "Rectangle 94 94 106 106",
       "Pen 0",        "Brush 16776960", "Rectangle 94 100 106 106"};
   EXPECT_EQ(w.Canvas().Calls, expected);
   w.Canvas().Calls.clear();
   w.Goal.FStored = 535;
-  w.Goal.Draw();
+  w.Goal.Draw(&w.Kart, w.Canvas());
   expected.back() = "Rectangle 94 94 106 106";
   EXPECT_EQ(w.Canvas().Calls, expected);
 }
@@ -69,7 +68,7 @@ TEST(GoalStorage, ARandomBoxLiesOnTheRoadOfTheWholePicture) {
   // Road only in the lower right, beyond what a 745 x 553 view of the circuit would reach.
   w.Picture->FillRect(0, 0, 800, 500, 0);
   w.Picture->FillRect(0, 0, 680, 600, 0);
-  w.Track.LoadTrack(w.Picture.get());
+  w.Track.LoadTrack(*w.Picture);
   const std::unique_ptr<TGoal2DStorage> goal = TGoal2DStorage::NewOnRoad(w.Track, 1);
   for (int32_t dx : {-6, 6})
     for (int32_t dy : {-6, 6})
@@ -82,7 +81,7 @@ TEST(GoalStorage, ARandomBoxLiesOnTheRoadOfTheWholePicture) {
 TEST(GoalStorage, NoRoomForTheBoxIsAClearError) {
   TGoalWorld w(200, 150, 5);
   auto black = std::make_unique<TTestPicture>(200, 150, 0);
-  w.Track.LoadTrack(black.get());
+  w.Track.LoadTrack(*black);
   try {
     TGoal2DStorage::PlaceBox(w.Track);
     FAIL() << "a box was placed on a black picture";

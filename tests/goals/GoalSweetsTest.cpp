@@ -74,12 +74,10 @@ TEST(GoalSweets, FuturesUseTheirOwnAmountsWhichEachStepResets) {
   w.Goal.Evaluate(w.Kart, 0);
   EXPECT_EQ(w.Kart.Energy(), 54);
   EXPECT_EQ(w.Goal.FFutureAmount[0], 1);
-  w.Goal.Draw(); // not drawn from inside a future
-  EXPECT_TRUE(w.Canvas().Calls.empty());
   w.Kart.SetInFuture(false);
   EXPECT_EQ(w.Kart.Energy(), 50);
   EXPECT_EQ(w.Goal.FDropAmount[0], 3);
-  w.Goal.Draw();
+  w.Goal.Draw(&w.Kart, w.Canvas()); // the real drops
   const std::vector<std::string> expected = {"Brush 15793151", "Pen 32768",
                                              "Ellipse 96 96 104 104"};
   EXPECT_EQ(w.Canvas().Calls, expected);
@@ -133,7 +131,7 @@ TEST(GoalSweets, DropsReachTheWholePictureNotJustTheShownPart) {
   TGoalWorld w(800, 600, 5);
   w.Picture->FillRect(0, 0, 800, 450, 0);
   w.Picture->FillRect(0, 0, 600, 600, 0);
-  w.Track.LoadTrack(w.Picture.get());
+  w.Track.LoadTrack(*w.Picture);
   TKart& kart = w.AddKart(700, 520);
   TGoal2DSweets goal(1);
   goal.Evaluate(kart, 0);
@@ -154,17 +152,21 @@ TEST(GoalSweets, DropsReachTheWholePictureNotJustTheShownPart) {
 TEST(GoalSweets, NoRoomForDropsLeavesTheSlotsEmptyUntilTheNextStep) {
   TGoalWorld w(200, 150, 5);
   auto black = std::make_unique<TTestPicture>(200, 150, 0);
-  w.Track.LoadTrack(black.get());
+  w.Track.LoadTrack(*black);
   TKart& kart = w.AddKart(100, 75);
   TGoal2DSweets goal(1);
   goal.Evaluate(kart, 0); // ends, with nothing placed
   EXPECT_FALSE(goal.FNeedsPlacing);
   EXPECT_TRUE(AllAmounts(goal, [](int32_t a) { return a == 0; }));
   // With road again, the next step fills the empty slots.
-  w.Track.LoadTrack(w.Picture.get());
+  w.Track.LoadTrack(*w.Picture);
   goal.BeginStep(w.Team);
   EXPECT_TRUE(AllAmounts(goal, [](int32_t a) { return a >= 2; }));
   EXPECT_EQ(goal.FFutureAmount, goal.FDropAmount);
-  EXPECT_THROW(goal.PlaceDrop(-1), ERangeError);
-  EXPECT_THROW(goal.PlaceDrop(TGoal2DSweets::MaxDrops), ERangeError);
+  EXPECT_THROW(goal.PlaceDrop(-1, w.Track), ERangeError);
+  EXPECT_THROW(goal.PlaceDrop(TGoal2DSweets::MaxDrops, w.Track), ERangeError);
+  // Before any body was evaluated there is no size to keep clear around a drop: nothing placed.
+  TGoal2DSweets fresh(1);
+  EXPECT_FALSE(fresh.PlaceDrop(0, w.Track));
+  EXPECT_EQ(fresh.FDropAmount[0], 0);
 }

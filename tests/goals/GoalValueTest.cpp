@@ -26,7 +26,6 @@ TEST(GoalValue, SetValueClampsAndAGoalAtZeroDoesNothingAtAll) {
   const TScoreContribution c = goal.Evaluate(player, 0);
   EXPECT_EQ(c.Add, 0);
   EXPECT_EQ(c.Mult, 1);
-  EXPECT_EQ(goal.FPlayer, nullptr);
   EXPECT_EQ(player.State().ScoreFactor, 1);
 }
 
@@ -67,8 +66,7 @@ TEST(GoalScore, StrengthWeighsTheValueAndPowersTheFactorExceptAFactorOfOne) {
 
 TEST(GoalValue, GoalsOfThePictureIgnorePlayersWithoutABody) {
   TGoalWorld w;
-  TFixedPointer pointer(100, 100);
-  w.Track.SetPointer(&pointer);
+  w.Track.SetMouse(100, 100);
   TPlayer& line = *w.Team.AddMember(TLinePlayer::New(100));
   w.AddKart(100, 100);
   TGoal2DTeamAway away(1);

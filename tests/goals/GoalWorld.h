@@ -6,7 +6,6 @@
 #include "agents/UKart.h"
 #include "agents/URocket.h"
 #include "goals/UTeam.h"
-#include "platform/UPointer.h"
 #include "support/TestPicture.h"
 #include "world/UTrack2D.h"
 
@@ -20,7 +19,7 @@ struct TGoalWorld {
       : Picture(TTestPicture::OpenRoad(Width, Height, Border)) {
     // Two runners on any machine, so that the steps run here go through the workers.
     Track.SetThreads(2);
-    Track.LoadTrack(Picture.get());
+    Track.LoadTrack(*Picture);
     Track.AddTeam(&Team);
   }
 
@@ -31,14 +30,4 @@ struct TGoalWorld {
     return static_cast<TRocket&>(*Team.AddMember(TRocket::New(X, Y, Angle)));
   }
   TRecordingCanvas& Canvas() { return Picture->Recorder(); }
-};
-
-// The mouse pointer where the test puts it, in picture pixels.
-class TFixedPointer : public TPointer {
-public:
-  TFixedPointer(int32_t X, int32_t Y) : PX(X), PY(Y) {}
-  int32_t X() const override { return PX; }
-  int32_t Y() const override { return PY; }
-  int32_t PX;
-  int32_t PY;
 };

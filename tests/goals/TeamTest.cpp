@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "goals/UGoal.h"
 #include "goals/UTeam.h"
 #include "platform/UErrors.h"
+#include "support/TestPicture.h"
 #include "support/TestWorld.h"
 
 namespace {
@@ -22,7 +24,17 @@ public:
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalCounter>(*this); }
   int32_t* Counts;
   explicit TGoalCounter(int32_t* Counts) : TGoal(1), Counts(Counts) {}
-  void Compute(int32_t Phase) override { ++Counts[Phase]; }
+  void Compute(TPlayer& /*Player*/, int32_t Phase) override { ++Counts[Phase]; }
+};
+
+// Writes down whom it was drawn for.
+class TGoalDrawn : public TGoal {
+public:
+  std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalDrawn>(*this); }
+  std::vector<const TPlayer*> DrawnFor;
+  TGoalDrawn() : TGoal(1) {}
+  void Compute(TPlayer& /*Player*/, int32_t /*Phase*/) override {}
+  void Draw(const TPlayer* Player, TCanvas& /*Canvas*/) override { DrawnFor.push_back(Player); }
 };
 
 } // namespace
@@ -70,14 +82,24 @@ TEST(Team, RemovingTheSelectedMemberSelectsTheFirst) {
   EXPECT_EQ(w.Team.RemoveMember(a, true), nullptr); // not a member any more: nothing
 }
 
-TEST(Team, RemovingAMemberClearsTheTeamGoalsMemoryOfIt) {
+TEST(Team, TeamGoalsAreDrawnForTheLastMemberAsItNowStandsButNotAtStrengthZero) {
   TTeamWorld w;
   TLinePlayer* a = w.Add();
-  w.Team.AddGoal(std::make_unique<TGoalFixed>(1, 1, 1));
-  w.Team.EvaluateGoals(0);
-  ASSERT_EQ(w.Team.Goals(0)->FPlayer, a);
+  TLinePlayer* b = w.Add();
+  auto owned = std::make_unique<TGoalDrawn>();
+  TGoalDrawn& goal = *owned;
+  w.Team.AddGoal(std::move(owned));
+  w.Team.FDrawGoals = true;
+  TRecordingCanvas canvas;
+  w.Team.DrawGoals(canvas);
+  w.Team.RemoveMember(b, true);
+  w.Team.DrawGoals(canvas);
   w.Team.RemoveMember(a, true);
-  EXPECT_EQ(w.Team.Goals(0)->FPlayer, nullptr);
+  w.Team.DrawGoals(canvas);
+  EXPECT_EQ(goal.DrawnFor, (std::vector<const TPlayer*>{b, a, nullptr}));
+  goal.SetValue(0);
+  w.Team.DrawGoals(canvas);
+  EXPECT_EQ(goal.DrawnFor.size(), 3u);
 }
 
 TEST(Team, PassesATeamGoalsContributionOnByItsMode) {

@@ -83,7 +83,6 @@ void TTestPicture::CopyFrom(const TPicture& Source) {
     for (int32_t x = 0; x < FWidth; ++x)
       FPixels[static_cast<size_t>(y) * FWidth + x] = Source.Pixel(x, y);
   FCanvas.Calls.clear();
-  ++CopiesReceived;
 }
 
 std::unique_ptr<TPicture> TTestPicture::Clone() const {

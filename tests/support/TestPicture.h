@@ -40,8 +40,6 @@ public:
   std::unique_ptr<TPicture> Clone() const override;
   TCanvas& Canvas() override { return FCanvas; }
   TRecordingCanvas& Recorder() { return FCanvas; }
-  // Copies made from this picture (CopyFrom onto it), to see the drawing wiped.
-  int32_t CopiesReceived = 0;
 
 private:
   int32_t FWidth;

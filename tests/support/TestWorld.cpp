@@ -36,10 +36,10 @@ void TLinePlayer::Advance() {
   x.SetValue(x.Value + speed.Value * DeltaT());
 }
 
-void TGoalRight::Compute(int32_t Phase) {
+void TGoalRight::Compute(TPlayer& Player, int32_t Phase) {
   if (Phase != 0)
     return;
-  const TLinePlayer& player = static_cast<const TLinePlayer&>(*FPlayer);
+  const TLinePlayer& player = static_cast<const TLinePlayer&>(Player);
   const TStateParam& x = player.State().Param(player.PosXIndex);
   FScoreAdd = std::max(0.0, x.Value - x.StartValue);
 }

@@ -11,7 +11,7 @@
 #include "platform/UClock.h"
 #include "world/UTrack.h"
 
-// A world without ground: it only counts how often the step applies it and wipes the drawing.
+// A world without ground: it only counts how often the step applies it.
 // The futures run on copies of it, which count into the same ApplyCount as the world they copy.
 //
 // One runner: the step tests count the readings of clocks that only one thread may read.
@@ -19,10 +19,8 @@ class TFlatTrack : public TTrack {
 public:
   TFlatTrack() { SetThreads(1); }
   std::shared_ptr<std::atomic<int32_t>> Applied = std::make_shared<std::atomic<int32_t>>(0);
-  int32_t ClearCount = 0;
   int32_t ApplyCount() const { return *Applied; }
   void ApplyTrack() override { ++*Applied; }
-  void ClearDrawing() override { ++ClearCount; }
   std::unique_ptr<TTrack> NewWorkerWorld() const override {
     auto copy = std::make_unique<TFlatTrack>();
     copy->Applied = Applied;
@@ -59,8 +57,8 @@ public:
   void UpdateShape() override {}
   void CreateParams() override;
   std::unique_ptr<TPlayer> Clone() const override;
-  void DrawTrace() override {}
-  void DrawEndPoint(const TState&) override {}
+  void RecordTrace() override {}
+  void DrawEndPoint(const TState&, TCanvas&) override {}
   void Advance() override;
   bool CollidesWith(TPlayer&) override { return false; }
   bool WantsToDuplicate() const override { return WantsChild; }
@@ -76,7 +74,7 @@ class TGoalRight : public TGoal {
 public:
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalRight>(*this); }
   explicit TGoalRight(double Value) : TGoal(Value) { FDescription = "Go right"; }
-  void Compute(int32_t Phase) override;
+  void Compute(TPlayer& Player, int32_t Phase) override;
 };
 
 // A goal that reports a fixed contribution in phase 0, for testing how teams pass it on.
@@ -84,7 +82,7 @@ class TGoalFixed : public TGoal {
 public:
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalFixed>(*this); }
   TGoalFixed(double Value, double Add, double Mult) : TGoal(Value), FAdd(Add), FMult(Mult) {}
-  void Compute(int32_t Phase) override {
+  void Compute(TPlayer& /*Player*/, int32_t Phase) override {
     if (Phase == 0) {
       FScoreAdd = FAdd;
       FScoreMult = FMult;

@@ -201,7 +201,7 @@ TEST(QtPictureFiles, EveryCircuitLoadsWithPureBlackOffTheRoadOrIsRefusedByName) 
     std::unique_ptr<TQtPicture> picture = TQtPicture::LoadBmp(c.File);
     EXPECT_TRUE(picture->Image() == c.Expected.convertToFormat(QImage::Format_RGB888));
     TTrack2D track;
-    track.LoadTrack(picture.get());
+    track.LoadTrack(*picture);
     // (1, 1) lies in a black square of the checkerboards, (17, 1) in a nearly black one.
     for (const auto& [x, y] : {std::pair{1, 1}, std::pair{17, 1}}) {
       if (x < picture->Width() && y < picture->Height()) {

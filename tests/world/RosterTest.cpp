@@ -21,7 +21,7 @@ struct TRosterWorld {
   TTeam Team;
   TRoster Roster{Track};
   TRosterWorld() {
-    Track.LoadTrack(Picture.get());
+    Track.LoadTrack(*Picture);
     Track.AddTeam(&Team);
   }
 };

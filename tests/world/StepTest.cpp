@@ -5,17 +5,10 @@
 #include "goals/UGoal.h"
 #include "goals/UTeam.h"
 #include "platform/UErrors.h"
-#include "platform/UMessagePump.h"
 #include "platform/URandom.h"
 #include "support/TestWorld.h"
 
 namespace {
-
-class TCountingPump : public TMessagePump {
-public:
-  int32_t Calls = 0;
-  void ProcessMessages() override { ++Calls; }
-};
 
 // Fails at its Nth evaluation, to break a step in the middle of a future.
 class TGoalFailing : public TGoal {
@@ -23,7 +16,7 @@ public:
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalFailing>(*this); }
   int32_t Left;
   explicit TGoalFailing(int32_t After) : TGoal(1), Left(After) {}
-  void Compute(int32_t) override {
+  void Compute(TPlayer&, int32_t) override {
     if (--Left == 0)
       throw EError("goal failed");
   }
@@ -67,17 +60,13 @@ TEST(Step, RunsOneFutureMoreThanTheMinimumWhenTheBudgetIsSpent) {
   EXPECT_EQ(player->State().Time, 100); // the real move is one sub-step of the real clock
 }
 
-TEST(Step, AWorldWithoutTeamsStillRunsItsMinimumAndRedraws) {
+TEST(Step, AWorldWithoutTeamsStillRunsItsMinimum) {
   TFlatTrack track;
   TTickingClock clock(1000);
-  TCountingPump pump;
   track.SetClock(&clock);
-  track.SetMessagePump(&pump);
   track.SetMinFutures(7);
-  track.Step(100);
+  EXPECT_TRUE(track.Step(100));
   EXPECT_EQ(track.LastFutureCount(), 8);
-  EXPECT_EQ(pump.Calls, 1);
-  EXPECT_EQ(track.ClearCount, 1);
 }
 
 TEST(Step, KeepsRunningFuturesWhileBudgetRemains) {

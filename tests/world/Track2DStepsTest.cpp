@@ -7,6 +7,7 @@
 #include "agents/UKart.h"
 #include "agents/URocket.h"
 #include "platform/URandom.h"
+#include "world/UWorldPainter.h"
 
 // Whole steps of the decision on an open white picture 400 by 300 with a black border of 5
 // pixels, with a fixed seed and a fixed number of futures, so that every run is the same.
@@ -85,7 +86,12 @@ TEST(Track2DSteps, WorldOfKartsAndRocketsRunsWholeStepsWithEverythingDrawn) {
     player.SetDrawEndPoints(true);
     player.SetDrawLevels(true);
   }
-  for (int32_t step = 0; step < 10; ++step)
+  for (int32_t step = 0; step < 10; ++step) {
+    w.World.Calls().clear();
     ASSERT_NO_THROW(w.World.Track.Step(100)) << "step " << step;
-  EXPECT_FALSE(w.World.Calls().empty());
+    ASSERT_TRUE(w.World.Calls().empty()) << "drawn during step " << step;
+    ASSERT_NO_THROW(
+        TWorldPainter::Paint(w.World.Track, w.World.Canvas(), TWorldPainter::pwAfterStep));
+    ASSERT_FALSE(w.World.Calls().empty()) << "step " << step;
+  }
 }

@@ -6,19 +6,11 @@
 #include "agents/UKart.h"
 #include "agents/URocket.h"
 #include "platform/UErrors.h"
-#include "platform/UPointer.h"
 #include "support/TestWorld.h"
 
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-
-class TFixedPointer : public TPointer {
-public:
-  int32_t PX = 0, PY = 0;
-  int32_t X() const override { return PX; }
-  int32_t Y() const override { return PY; }
-};
 
 // 20 by 10, white but for pixel (1, 1) of colour 1 (almost black) and (2, 1) of colour 0.
 std::unique_ptr<TTestPicture> SmallCircuit() {
@@ -59,33 +51,16 @@ TEST(Track2DPoints, BordersOfThePicture) {
   EXPECT_THROW(t.PointInPicture(5, -1e10), ERangeError);
 }
 
-TEST(Track2DDrawing, ClearDrawingRestoresTheCleanPicture) {
-  TTrack2D empty;
-  EXPECT_NO_THROW(empty.ClearDrawing());
-
-  TBodyWorld world(SmallCircuit());
-  world.Picture->SetPixel(5, 5, 0x123456);
-  world.Picture->Canvas().Line(1, 2, 3, 4);
-  world.Track.ClearDrawing();
-  EXPECT_EQ(world.Picture->CopiesReceived, 1);
-  EXPECT_EQ(world.Picture->Pixel(5, 5), 0xFFFFFF);
-  EXPECT_EQ(world.Picture->Pixel(2, 1), 0);
-  EXPECT_TRUE(world.Calls().empty());
-}
-
 TEST(Track2DMouse, InsideStrictlyFromColumnOneToTheLastColumn) {
   TBodyWorld world(SmallCircuit());
-  EXPECT_FALSE(world.Track.MouseInside()); // no pointer
-  TFixedPointer pointer;
-  world.Track.SetPointer(&pointer);
+  EXPECT_FALSE(world.Track.MouseInside()); // no reading yet
   const struct {
     int32_t X, Y;
     bool Inside;
   } cases[] = {{0, 5, false},  {5, 0, false},  {19, 9, true},
                {20, 5, false}, {5, 10, false}, {1, 1, true}};
   for (const auto& c : cases) {
-    pointer.PX = c.X;
-    pointer.PY = c.Y;
+    world.Track.SetMouse(c.X, c.Y);
     EXPECT_EQ(world.Track.MouseInside(), c.Inside) << c.X << ", " << c.Y;
     EXPECT_EQ(world.Track.MouseX(), c.X);
     EXPECT_EQ(world.Track.MouseY(), c.Y);

@@ -19,7 +19,10 @@
 #include "platform/UClock.h"
 #include "platform/UErrors.h"
 #include "platform/URandom.h"
+#include "world/UFutureQueue.h"
 #include "world/UFutureWorkers.h"
+#include "world/UWorld.h"
+#include "world/UWorldPainter.h"
 
 // The futures of a step spread over worker threads, each on its own copy of the world.
 
@@ -55,7 +58,9 @@ std::vector<double> Outcome(const TTeam& Team) {
   return out;
 }
 
-// Records the threads it is evaluated on; fails, when asked to, on a worker's thread.
+// Records the threads it is evaluated on; fails, when asked to, on a worker's thread. Then the
+// calling thread waits in its first evaluation until a worker has been seen: the caller could
+// otherwise run every future before a worker is scheduled at all.
 class TGoalWatcher : public TGoal {
 public:
   struct TLog {
@@ -68,14 +73,40 @@ public:
 
   TGoalWatcher() : TGoal(1) {}
   std::unique_ptr<TGoal> Clone() const override { return std::make_unique<TGoalWatcher>(*this); }
-  void Compute(int32_t) override {
+  void Compute(TPlayer&, int32_t) override {
     const std::thread::id self = std::this_thread::get_id();
     {
       std::lock_guard<std::mutex> lock(Log->Lock);
       Log->Threads.insert(self);
     }
-    if (FailOnWorker && self != Caller)
+    if (!FailOnWorker)
+      return;
+    if (self != Caller)
       throw EError("worker failed");
+    while (!WorkerSeen())
+      std::this_thread::yield();
+  }
+  bool WorkerSeen() const {
+    std::lock_guard<std::mutex> lock(Log->Lock);
+    return Log->Threads.size() > 1;
+  }
+};
+
+// Fails at the end of a future when the future's own draw says so, which depends on the
+// future's number alone, not on the thread that runs it. Notes how many futures its player had
+// stored before.
+class TGoalFailingByDraw : public TGoal {
+public:
+  std::shared_ptr<std::atomic<int32_t>> StoredBefore = std::make_shared<std::atomic<int32_t>>(-1);
+  TGoalFailingByDraw() : TGoal(0, gpEndOfFuture) {}
+  std::unique_ptr<TGoal> Clone() const override {
+    return std::make_unique<TGoalFailingByDraw>(*this);
+  }
+  void Compute(TPlayer& Player, int32_t) override {
+    if (Random() < 0.005) {
+      *StoredBefore = Player.Futures().FutureCount();
+      throw EError("future failed");
+    }
   }
 };
 
@@ -108,8 +139,7 @@ TEST(Workers, SettingsChangedBetweenStepsReachEveryWorker) {
     TCrowd w(threads, 31);
     auto mouse = std::make_unique<TGoalMouse>(false, 5);
     TGoal& mouseGoal = *mouse;
-    TFixedPointer pointer(260, 120);
-    w.Track.SetPointer(&pointer);
+    w.Track.SetMouse(260, 120);
     w.Team.Members(1)->AddGoal(std::move(mouse));
     for (int32_t step = 0; step < 8; ++step) {
       w.Track.Step(100);
@@ -135,14 +165,13 @@ TEST(Workers, SettingsChangedBetweenStepsReachEveryWorker) {
         break;
       case 4:
         mouseGoal.SetValue(0.5);
-        pointer.PX = 120;
+        w.Track.SetMouse(120, 120);
         break;
       default:
         break;
       }
     }
     outcomes[threads] = Outcome(w.Team);
-    w.Track.SetPointer(nullptr);
   }
   EXPECT_EQ(outcomes[1], outcomes[2]);
 }
@@ -184,6 +213,36 @@ TEST(Workers, AnErrorInAWorkerReachesTheCallerWithEveryPlayerInRealMode) {
   EXPECT_EQ(w.Team.Members(0)->Futures().FutureCount(), 400);
 }
 
+TEST(Workers, AFailedStepHandsBackTheFuturesNumberedBelowTheFirstFailure) {
+  std::vector<int32_t> kept[4];
+  for (int32_t threads : {1, 3}) {
+    TCrowd w(threads, 6); // the first failure at future 45
+    w.Track.SetFixedFutures(400);
+    auto failing = std::make_unique<TGoalFailingByDraw>();
+    TGoalFailingByDraw& goal = *failing;
+    TPlayer& rocket = *w.Team.Members(0);
+    rocket.AddGoal(std::move(failing));
+    w.Track.Step(100); // the goal still off: 400 futures stored
+    goal.SetValue(1);
+    try {
+      w.Track.Step(100);
+      FAIL() << "no future failed";
+    } catch (const EError& e) {
+      EXPECT_STREQ(e.what(), "future failed");
+    }
+    const TListOfFutures& futures = rocket.Futures();
+    if (threads == 1) { // in order on one copy: all that copy had stored before the failure
+      EXPECT_EQ(futures.FutureCount(), *goal.StoredBefore);
+    }
+    for (int32_t i = 0; i < w.Team.MemberCount(); ++i)
+      EXPECT_EQ(w.Team.Members(i)->Futures().FutureCount(), futures.FutureCount());
+    for (int32_t f = 0; f < futures.FutureCount(); ++f)
+      kept[threads].push_back(futures.GetFuture(f).FreeParam(0).Milli);
+  }
+  EXPECT_GT(kept[1].size(), 2u * TFutureQueue::BlockFutures);
+  EXPECT_EQ(kept[3], kept[1]);
+}
+
 TEST(Workers, TheBudgetCountsTheFuturesOfAllWorkers) {
   TCrowd w(2);
   w.Track.SetClock(&TSteadyClock::Instance());
@@ -203,8 +262,11 @@ TEST(Workers, FramesWithTracesAndEndingPointsAreTheSameWhateverTheThreads) {
       w.Team.Members(i)->SetDrawTraces(true);
       w.Team.Members(i)->SetDrawEndPoints(true);
     }
-    w.Track.Step(100);
-    w.Track.Step(100);
+    for (int32_t step = 0; step < 2; ++step) {
+      w.Track.Step(100);
+      w.Canvas().Calls.clear();
+      TWorldPainter::Paint(w.Track, w.Canvas(), TWorldPainter::pwAfterStep);
+    }
     frames[threads] = w.Canvas().Calls;
   }
   const auto lines = std::count_if(frames[1].begin(), frames[1].end(),
@@ -318,4 +380,44 @@ TEST(Workers, FuturesLeaveTheRealDropsAsTheyWere) {
       EXPECT_NE(goal.FFutureAmount, real);
     }
   }
+}
+
+TEST(Workers, AnAbandonedStepLeavesTheWorldAndItsStreamAsTheyWere) {
+  // Two worlds alike, one of which tries an abandoned step before each of its steps: the first
+  // while the drops still wait for their places, the others over stored futures.
+  struct TDropsWorld {
+    TWorld World{TTestPicture::OpenRoad(400, 300, 5), "", 12};
+    TGoal2DSweets* Drops;
+    TDropsWorld() {
+      World.Track().SetThreads(2);
+      World.Track().SetFixedFutures(40);
+      TTeam& team = World.CurrentTeam();
+      team.AddMember(TKart::New(100, 150, 0));
+      team.AddMember(TRocket::New(250, 150, 0));
+      Drops =
+          static_cast<TGoal2DSweets*>(team.Goals(team.AddGoal(std::make_unique<TGoal2DSweets>(1))));
+    }
+    std::vector<double> Numbers() const {
+      const TTeam& team = World.CurrentTeam();
+      std::vector<double> out = Outcome(team);
+      for (int32_t i = 0; i < team.MemberCount(); ++i)
+        out.push_back(team.Members(i)->Futures().FutureCount());
+      for (int32_t i = 0; i < TGoal2DSweets::MaxDrops; ++i)
+        out.insert(out.end(), {double(Drops->FDropX[i]), double(Drops->FDropY[i]),
+                               double(Drops->FDropAmount[i])});
+      out.insert(out.end(), {double(Drops->FNeedsPlacing), double(Drops->FConsumedUnits)});
+      return out;
+    }
+  };
+  TDropsWorld tried, plain;
+  const std::atomic<bool> abandon{true};
+  for (int32_t step = 0; step < 3; ++step) {
+    EXPECT_FALSE(tried.World.Step(100, &abandon));
+    EXPECT_EQ(tried.Numbers(), plain.Numbers()) << "step " << step;
+    EXPECT_TRUE(tried.World.Step(100));
+    plain.World.Step(100);
+    EXPECT_EQ(tried.Numbers(), plain.Numbers()) << "step " << step;
+  }
+  EXPECT_EQ(plain.World.CurrentTeam().Members(0)->Futures().FutureCount(), 40);
+  EXPECT_FALSE(plain.Drops->FNeedsPlacing);
 }

@@ -113,7 +113,7 @@ void TBatchRun::BuildWorld() {
   // same: nothing drawn while building comes before the run's first draw.
   FWorld->Reseed(FSeed);
   Track(0);
-  FWorld->Track().Redraw(true);
+  FFrame = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
 }
 
 void TBatchRun::ApplyOptions() {
@@ -225,6 +225,8 @@ void TBatchRun::Run(std::ostream* Progress) {
       WriteDecisionRows(decisions->Rows(), step);
       decisions->Flush();
     }
+    if (!FOptions.FramesStem.empty() || video)
+      PaintFrame();
     if (!FOptions.FramesStem.empty())
       WriteFrame(step);
     if (video)
@@ -356,7 +358,12 @@ int64_t TBatchRun::DropUnitsConsumed() const {
 }
 
 TQtPicture& TBatchRun::Picture() const {
-  return dynamic_cast<TQtPicture&>(FWorld->Picture());
+  return *FFrame;
+}
+
+void TBatchRun::PaintFrame() {
+  FFrame->CopyFrom(FWorld->Circuit());
+  FWorld->Paint(FFrame->Canvas(), true);
 }
 
 std::string TBatchRun::TextSummary() const {

@@ -61,7 +61,9 @@ private:
   void Track(int32_t Step);
   void WriteCsvRows(std::ostream& Csv, int32_t Step) const;
   void WriteFrame(int32_t Step) const;
+  // The picture of the last step: painted only when frames or a video are written.
   TQtPicture& Picture() const;
+  void PaintFrame();
   std::string FrameName(int32_t Step) const;
   // Raises the error of writing the frames when their folder does not exist.
   void CheckFramesFolder() const;
@@ -71,6 +73,7 @@ private:
   TBatchOptions FOptions;
   uint64_t FSeed = 0;
   std::unique_ptr<TWorld> FWorld;
+  std::unique_ptr<TQtPicture> FFrame; // what the world shows, painted after each step
   std::vector<TPlayerRecord> FRecords;
   std::vector<int32_t> FFutures; // futures per step
   std::vector<double> FStepMs;   // wall time per step

@@ -13,6 +13,7 @@
 #include "platform/UArith.h"
 #include "platform/URandom.h"
 #include "ui/experiment/UExperimentWorld.h"
+#include "world/UWorld.h"
 #include "world/UTrack2D.h"
 
 namespace {
@@ -52,11 +53,10 @@ TExperimentRun::TExperimentRun(const TPlan& Plan) : FPlan(Plan) {}
 TExperimentRun::~TExperimentRun() = default;
 
 TExperimentRun::TResult TExperimentRun::Run(const TPlan& Plan) {
-  // Held for everything the run does, the building of its world included.
-  TRandom stream(Plan.Seed);
-  TRandom::TUse use(stream);
-  const std::unique_ptr<TExperimentWorld> world =
-      TExperimentWorld::Open(Plan.Scene, Plan.Seed, false);
+  const std::unique_ptr<TExperimentWorld> world = TExperimentWorld::Open(Plan.Scene, Plan.Seed);
+  // What the run changes in its world (goals placed on the road, say) draws from the world's
+  // stream, as its steps do.
+  const TRandom::TUse use = world->World().UseRandom();
   TExperimentRun run(Plan);
   run.FWorld = world.get();
   run.Apply(*world);
@@ -66,7 +66,7 @@ TExperimentRun::TResult TExperimentRun::Run(const TPlan& Plan) {
   TTrack2D& track = world->Track();
   for (int32_t step = 1; step <= Plan.Steps; ++step) {
     const auto started = std::chrono::steady_clock::now();
-    track.Step(Plan.BudgetMs);
+    world->World().Step(Plan.BudgetMs);
     run.FStepMs.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
             .count());

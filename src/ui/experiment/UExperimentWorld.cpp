@@ -39,12 +39,10 @@ void TExperimentWorld::CheckScene(const std::string& Scene) {
   OpenWorld(Scene);
 }
 
-std::unique_ptr<TExperimentWorld> TExperimentWorld::Open(const std::string& Scene, uint64_t Seed,
-                                                         bool Drawing) {
+std::unique_ptr<TExperimentWorld> TExperimentWorld::Open(const std::string& Scene,
+                                                         uint64_t Seed) {
   std::unique_ptr<TWorld> world = OpenWorld(Scene);
   world->Reseed(Seed);
-  if (!Drawing)
-    world->Track().FImage = nullptr; // the road map is kept; every drawing call finds no picture
   return std::unique_ptr<TExperimentWorld>(new TExperimentWorld(std::move(world)));
 }
 

@@ -20,11 +20,9 @@ public:
   static const std::vector<std::string>& BuiltInScenes();
   // Raises EError when Scene cannot be opened (the scene file's own error), before any run.
   static void CheckScene(const std::string& Scene);
-  // Opens the scene's world on the calling thread; its steps draw from Seed. Without Drawing the
-  // world draws nothing: the picture is read for the road only, which saves the painting of
-  // every step when nothing looks at it.
-  static std::unique_ptr<TExperimentWorld> Open(const std::string& Scene, uint64_t Seed,
-                                                bool Drawing);
+  // Opens the scene's world on the calling thread; its stream starts from Seed. Nothing paints
+  // it: a run only measures.
+  static std::unique_ptr<TExperimentWorld> Open(const std::string& Scene, uint64_t Seed);
 
   // Goal kinds a variable can set: the names of the goal catalogue.
   static std::vector<std::string> GoalKinds();

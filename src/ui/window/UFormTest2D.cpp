@@ -101,6 +101,8 @@ TFormTest2D::TFormTest2D(std::unique_ptr<TDialogs> Dialogs, QWidget* Parent)
 }
 
 TFormTest2D::~TFormTest2D() {
+  // The world is the step's while one runs: it is taken back before it goes.
+  FRunLoop->Stop();
   if (auto* app = dynamic_cast<TKartsimApp*>(QCoreApplication::instance()))
     app->SetReportSink(nullptr);
   FUi->ImgRoad->SetPicture(nullptr);
@@ -111,8 +113,8 @@ void TFormTest2D::FormCreate() {
   FStartFolder = QCoreApplication::applicationDirPath();
   menuPlayerParamsClick();
   FWorld = std::make_unique<TWorld>(TQtPicture::LoadDefaultCircuit(), "default", SeedFromClock());
-  FUi->ImgRoad->SetPicture(&Picture());
-  FWorld->Connect(FRunLoop.get(), FUi->ImgRoad);
+  FPicture = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
+  FUi->ImgRoad->SetPicture(FPicture.get());
   AddPlayer(TRoster::pkRocket);
   Redraw();
 }
@@ -122,16 +124,14 @@ TTrack2D& TFormTest2D::Track() const {
 }
 
 TQtPicture& TFormTest2D::Picture() const {
-  return dynamic_cast<TQtPicture&>(FWorld->Picture());
+  return *FPicture;
 }
 
 void TFormTest2D::ReplaceWorld(std::unique_ptr<TWorld> World) {
-  FUi->ImgRoad->SetPicture(nullptr);
-  FWorld->Connect(nullptr, nullptr);
+  // Never while a step runs: the world is the step's then.
+  FRunLoop->Stop();
   // The old world goes only once the new one is in place: the panel never shows none.
   std::unique_ptr<TWorld> old = std::exchange(FWorld, std::move(World));
-  FUi->ImgRoad->SetPicture(&Picture());
-  FWorld->Connect(FRunLoop.get(), FUi->ImgRoad);
   old.reset();
   const TTeam& team = CurrentTeam();
   FillPlayerEntries();
@@ -179,7 +179,8 @@ void TFormTest2D::OpenSceneClick() {
       FDialogs->OpenPicture(this, TSceneFile::Filter(), FStartFolder);
   if (!name)
     return;
-  FRunLoop->RunOrDefer(__func__, [this, file = *name] { OpenScene(file); });
+  // The step in progress is abandoned rather than waited for.
+  FRunLoop->Interrupt(__func__, [this, file = *name] { OpenScene(file); });
 }
 
 void TFormTest2D::SaveSceneAsClick() {
@@ -281,8 +282,18 @@ TPlayer2D* TFormTest2D::SelectedPlayer() const {
 }
 
 void TFormTest2D::Redraw() {
-  Track().Redraw(true);
+  Paint(false);
   UpdateMonitors(false);
+}
+
+void TFormTest2D::PaintStep() {
+  Paint(true);
+}
+
+void TFormTest2D::Paint(bool AfterStep) {
+  FPicture->CopyFrom(FWorld->Circuit());
+  FWorld->Paint(FPicture->Canvas(), AfterStep);
+  FUi->ImgRoad->update();
 }
 
 void TFormTest2D::ReportCurrentError(const std::string& Where) {
@@ -343,7 +354,6 @@ void TFormTest2D::RemoveSelectedPlayer() {
     FUi->EdPlayerId->removeItem(FUi->EdPlayerId->count() - 1);
   FUi->EdPlayerId->setCurrentIndex(0);
   EdPlayerIdChange();
-  Track().ClearDrawing();
   Redraw();
 }
 
@@ -380,10 +390,11 @@ void TFormTest2D::FillPlayerEntries() {
 
 void TFormTest2D::EdPlayerIdEnter() {
   const THandlerTrace trace(__func__);
-  // Inside a step the team may be walking the list; it is rebuilt whenever a member comes or
-  // goes anyway.
-  if (!FRunLoop->InStep())
-    Track().RebuildPlayers();
+  // Inside a step the world is the step's; the list is refilled after it whenever a member came
+  // or went.
+  if (FRunLoop->InStep())
+    return;
+  Track().RebuildPlayers();
   FillPlayerEntries();
 }
 
@@ -528,8 +539,7 @@ void TFormTest2D::menuPlayerParamsClick() {
 }
 
 void TFormTest2D::CopyParamsFromPlayer() {
-  // Quietly: a handler run by one of the redraws below would find the panel half refreshed.
-  FRunLoop->Quietly([this] { ShowChosenPlayer(); });
+  ShowChosenPlayer();
 }
 
 void TFormTest2D::ShowChosenPlayer() {
@@ -648,8 +658,7 @@ void TFormTest2D::MoveSelected(double DX, double DY, double DAngle) {
   TPlayer2D* player = SelectedPlayer();
   if (player == nullptr)
     return;
-  // Moved and committed before the redraw, whose message processing may free the player.
-  player->MoveBy(false, DX, DY, DAngle);
+  player->MoveBy(DX, DY, DAngle);
   if (!FUi->StartBtn->isChecked())
     player->Commit();
   Redraw();
@@ -720,11 +729,8 @@ bool TFormTest2D::eventFilter(QObject* Watched, QEvent* Event) {
 }
 
 void TFormTest2D::closeEvent(QCloseEvent* Event) {
-  if (FRunLoop->Running()) {
-    FRunLoop->RequestClose();
-    Event->ignore();
-    return;
-  }
+  // At once, however long the step: it is abandoned, the world as before it.
+  FRunLoop->Stop();
   // A recording ends with the window, its file complete.
   TKartsimApp::RunHandler([this] { FRunLoop->FinishVideo(); });
   QMainWindow::closeEvent(Event);

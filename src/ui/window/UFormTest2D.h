@@ -79,8 +79,10 @@ public:
   // The player list rebuilt from the members ("Player #0", ...), the chosen player's entry
   // chosen (the first when it has none).
   void FillPlayerEntries();
-  // The world drawn afresh on the clean circuit.
+  // The world drawn afresh on the clean circuit: the players as they stand.
   void Redraw();
+  // The picture of the step just ended: everything the step left to be seen.
+  void PaintStep();
   // Shows the report of the exception being handled; to be called inside a catch block.
   void ReportCurrentError(const std::string& Where);
 
@@ -116,7 +118,7 @@ public slots:
   void SaveSceneAsClick();
 
 protected:
-  // Closing while the world runs ends the run after the pass in progress, then closes.
+  // Closing while the world runs abandons the step in progress and closes at once.
   void closeEvent(QCloseEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -139,6 +141,7 @@ private:
   void SetColorPanel(int32_t Color);
   // The world's settings shown as they are, beside sliders placed as near as they go.
   void ShowSceneName(const QString& FileName);
+  void Paint(bool AfterStep);
 
   std::unique_ptr<Ui::TFormTest2D> FUi;
   std::unique_ptr<TDialogs> FDialogs;
@@ -150,4 +153,7 @@ private:
   std::unique_ptr<TGoalMenu> FGoalMenu;
   TMonitorsWindow* FMonitors = nullptr; // made when first shown; a window of its own, our child
   std::unique_ptr<TWorld> FWorld;
+  // What the circuit view shows: the world painted after its last step or change. Only this
+  // window's thread paints or reads it.
+  std::unique_ptr<TQtPicture> FPicture;
 };

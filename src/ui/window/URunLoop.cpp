@@ -2,12 +2,12 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <chrono>
 #include <memory>
 
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
+#include "platform/UPointer.h"
 #include "platform/URandom.h"
 #include "ui/qt/UOutputFile.h"
 #include "ui/qt/UQtPicture.h"
@@ -38,6 +38,7 @@ TRunLoop::TRunLoop(TFormTest2D& Form) : FForm(Form) {
   ConnectHandler(ui.Saveimagestofolder, &QAction::triggered, this,
                  &TRunLoop::SaveimagestofolderClick);
   ConnectHandler(ui.RecordVideo, &QAction::triggered, this, &TRunLoop::RecordVideoClick);
+  connect(&FSimulation, &TSimulationThread::Finished, this, &TRunLoop::StepFinished);
 }
 
 TRunLoop::~TRunLoop() = default;
@@ -47,14 +48,6 @@ QString TRunLoop::FrameFileName() const {
 }
 
 void TRunLoop::RunOrDefer(const char* Handler, std::function<void()> Change) {
-  if (FInStep || FQuiet > 0) {
-    FDeferred.push_back({Handler, std::move(Change)});
-    return;
-  }
-  Quietly(Change);
-}
-
-void TRunLoop::ApplyOrDefer(const char* Handler, std::function<void()> Change) {
   if (FInStep) {
     FDeferred.push_back({Handler, std::move(Change)});
     return;
@@ -62,108 +55,105 @@ void TRunLoop::ApplyOrDefer(const char* Handler, std::function<void()> Change) {
   Change();
 }
 
-void TRunLoop::Quietly(const std::function<void()>& Work) {
-  ++FQuiet;
+void TRunLoop::Stop() {
+  if (FInStep) {
+    FSimulation.Abandon();
+    FSimulation.TakeResult();
+    FInStep = false;
+  }
+  EndRun();
+  ApplyDeferred();
+}
+
+void TRunLoop::Interrupt(const char* Handler, std::function<void()> Change) {
+  const bool resume = FRunning;
+  Stop();
   try {
-    Work();
+    Change();
   } catch (...) {
-    --FQuiet;
-    throw;
+    FForm.ReportCurrentError(Handler);
   }
-  --FQuiet;
-}
-
-void TRunLoop::RequestClose() {
-  FCloseRequested = true;
-  FForm.Controls().PauseBtn->setChecked(true);
-}
-
-void TRunLoop::ProcessMessages() {
-  FForm.Controls().ImgRoad->update();
-  if (FQuiet == 0) {
-    FSinceMessages.start();
-    QCoreApplication::processEvents();
+  if (resume && FForm.Controls().StartBtn->isChecked()) {
+    FRunning = true;
+    BeginPass();
   }
-}
-
-void TRunLoop::BetweenFutures() {
-  // The picture still shows the last step: the world wipes it only after the futures.
-  if (FQuiet == 0 && (!FSinceMessages.isValid() || FSinceMessages.elapsed() >= MessageIntervalMs))
-    ProcessMessages();
 }
 
 void TRunLoop::StartBtnClick() {
   const THandlerTrace trace(__func__);
-  // "Run" is clicked again while it is down, even from inside a pass: the loop runs already.
+  // "Run" is clicked again while it is down: the loop runs already.
   if (FRunning)
     return;
   FRunning = true;
   FForm.World().Reseed(SeedFromClock());
-  std::string where;
-  try {
-    while (FForm.Controls().StartBtn->isChecked())
-      Pass(where);
-    FRunning = false;
-  } catch (...) {
-    // The loop ends and the world stays as the error left it; "Run" starts it again.
-    FRunning = false;
-    FForm.ReportCurrentError(where);
-  }
-  if (FCloseRequested) {
-    FCloseRequested = false;
-    FForm.close();
-  }
+  BeginPass();
 }
 
-void TRunLoop::Pass(std::string& Where) {
+void TRunLoop::BeginPass() {
+  if (!FForm.Controls().StartBtn->isChecked()) {
+    EndRun();
+    return;
+  }
   ++FPasses;
-  const std::string pass = std::to_string(FPasses);
-  Where = "step " + pass + " of the run";
-  Step();
-  Where = "pass " + pass + " of the run, after its step";
-  FForm.UpdateRealTimeParams();
-  FForm.UpdateStatusBar();
-  FForm.UpdateMonitors(true);
-  ProcessMessages();
-  if (FForm.Controls().Saveimagestofolder->isChecked()) {
-    Where = "pass " + pass + " of the run, saving its frame";
-    SaveFrame();
-  }
-  if (FVideo != nullptr) {
-    Where = "pass " + pass + " of the run, recording its frame";
-    RecordFrame();
-  }
-}
-
-void TRunLoop::Step() {
-  const TPlayer* chosen = FForm.CurrentTeam().Selected();
-  const auto started = std::chrono::steady_clock::now();
+  FChosenBefore = FForm.CurrentTeam().Selected();
+  // One reading of the pointer for the whole step: every future sees the same.
+  const TPointer& pointer = *FForm.Controls().ImgRoad;
+  FForm.World().SetMouse(pointer.X(), pointer.Y());
   FInStep = true;
-  FSinceMessages.start();
-  try {
-    FForm.World().Step(StepBudgetMs);
-  } catch (...) {
-    FInStep = false;
-    AfterStep(chosen);
-    throw;
-  }
-  FInStep = false;
-  FLastStepMs =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-  AfterStep(chosen);
+  FSimulation.Begin(FForm.World(), StepBudgetMs);
+  emit PassBegun();
 }
 
-void TRunLoop::AfterStep(const TPlayer* ChosenBefore) {
-  Quietly([&] {
-    const TTeam& team = FForm.CurrentTeam();
-    if (team.MemberCount() != FForm.Controls().EdPlayerId->count())
-      FForm.FillPlayerEntries();
-    // A duplicating member chooses its child, a removed one the first member: the panel shows
-    // the player its controls act on.
-    if (team.Selected() != ChosenBefore)
-      FForm.CopyParamsFromPlayer();
-    ApplyDeferred();
-  });
+void TRunLoop::StepFinished() {
+  const std::optional<TSimulationThread::TResult> result = FSimulation.TakeResult();
+  // Taken already when the step was abandoned.
+  if (!FInStep || !result)
+    return;
+  FInStep = false;
+  const std::string pass = std::to_string(FPasses);
+  std::string where = "step " + pass + " of the run";
+  try {
+    if (result->Error) {
+      // The loop ends and the world stays as the error left it; "Run" starts it again.
+      AfterStep();
+      std::rethrow_exception(result->Error);
+    }
+    FLastStepMs = result->Ms;
+    where = "pass " + pass + " of the run, after its step";
+    FForm.PaintStep();
+    AfterStep();
+    FForm.UpdateRealTimeParams();
+    FForm.UpdateStatusBar();
+    FForm.UpdateMonitors(true);
+    if (FForm.Controls().Saveimagestofolder->isChecked()) {
+      where = "pass " + pass + " of the run, saving its frame";
+      SaveFrame();
+    }
+    if (FVideo != nullptr) {
+      where = "pass " + pass + " of the run, recording its frame";
+      RecordFrame();
+    }
+  } catch (...) {
+    EndRun();
+    FForm.ReportCurrentError(where);
+    return;
+  }
+  BeginPass();
+}
+
+void TRunLoop::EndRun() {
+  FRunning = false;
+}
+
+void TRunLoop::AfterStep() {
+  const TTeam& team = FForm.CurrentTeam();
+  if (team.MemberCount() != FForm.Controls().EdPlayerId->count())
+    FForm.FillPlayerEntries();
+  // A duplicating member chooses its child, a removed one the first member: the panel shows
+  // the player its controls act on.
+  if (team.Selected() != FChosenBefore)
+    FForm.CopyParamsFromPlayer();
+  ApplyDeferred();
 }
 
 void TRunLoop::ApplyDeferred() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -9,35 +8,29 @@
 #include <memory>
 #include <string>
 
-#include "platform/UMessagePump.h"
 #include "ui/window/UKartsimApp.h"
+#include "ui/window/USimulationThread.h"
 
 class TFormTest2D;
 class TPlayer;
 class TVideoRecorder;
 
-// Drives the world while "Run" is down, one pass after the other: the world's step, the values
-// that change while it runs, the window's pending messages, and the frame when saving is on. A
-// pass that has begun runs to its end; "Pause" ends the loop after it. Also "Reset", loading
-// another circuit and choosing where frames are saved.
+// Drives the world while "Run" is down, one pass after the other: the world's step, on the
+// simulation thread (TSimulationThread), then, back on the window's thread, the picture of the
+// step, the values that change while it runs, and the frame or video when saving is on. A pass
+// that has begun runs to its end; "Pause" ends the loop after it. Also "Reset", loading another
+// circuit and choosing where frames are saved.
 //
-// Window handlers also run inside a step, wherever the world lets the window process its
-// messages: about every MessageIntervalMs while the futures run, so that the window answers
-// however long a step computes, after every redraw, and in the middle of the goal evaluation when
-// a burn-out goal draws. Nothing a handler does then may reach the world before the step ends:
-// the futures must see what they started from, and the loops of the step walk the players and
-// goals. A handler that adds or frees players or goals hands its change to RunOrDefer, one that
-// changes a setting or a player to ApplyOrDefer (ConnectChange connects it so); both apply it
-// after the step, in the order clicked.
-// A change of players or goals, and the refresh of the panel after a step or for a newly chosen
-// player, run quietly: their own redraws let no other handler run, which would find them half
-// done (rows of the last player, a change overtaking those clicked before it).
-class TRunLoop : public QObject, public TMessagePump {
+// While a step runs the window goes on answering, and the world is the step's alone: a handler
+// that adds or frees players or goals hands its change to RunOrDefer, one that changes a setting
+// or a player to ApplyOrDefer (ConnectChange connects it so); both apply it once the step has
+// ended, in the order clicked, before the next one begins. Closing the window, or opening a
+// scene, does not wait for the step: it is abandoned at its next future and leaves the world as
+// it found it.
+class TRunLoop : public QObject {
   Q_OBJECT
 public:
   static constexpr int32_t StepBudgetMs = 100; // real-time budget of every step
-  // While the futures of a step run, the window handles its messages this often, milliseconds.
-  static constexpr int32_t MessageIntervalMs = 50;
 
   explicit TRunLoop(TFormTest2D& Form);
   ~TRunLoop() override;
@@ -52,22 +45,22 @@ public:
   // Where the next frame goes: the name given, "_", the counter as "%5.5d", ".bmp".
   QString FrameFileName() const;
 
-  // Runs the change now, quietly, or after the step in progress (and after the changes handed in
-  // before it). Errors of a change applied later are reported with the name of its handler.
-  void RunOrDefer(const char* Handler, std::function<void()> Change);
   // Runs the change now, or after the step in progress (and after the changes handed in before
-  // it). Unlike RunOrDefer, a change run now is not quiet: its redraws let the window in.
-  void ApplyOrDefer(const char* Handler, std::function<void()> Change);
-  // Runs the work without handling the window's messages in its redraws; they wait for the next
-  // processing after it. Changes handed to RunOrDefer meanwhile wait for the end of the step.
-  void Quietly(const std::function<void()>& Work);
-  // Ends the run after the pass in progress, then closes the window.
-  void RequestClose();
+  // it). Errors of a change applied later are reported with the name of its handler.
+  void RunOrDefer(const char* Handler, std::function<void()> Change);
+  void ApplyOrDefer(const char* Handler, std::function<void()> Change) {
+    RunOrDefer(Handler, std::move(Change));
+  }
+  // The step in progress, if any, is abandoned (the world as before it) and the loop ends; the
+  // changes handed in meanwhile are applied. For closing the window and replacing its world.
+  void Stop();
+  // For opening a scene: Stop, then the change, then the loop goes on while "Run" is down. An
+  // error of the change is reported with the handler's name.
+  void Interrupt(const char* Handler, std::function<void()> Change);
 
-  // Shows what the world drew and lets the window handle its pending messages.
-  void ProcessMessages() override;
-  // Between two futures of a step: the window's messages, when MessageIntervalMs have passed.
-  void BetweenFutures() override;
+signals:
+  // A pass has begun: its step runs on the simulation thread.
+  void PassBegun();
 
 public slots:
   void StartBtnClick();
@@ -89,11 +82,15 @@ private:
     std::function<void()> Apply;
   };
 
-  void Pass(std::string& Where);
-  void Step();
+  // The next pass: its step handed to the simulation thread.
+  void BeginPass();
+  // The step handed over has ended: the rest of the pass, and the next one while "Run" is down.
+  void StepFinished();
+  void EndPass(const TSimulationThread::TResult& Result);
+  void EndRun();
   // What a step may have changed under the panel: members born or removed, another player
   // chosen. Then the changes handed in during the step.
-  void AfterStep(const TPlayer* ChosenBefore);
+  void AfterStep();
   void ApplyDeferred();
   // What "Reset" does.
   void Reset();
@@ -103,17 +100,16 @@ private:
   void LoadCircuit(const QString& FileName);
 
   TFormTest2D& FForm;
+  TSimulationThread FSimulation;
   bool FRunning = false;
   bool FInStep = false;
-  int32_t FQuiet = 0; // depth of the work running quietly
-  bool FCloseRequested = false;
+  const TPlayer* FChosenBefore = nullptr; // the chosen player when the step began (not owned)
   int64_t FPasses = 0;
   double FLastStepMs = 0;
   int32_t FFrameCounter = 1; // number of the next saved frame
   QString FFrameStem;        // the file name given for the frames
   std::deque<TChange> FDeferred;
   std::unique_ptr<TVideoRecorder> FVideo; // while "Record video..." is checked
-  QElapsedTimer FSinceMessages;           // since the window last handled its messages
 };
 
 // Connects a signal to a window handler that changes the world or a player: while a step runs,

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -120,25 +121,30 @@ TEST(BatchRun, EveryScenarioSummarisesItsPlayersAsJson) {
 }
 
 TEST(BatchRun, TheSameSeedAndFuturesGiveTheSameCsv) {
-  // Futures of 5 s reach the drops, which the futures of a step consume in turn: twice on two
-  // threads and once on one, the same run.
+  // Futures of 5 s reach the drops, which the futures of a step consume in turn: twice on three
+  // threads and once on one, the same run, and the one recorded (its MD5) when the world first
+  // got a thread of its own. A change that means to alter the runs records it anew.
   QTemporaryDir dir;
   std::string csv[3];
-  const char* threads[] = {"2", "2", "1"};
+  const char* threads[] = {"3", "3", "1"};
   for (int run = 0; run < 3; ++run) {
     const QString file = dir.filePath(QString("run%1.csv").arg(run));
-    const TResult r = RunBatch("--scenario drops --steps 4 --futures 60 --seed 5 --threads " +
+    const TResult r = RunBatch("--scenario drops --steps 20 --futures 50 --seed 5 --threads " +
                                std::string(threads[run]) + " --csv " + file.toStdString());
     ASSERT_EQ(r.Status, 0) << r.Err;
     csv[run] = ReadFile(file);
   }
   EXPECT_EQ(csv[0], csv[1]);
   EXPECT_EQ(csv[0], csv[2]);
+  EXPECT_EQ(QCryptographicHash::hash(QByteArray::fromStdString(csv[0]), QCryptographicHash::Md5)
+                .toHex()
+                .toStdString(),
+            "00865c5af0dd65fc54c03558c5e99c09");
   EXPECT_EQ(csv[0].rfind("step,player,kind,x,y,angle,vx,vy,health,energy,size,dead,futures,dots,"
                          "grid\n",
                          0),
             0u);
-  EXPECT_EQ(std::count(csv[0].begin(), csv[0].end(), '\n'), 1 + 4 * 3); // 4 steps, 3 players
+  EXPECT_EQ(std::count(csv[0].begin(), csv[0].end(), '\n'), 1 + 20 * 3); // 20 steps, 3 players
 }
 
 TEST(BatchRun, AFixedNumberOfFuturesGivesTheSameCsvWhateverTheThreads) {

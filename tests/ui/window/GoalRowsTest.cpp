@@ -154,3 +154,20 @@ TEST_F(TWindowGoals, StorageBoxWithoutRoadIsReportedAndAddsNothing) {
   EXPECT_EQ(Form->CurrentTeam().GoalCount(), 0);
   EXPECT_TRUE(Row<QSlider>(-1).empty());
 }
+
+// Once a goal at strength 0 kept the player of its last evaluation, and the futures' copies of
+// it reached the real world's picture from the futures' threads: the duplication goal's row set
+// to 0 after one step, then many steps on two threads (the sanitizers' builds watch them).
+TEST_F(TWindowGoals, AGoalSetToNothingAfterAStepRunsOnOnTwoThreads) {
+  RunPasses(1);
+  const TPlayer2D& player = *Form->SelectedPlayer();
+  int32_t tag = 0;
+  for (int32_t i = 0; i < player.GoalCount(); ++i)
+    if (player.Goals(i)->FDescription == "Duplicating is sexy")
+      tag = i + 1;
+  const std::vector<QSlider*> sliders = Row<QSlider>(tag);
+  ASSERT_EQ(sliders.size(), 1u);
+  sliders[0]->setValue(0);
+  ASSERT_EQ(Form->SelectedPlayer()->Goals(tag - 1)->FValue, 0);
+  ExpectPassesWithoutError(30);
+}

@@ -70,7 +70,8 @@ long RssKb() {
   return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
-class TWindowMonkey : public TWindowTest {
+// The parameter is a seed to replay, or 0 for a fresh one (KARTSIM_MONKEY_SEED replays it).
+class TWindowMonkey : public TWindowTest, public ::testing::WithParamInterface<uint64_t> {
 protected:
   struct TAction {
     const char* Name;
@@ -132,7 +133,8 @@ protected:
 
 void TWindowMonkey::SetUp() {
   TWindowTest::SetUp();
-  Seed = FromEnvironment("KARTSIM_MONKEY_SEED", std::random_device{}());
+  Seed = GetParam() != 0 ? GetParam()
+                         : FromEnvironment("KARTSIM_MONKEY_SEED", std::random_device{}());
   std::cout << "monkey seed " << Seed << " (KARTSIM_MONKEY_SEED replays it)" << std::endl;
   Random.seed(Seed);
   TTrack2D& track = Form->Track();
@@ -286,7 +288,7 @@ void TWindowMonkey::DefineActions() {
   };
   // A crowd big enough to be busy, small enough to keep the passes quick.
   auto add = [this](const char* Name) {
-    return [this, Name] { return Members() < 30 && ClickShown(Name); };
+    return [this, Name] { return Find<QComboBox>("EdPlayerId").count() < 30 && ClickShown(Name); };
   };
   Actions = {
       {"+Kart", 6, add("BtnAddPlayer")},
@@ -447,6 +449,10 @@ void TWindowMonkey::Act() {
 }
 
 std::string TWindowMonkey::Broken() const {
+  // Inside a step the world is the simulation thread's, and the panel may still show what the
+  // step is changing; both are looked at between steps.
+  if (Form->RunLoop().InStep())
+    return {};
   const TTrack2D& track = Form->Track();
   std::vector<TPlayer*> members;
   for (int32_t t = 0; t < track.TeamCount(); ++t)
@@ -458,9 +464,6 @@ std::string TWindowMonkey::Broken() const {
   if (team.MemberCount() == 0 ? team.Selected() != nullptr
                               : team.IndexOfMember(team.Selected()) < 0)
     return "the chosen player is no member";
-  // Inside a step the panel may still show what the step is changing; it follows at the end.
-  if (Form->RunLoop().InStep())
-    return {};
   for (const QWidget* control :
        Find<QGroupBox>("EdGoals").findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
     const QVariant tag = control->property("tag");
@@ -492,13 +495,15 @@ void TWindowMonkey::Monkey(int32_t Count) {
   hands.start(0);
   while (Done < Target && !Failed) {
     if (WantRun && !Form->RunLoop().Running())
-      Click("StartBtn"); // returns when the loop has ended
-    else
-      QCoreApplication::processEvents();
+      Click("StartBtn"); // the loop runs on while the hands go on acting
+    QCoreApplication::processEvents();
   }
 }
 
 TWindowMonkey::TFigures TWindowMonkey::Settle() {
+  if (Form->RunLoop().Running())
+    Click("PauseBtn");
+  WaitForRunEnd();
   if (Find<QAction>("Saveimagestofolder").isChecked())
     Trigger("Saveimagestofolder");
   if (Find<QCheckBox>("EdEvolution").isChecked())
@@ -522,7 +527,7 @@ TWindowMonkey::TFigures TWindowMonkey::Settle() {
 
 } // namespace
 
-TEST_F(TWindowMonkey, ClicksEverythingWhileItRunsAndTheWindowStaysWhole) {
+TEST_P(TWindowMonkey, ClicksEverythingWhileItRunsAndTheWindowStaysWhole) {
   const auto actions = static_cast<int32_t>(FromEnvironment("KARTSIM_MONKEY_ACTIONS", 2000));
   const int32_t first = actions / 4;
   Monkey(first);
@@ -549,10 +554,16 @@ TEST_F(TWindowMonkey, ClicksEverythingWhileItRunsAndTheWindowStaysWhole) {
   EXPECT_LT(late.PeakRssKb - early.PeakRssKb, 64 * 1024);
 #endif
   std::cout << "monkey: " << Done << " actions (" << InsideStep << " inside a step, " << InBurnOut
-            << " of them in a burn-out goal's drawing), " << Form->RunLoop().PassCount()
+            << " of them after another in the same step), " << Form->RunLoop().PassCount()
             << " passes, " << Dialogs->Reports.size() << " reports; after " << first << " and "
             << actions << " actions: " << early.FormObjects << " and " << late.FormObjects
             << " window objects, peak RSS " << early.PeakRssKb << " and " << late.PeakRssKb
             << " kB, RSS when settled " << early.RssKb << " and " << late.RssKb << " kB"
             << std::endl;
 }
+
+// A fresh seed at every run, and seeds that once found faults: 724229565 freed the same memory
+// twice when a goal's copy drew on the window's picture from the futures' thread.
+INSTANTIATE_TEST_SUITE_P(, TWindowMonkey,
+                         ::testing::Values(uint64_t{0}, uint64_t{724229565}, uint64_t{42},
+                                           uint64_t{20261209}, uint64_t{3141592653}));

@@ -26,6 +26,7 @@ protected:
     const std::vector<TPlayer*> players = Form->Track().PlayerList();
     const int32_t goals = Form->CurrentTeam().Members(0)->GoalCount();
     Click("StartBtn");
+    WaitForRunEnd();
     ASSERT_EQ(Dialogs->Reports.size(), reports + 1);
     const TErrorReport& report = Dialogs->Reports.back();
     EXPECT_EQ(report.Message, "Range check error");

@@ -9,6 +9,7 @@
 #include "goals/UTeam.h"
 #include "ui/window/URunLoop.h"
 #include "world/UTrack2D.h"
+#include "world/UWorld.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ TEST_F(TWindowRun, ChangesClickedInsideAStepAreAppliedAfterIt) {
     Trigger("Runfast1");
     Trigger("DeleteallTeamsGoals1");
     Trigger("Keephealth1");
-    membersInside = Members();
+    membersInside = Find<QComboBox>("EdPlayerId").count();
     runningInside = Form->RunLoop().InStep();
     return false;
   });
@@ -96,30 +97,69 @@ TEST_F(TWindowRun, ChangesClickedInsideAStepAreAppliedAfterIt) {
   EXPECT_EQ(Form->SelectedPlayer(), &Member(1));
 }
 
-TEST_F(TWindowRun, TheWindowAnswersWhileTheFuturesRunAndItsChangesWaitForTheStepsEnd) {
-  // Long futures, many, of five players: the window is let in between them.
+TEST_F(TWindowRun, TheWindowAnswersDuringALongStepAndItsChangesWaitForTheStepsEnd) {
+  // Long futures, many, of five players: a step of a second or more on the simulation thread.
   for (int i = 0; i < 4; ++i)
     Click("BtnAddPlayer");
   Find<QSlider>("EdSeconds").setValue(20);
   Find<QSlider>("EdMinFutures").setValue(2000);
-  int32_t futuresInside = -1, msInside = -1;
-  double xInside = 0;
-  const double x = Form->SelectedPlayer()->PosX();
+  int32_t delivered = 0, deliveredInStep = 0;
+  QString secondsInside;
+  bool runUpInStep = false;
   RunWhile([&] {
-    if (futuresInside < 0) {
-      futuresInside = Form->SelectedPlayer()->Futures().FutureCount();
-      Find<QSlider>("EdSeconds").setValue(3);
-      Click("SpeedButton3"); // ">"
-      msInside = Form->Track().Settings().FFutureMs;
-      xInside = Form->SelectedPlayer()->PosX();
-    }
-    return false;
+    // Events posted now are delivered while the step still runs.
+    for (int i = 0; i < 5; ++i)
+      QMetaObject::invokeMethod(
+          Form.get(),
+          [&] {
+            ++delivered;
+            deliveredInStep += Form->RunLoop().InStep() ? 1 : 0;
+          },
+          Qt::QueuedConnection);
+    Find<QSlider>("EdSeconds").setValue(3);
+    Click("SpeedButton3"); // ">"
+    secondsInside = Text("LbSeconds");
+    for (int i = 0; i < 5; ++i)
+      QCoreApplication::processEvents();
+    // "Pause" is answered at once; the step in progress ends as it would.
+    Click("PauseBtn");
+    runUpInStep = !Find<QPushButton>("StartBtn").isChecked() && Form->RunLoop().InStep();
+    return true;
   });
-  EXPECT_EQ(futuresInside, 0); // the step's futures were not handed back yet
-  EXPECT_EQ(msInside, 20000);
-  EXPECT_EQ(xInside, x);
+  EXPECT_EQ(delivered, 5);
+  EXPECT_EQ(deliveredInStep, 5);
+  EXPECT_TRUE(runUpInStep);
+  EXPECT_EQ(secondsInside, "20 s."); // the world took the new length only after the step
   EXPECT_EQ(Form->Track().Settings().FFutureMs, 3000);
+  EXPECT_EQ(Text("LbSeconds"), "3 s.");
   EXPECT_EQ(Form->RunLoop().PassCount(), 1);
+  EXPECT_GT(Form->SelectedPlayer()->Futures().FutureCount(), 2000);
+}
+
+TEST_F(TWindowRun, OpeningASceneDuringALongStepAbandonsItAndRunsTheScene) {
+  const QString scene = Dir.filePath("two.kartsim.json");
+  Click("BtnAddPlayer");
+  Form->SaveScene(scene);
+  Find<QSlider>("EdSeconds").setValue(20);
+  Find<QSlider>("EdMinFutures").setValue(2000);
+  const TWorld* before = &Form->World();
+  const TWorld* inside = nullptr;
+  bool opened = false;
+  RunWhile([&] {
+    // The scene's own first pass stops the run.
+    if (std::exchange(opened, true))
+      return false;
+    Dialogs->OpenAnswers.push_back(scene);
+    Trigger("OpenScene");
+    inside = &Form->World();
+    return true;
+  });
+  EXPECT_EQ(Form->RunLoop().PassCount(), 2);
+  EXPECT_NE(inside, before);
+  EXPECT_EQ(&Form->World(), inside);
+  EXPECT_TRUE(Form->windowTitle().startsWith("two.kartsim.json"));
+  EXPECT_EQ(Members(), 2);
+  EXPECT_TRUE(Dialogs->Reports.empty());
 }
 
 TEST_F(TWindowRun, PanelFollowsAChildChosenDuringAStep) {
@@ -139,6 +179,7 @@ TEST_F(TWindowRun, AnErrorEndsTheLoopIsReportedAndRunStartsItAgain) {
   // Flung out of the 32-bit range of the pixel tests.
   Form->SelectedPlayer()->SetPosX(1e12);
   Click("StartBtn");
+  WaitForRunEnd();
   ASSERT_EQ(Dialogs->Reports.size(), 1u);
   const TErrorReport& report = Dialogs->Reports[0];
   EXPECT_EQ(report.Message, "Range check error");
@@ -156,6 +197,7 @@ TEST_F(TWindowRun, AnErrorEndsTheLoopIsReportedAndRunStartsItAgain) {
 TEST_F(TWindowRun, AFrameThatCannotBeWrittenIsReported) {
   SaveFramesAs(Dir.filePath("missing/run"));
   Click("StartBtn");
+  WaitForRunEnd();
   ASSERT_EQ(Dialogs->Reports.size(), 1u);
   EXPECT_NE(Dialogs->Reports[0].Message.find("missing/run_00001.bmp"), std::string::npos);
   EXPECT_EQ(Dialogs->Reports[0].Origin, "pass 1 of the run, saving its frame");
@@ -163,14 +205,22 @@ TEST_F(TWindowRun, AFrameThatCannotBeWrittenIsReported) {
   EXPECT_FALSE(Form->RunLoop().Running());
 }
 
-TEST_F(TWindowRun, ClosingWhileRunningClosesAfterThePass) {
+TEST_F(TWindowRun, ClosingWhileRunningClosesAtOnceAndLeavesTheWorldAsBeforeTheStep) {
+  // A long step: twenty seconds of future, two thousand futures at least.
+  Find<QSlider>("EdSeconds").setValue(20);
+  Find<QSlider>("EdMinFutures").setValue(2000);
+  RunPasses(1);
+  const double x = Form->SelectedPlayer()->PosX();
+  const int32_t futures = Form->SelectedPlayer()->Futures().FutureCount();
   RunWhile([&] {
     Form->close();
-    EXPECT_TRUE(Form->isVisible());
     return true;
   });
-  EXPECT_EQ(Form->RunLoop().PassCount(), 1);
   EXPECT_FALSE(Form->isVisible());
+  EXPECT_FALSE(Form->RunLoop().Running());
+  EXPECT_EQ(Form->RunLoop().PassCount(), 2);
+  EXPECT_EQ(Form->SelectedPlayer()->PosX(), x);
+  EXPECT_EQ(Form->SelectedPlayer()->Futures().FutureCount(), futures);
 }
 
 TEST_F(TWindowRun, AClickAfterAStepWaitsForTheChangesClickedInIt) {

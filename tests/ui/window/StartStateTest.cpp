@@ -90,9 +90,15 @@ TEST_F(TWindowStart, PictureKeepsTheCircuitsShapeAndTheMouseAimsInItsPixels) {
   // Stretched to half the picture's size, the pointer still names the picture's pixel.
   view.resize(400, 300);
   QCursor::setPos(view.mapToGlobal(QPoint(200, 150)));
+  EXPECT_EQ(view.X(), 400);
+  EXPECT_EQ(view.Y(), 300);
+  // The world takes one reading of it as each step begins.
+  EXPECT_FALSE(Form->Track().MouseInside());
+  RunPasses(1);
   EXPECT_EQ(Form->Track().MouseX(), 400);
   EXPECT_EQ(Form->Track().MouseY(), 300);
   EXPECT_TRUE(Form->Track().MouseInside());
   QCursor::setPos(view.mapToGlobal(QPoint(-1, 10)));
+  RunPasses(1);
   EXPECT_FALSE(Form->Track().MouseInside());
 }

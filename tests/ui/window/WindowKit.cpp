@@ -106,9 +106,9 @@ void TWindowTest::Choose(const char* Item) const {
 }
 
 void TWindowTest::RunWhile(const std::function<bool()>& While) const {
-  QTimer timer;
+  QObject context;
   bool done = false;
-  QObject::connect(&timer, &QTimer::timeout, [&] {
+  QObject::connect(&Form->RunLoop(), &TRunLoop::PassBegun, &context, [&] {
     if (done || !Form->RunLoop().InStep())
       return;
     if (!While()) {
@@ -116,8 +116,13 @@ void TWindowTest::RunWhile(const std::function<bool()>& While) const {
       Click("PauseBtn");
     }
   });
-  timer.start(0);
   Click("StartBtn");
+  WaitForRunEnd();
+}
+
+void TWindowTest::WaitForRunEnd() const {
+  while (Form->RunLoop().Running())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void TWindowTest::RunPasses(int64_t Passes) const {

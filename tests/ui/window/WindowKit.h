@@ -67,9 +67,12 @@ protected:
   void Slide(const char* Slider, int Position) const { Find<QSlider>(Slider).setValue(Position); }
   QString Text(const char* Label) const { return Find<QLabel>(Label).text(); }
 
-  // Presses "Run"; While runs at the first message processing of each pass (inside its step)
-  // until it returns false, then "Pause" is pressed. Returns when the loop has ended.
+  // Presses "Run"; While runs on the window's thread as each step begins on the simulation
+  // thread (it must not touch the world then) until it returns false, then "Pause" is pressed.
+  // Returns when the loop has ended.
   void RunWhile(const std::function<bool()>& While) const;
+  // Lets the window's events go until the run loop has ended.
+  void WaitForRunEnd() const;
   // Runs until the given number of passes have begun since the window opened.
   void RunPasses(int64_t Passes) const;
   // Runs that many passes more and expects them to go by without an error reported.
