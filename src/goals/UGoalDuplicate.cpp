@@ -2,9 +2,9 @@
 
 #include "agents/UPlayer.h"
 #include "agents/UUtils.h"
+#include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UCanvas.h"
-#include "goals/UTeam.h"
 #include "world/UTrack.h"
 
 namespace {

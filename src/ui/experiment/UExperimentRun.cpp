@@ -13,8 +13,8 @@
 #include "platform/UArith.h"
 #include "platform/URandom.h"
 #include "ui/experiment/UExperimentWorld.h"
-#include "world/UWorld.h"
 #include "world/UTrack2D.h"
+#include "world/UWorld.h"
 
 namespace {
 

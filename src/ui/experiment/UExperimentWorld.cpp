@@ -39,8 +39,7 @@ void TExperimentWorld::CheckScene(const std::string& Scene) {
   OpenWorld(Scene);
 }
 
-std::unique_ptr<TExperimentWorld> TExperimentWorld::Open(const std::string& Scene,
-                                                         uint64_t Seed) {
+std::unique_ptr<TExperimentWorld> TExperimentWorld::Open(const std::string& Scene, uint64_t Seed) {
   std::unique_ptr<TWorld> world = OpenWorld(Scene);
   world->Reseed(Seed);
   return std::unique_ptr<TExperimentWorld>(new TExperimentWorld(std::move(world)));

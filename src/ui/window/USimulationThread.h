@@ -22,9 +22,9 @@ class TSimulationThread : public QObject {
 public:
   // How a step ended.
   struct TResult {
-    bool Done = false;         // false: abandoned, the world as before it
-    std::exception_ptr Error;  // what the step raised, if anything
-    double Ms = 0;             // wall time of the step, milliseconds
+    bool Done = false;        // false: abandoned, the world as before it
+    std::exception_ptr Error; // what the step raised, if anything
+    double Ms = 0;            // wall time of the step, milliseconds
   };
 
   TSimulationThread();
@@ -51,9 +51,9 @@ private:
   void Loop();
 
   mutable std::mutex FLock;
-  std::condition_variable FWake;  // a step to run, or the end
-  std::condition_variable FIdle;  // a step has ended
-  TWorld* FWorld = nullptr;       // the step to run, until the thread takes it
+  std::condition_variable FWake; // a step to run, or the end
+  std::condition_variable FIdle; // a step has ended
+  TWorld* FWorld = nullptr;      // the step to run, until the thread takes it
   int32_t FBudgetMs = 0;
   bool FBusy = false;
   bool FQuit = false;

@@ -133,8 +133,8 @@ protected:
 
 void TWindowMonkey::SetUp() {
   TWindowTest::SetUp();
-  Seed = GetParam() != 0 ? GetParam()
-                         : FromEnvironment("KARTSIM_MONKEY_SEED", std::random_device{}());
+  Seed =
+      GetParam() != 0 ? GetParam() : FromEnvironment("KARTSIM_MONKEY_SEED", std::random_device{}());
   std::cout << "monkey seed " << Seed << " (KARTSIM_MONKEY_SEED replays it)" << std::endl;
   Random.seed(Seed);
   TTrack2D& track = Form->Track();
