@@ -100,6 +100,27 @@ int main(int argc, char** argv) {
   app.exec();
   stop = true;
   poster.join();
+
+  // Then Close, 300 ms into a step, and how long the window takes to go.
+  watch.stop();
+  steps.stop();
+  TClock::time_point asked{};
+  double closeMs = -1;
+  QTimer closed;
+  QObject::connect(&closed, &QTimer::timeout, [&] {
+    if (asked != TClock::time_point{} && !form.isVisible()) {
+      closeMs = std::chrono::duration<double, std::milli>(TClock::now() - asked).count();
+      QCoreApplication::quit();
+    }
+  });
+  closed.start(1);
+  QTimer::singleShot(300, [&] {
+    asked = TClock::now();
+    form.close();
+  });
+  QTimer::singleShot(0, [&] { ui.StartBtn->click(); });
+  app.exec();
+  std::printf("close delay %.0f ms\n", closeMs);
   std::printf("passes %lld, events %zu: delay median %.1f ms, 90th percentile %.1f ms, max %.1f "
               "ms; step median %.0f ms\n",
               static_cast<long long>(form.RunLoop().PassCount()), receiver.DelaysMs.size(),
