@@ -18,9 +18,8 @@ public:
   TExperimentWorld& operator=(const TExperimentWorld&) = delete;
 
   static const std::vector<std::string>& BuiltInScenes();
-  // Raises EError when Scene cannot be opened (the scene file's own error), before any run.
-  static void CheckScene(const std::string& Scene);
-  // Opens the scene's world on the calling thread; its steps draw from Seed. Without Drawing the
+  // Opens the scene's world on the calling thread, or raises EError when Scene cannot be opened
+  // (the scene file's own error); its steps draw from Seed. Without Drawing the
   // world draws nothing: the picture is read for the road only, which saves the painting of
   // every step when nothing looks at it.
   static std::unique_ptr<TExperimentWorld> Open(const std::string& Scene, uint64_t Seed,
