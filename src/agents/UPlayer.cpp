@@ -10,6 +10,7 @@
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
 #include "platform/URandom.h"
+#include "world/USettingsTable.h"
 #include "world/UTrack.h"
 
 namespace {
@@ -50,7 +51,9 @@ void TPlayer::Create() {
 void TPlayer::CreateParams() {
   SetInFuture(false);
   TState& s = State();
-  s.AddParam(TStateParam::CreateAttribute("Size", 6, 25, 3));
+  const TSettingRow& size = TSettingsTable::Row("size");
+  s.AddParam(
+      TStateParam::CreateAttribute("Size", size.Default, size.Simulation.Max, size.Simulation.Min));
   s.AddParam(TStateParam::CreateVariable("Dead", 0, 1, 0));
   s.AddParam(TStateParam::CreateVariable("Health", 50, 100, 0));
   s.AddParam(TStateParam::CreateVariable("Energy", 50, 100, 0));

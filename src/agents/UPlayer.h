@@ -149,6 +149,7 @@ public:
   double Size() const { return State().Param(FSizeIndex).Value; }
   void SetSize(double X);
   double SizeMin() const { return State().Param(FSizeIndex).MinValue; }
+  double SizeMax() const { return State().Param(FSizeIndex).MaxValue; }
   bool IsDead() const { return State().Param(FDeadIndex).Value > 0.5; }
   void SetDead(bool On);
   double Health() const { return State().Param(FHealthIndex).Value; }

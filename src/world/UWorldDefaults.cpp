@@ -1,7 +1,7 @@
 #include "world/UWorldDefaults.h"
 
+#include "world/USettingsTable.h"
+
 TWorldSettings TWorldDefaults::Settings() {
-  TWorldSettings settings;
-  settings.FCollisions = true;
-  return settings;
+  return TSettingsTable::WorldDefaults();
 }

@@ -63,6 +63,25 @@ QByteArray Edited(const QByteArray& Scene, const std::function<void(QJsonObject&
   return QJsonDocument(json).toJson();
 }
 
+// The scene with one value of its first player replaced; Object names the object it lies in
+// ("state"), empty for the player itself.
+QByteArray EditedPlayer(const QByteArray& Scene, const QString& Object, const QString& Key,
+                        double Value) {
+  return Edited(Scene, [&](QJsonObject& j) {
+    QJsonArray players = j["players"].toArray();
+    QJsonObject p = players[0].toObject();
+    if (Object.isEmpty()) {
+      p[Key] = Value;
+    } else {
+      QJsonObject o = p[Object].toObject();
+      o[Key] = Value;
+      p[Object] = o;
+    }
+    players[0] = p;
+    j["players"] = players;
+  });
+}
+
 std::string Csv(TWorld& World, int32_t Steps) {
   std::string rows;
   World.Track().SetThreads(1);
@@ -131,6 +150,10 @@ TEST(SceneFile, ABadSceneNamesTheFileAndWhereAndOpensNothing) {
                 j["settings"] = s;
               }),
        "settings.future_ms: out of range (1000 to 20000)"},
+      // What a player holds: refused, never clamped.
+      {EditedPlayer(good, "state", "SIZE", 40), "players[0].state.SIZE: out of range (3 to 25)"},
+      {EditedPlayer(good, "", "grid_size", 25), "players[0].grid_size: out of range (2 to 20)"},
+      {EditedPlayer(good, "", "ai_level", 9), "players[0].ai_level: out of range (1 to 8)"},
       {Edited(good,
               [](QJsonObject& j) {
                 QJsonArray players = j["players"].toArray();

@@ -6,9 +6,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/UErrors.h"
 #include "ui/qt/USceneFile.h"
 #include "ui/qt/UVideoRecorder.h"
-#include "world/UWorldDefaults.h"
+#include "world/USettingsTable.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ std::string NonEmpty(const std::string& Name, const std::string& Text, const cha
 struct TOption {
   QStringList Names;
   QString ValueName;
-  const char* Help;
+  std::string Help;
   std::function<void(TBatchOptions&, const std::string& Name, const std::string& Value)> Apply;
 };
 
@@ -59,8 +60,36 @@ int32_t Whole(const std::string& Name, const std::string& Value, int64_t Min, in
   return static_cast<int32_t>(ParseInteger(Name, Value, Min, Max));
 }
 
+// What an option of the settings table offers, in the option's unit (whole seconds of a future).
+TSettingRange Offered(const std::string& Option) {
+  const TSettingAlias* alias = nullptr;
+  const TSettingRow* row = TSettingsTable::FindAlias(TSettingReader::Batch, Option, &alias);
+  if (row == nullptr)
+    throw EError("No setting is the option --" + Option + ".");
+  return row->Offered(*alias);
+}
+
+// "1..20", as the help writes a range.
+std::string Span(const std::string& Option) {
+  const TSettingRange range = Offered(Option);
+  return TSettingsTable::Text(range.Min) + ".." + TSettingsTable::Text(range.Max);
+}
+
+// What a switch of the settings table turns its setting to.
+bool Switched(const std::string& Option) {
+  const TSettingAlias* alias = nullptr;
+  if (TSettingsTable::FindAlias(TSettingReader::Batch, Option, &alias) == nullptr)
+    throw EError("No setting is the option --" + Option + ".");
+  return alias->Sets != 0;
+}
+
+// The value of an option of the settings table (its options all take whole numbers).
+int32_t Setting(const std::string& Name, const std::string& Value) {
+  const TSettingRange range = Offered(Name.substr(2));
+  return Whole(Name, Value, static_cast<int64_t>(range.Min), static_cast<int64_t>(range.Max));
+}
+
 const std::vector<TOption>& Options() {
-  using D = TWorldDefaults;
   using O = TBatchOptions;
   using S = const std::string&;
   static const std::vector<TOption> options = {
@@ -103,28 +132,29 @@ const std::vector<TOption>& Options() {
        [](O& o, S n, S v) { o.BudgetMs = Whole(n, v, 1, MaxBudgetMs); }},
       {{"min-futures"},
        "M",
-       "minimum futures per step, 1..2000 (default: the scene's)",
-       [](O& o, S n, S v) { o.MinFutures = Whole(n, v, D::MinMinFutures, D::MaxMinFutures); }},
+       "minimum futures per step, " + Span("min-futures") + " (default: the scene's)",
+       [](O& o, S n, S v) { o.MinFutures = Setting(n, v); }},
       {{"seconds"},
        "S",
-       "length of a future, 1..20 whole seconds (default: the scene's)",
-       [](O& o, S n, S v) { o.Seconds = Whole(n, v, D::MinFutureSeconds, D::MaxFutureSeconds); }},
+       "length of a future, " + Span("seconds") + " whole seconds (default: the scene's)",
+       [](O& o, S n, S v) { o.Seconds = Setting(n, v); }},
       {{"ai-level"},
        "L",
-       "AI level 1..8 for every player (default: each player's own)",
-       [](O& o, S n, S v) {
-         o.AILevel = Whole(n, v, TPlayerSettings::MinAILevel, TPlayerSettings::MaxAILevel);
-       }},
+       "AI level " + Span("ai-level") + " for every player (default: each player's own)",
+       [](O& o, S n, S v) { o.AILevel = Setting(n, v); }},
       {{"threads"},
        "N",
        "threads that run the futures, 1..256; 0 or absent: every\n"
        "hardware thread of the machine",
        [](O& o, S n, S v) { o.Threads = Whole(n, v, 0, 256); }},
-      {{"evolution"}, "", "allow evolution of goal values", [](O& o, S, S) { o.Evolution = true; }},
+      {{"evolution"},
+       "",
+       "allow evolution of goal values",
+       [](O& o, S, S) { o.Evolution = Switched("evolution"); }},
       {{"no-collisions"},
        "",
        "no player-to-player collisions",
-       [](O& o, S, S) { o.Collisions = false; }},
+       [](O& o, S, S) { o.Collisions = Switched("no-collisions"); }},
       {{"circuit"},
        "FILE",
        "a BMP circuit instead of the scene's",
@@ -196,7 +226,8 @@ TBatchOptions TBatchOptions::Parse(const std::vector<std::string>& Args) {
   QCommandLineParser parser;
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   for (const TOption& option : Options())
-    parser.addOption(QCommandLineOption(option.Names, option.Help, option.ValueName));
+    parser.addOption(
+        QCommandLineOption(option.Names, QString::fromStdString(option.Help), option.ValueName));
   // Byte for byte, whatever their encoding: a file name that is not UTF-8 is kept as given.
   QStringList args{"kartsim-batch"};
   for (const std::string& arg : Args)

@@ -20,7 +20,7 @@ public:
   std::optional<uint64_t> Seed;    // none: taken from the clock
   int32_t Futures = 0;             // exactly this many futures per step; 0: the budget decides
   int32_t BudgetMs = 100;          // real-time budget of a step, milliseconds
-  int32_t MinFutures = 100;
+  int32_t MinFutures = TWorldDefaults::Settings().FMinFutures;
   int32_t Seconds = TWorldDefaults::Settings().FFutureMs / 1000; // length of a future, seconds
   int32_t AILevel = 0; // 1 .. 8 for every player; 0 keeps each player's own
   int32_t Threads = 0; // threads that run the futures, 1 .. 256; 0: every hardware thread

@@ -12,8 +12,10 @@
 #include <memory>
 
 #include "goals/UGoal.h"
+#include "goals/UTeam.h"
 #include "platform/UErrors.h"
 #include "ui/experiment/UExperimentWorld.h"
+#include "world/USettingsTable.h"
 
 namespace {
 
@@ -52,8 +54,31 @@ uint64_t Mix(uint64_t X) {
   return X ^ (X >> 31);
 }
 
+// A value of a player's setting that some player of the scene cannot hold (a grid size beyond its
+// bounds) is refused before any run rather than clamped in every run.
+void CheckPlayers(const TExperiment::TVariable& Variable, const std::string& Path, bool Listed,
+                  const TExperimentWorld& World) {
+  const TSettingAlias* alias = nullptr;
+  const TSettingRow* row =
+      TSettingsTable::FindAlias(TSettingReader::Experiment, Variable.Setting, &alias);
+  if (row == nullptr ||
+      (row->Holder != TSettingHolder::Player && row->Holder != TSettingHolder::State))
+    return;
+  const TTeam& team = World.Team();
+  for (size_t i = 0; i < Variable.Values.size(); ++i)
+    for (int32_t m = 0; m < team.MemberCount(); ++m) {
+      const TSettingRange held = row->HeldBy(*team.Members(m));
+      const double x = Variable.Values[i];
+      if (!held.Holds(x * alias->Scale))
+        Fail(Listed ? Path + ".values[" + std::to_string(i) + "]" : Path,
+             "\"" + Variable.Setting + "\" takes values from " + Num(held.Min / alias->Scale) +
+                 " to " + Num(held.Max / alias->Scale) + " for player " + std::to_string(m) +
+                 " of the scene, got " + Num(x));
+    }
+}
+
 TExperiment::TVariable ReadVariable(const QJsonValue& Value, const std::string& Path,
-                                    const std::string& Scene) {
+                                    const std::string& Scene, const TExperimentWorld& World) {
   if (!Value.isObject())
     Fail(Path, "expected an object with \"setting\" and \"values\" or \"first\"/\"step\"/\"last\"");
   const QJsonObject o = Value.toObject();
@@ -111,50 +136,43 @@ TExperiment::TVariable ReadVariable(const QJsonValue& Value, const std::string& 
       Fail(where, "\"" + v.Setting + "\" takes " + (range.Integer ? "whole numbers" : "values") +
                       " from " + Num(range.Min) + " to " + Num(range.Max) + ", got " + Num(x));
   }
+  CheckPlayers(v, Path, o.contains("values"), World);
   return v;
 }
 
 } // namespace
 
 TExperiment::TRange TExperiment::RangeOf(const std::string& Setting, const std::string& Path) {
-  // The ranges of the window's controls, as the batch runner checks them.
-  struct TKnown {
-    const char* Name;
-    TRange Range;
-  };
-  static const TKnown known[] = {
-      {"future_seconds", {1, 20, true}},
-      {"min_futures", {1, 2000, true}},
-      {"fixed_futures", {1, 100000, true}},
-      {"collisions", {0, 1, true}},
-      {"evolution", {0, 1, true}},
-      {"friction", {0.001, 0.3, false}},
-      {"side_friction", {0, 1, false}},
-      {"ai_level", {1, 8, true}},
-      {"size", {4, 40, false}},
-      {"grid_size", {5, 25, true}},
-      {"karts", {1, 18, true}},
-  };
-  for (const TKnown& k : known)
-    if (Setting == k.Name)
-      return k.Range;
-  for (const char* prefix : {"team_goal.", "player_goal."}) {
-    const std::string p = prefix;
-    if (Setting.rfind(p, 0) == 0) {
-      const std::unique_ptr<TGoal> goal =
-          TExperimentWorld::NewGoal(Setting.substr(p.size()), nullptr, 0);
-      if (goal != nullptr)
-        return {0, goal->FMaxValue, false};
-    }
+  // How a run goes rather than what its world holds: the batch runner's --futures, and the karts
+  // of the circle that stay in it.
+  if (Setting == "fixed_futures")
+    return {1, 100000, true};
+  if (Setting == "karts")
+    return {1, 18, true};
+  // What the window's controls and the batch runner's options offer.
+  const TSettingAlias* alias = nullptr;
+  const TSettingRow* row = TSettingsTable::FindAlias(TSettingReader::Experiment, Setting, &alias);
+  if (row != nullptr &&
+      (row->Holder != TSettingHolder::Goal ||
+       TExperimentWorld::NewGoal(Setting.substr(alias->Name.size()), nullptr, 0) != nullptr)) {
+    const TSettingRange range = row->Offered(*alias);
+    return {range.Min, range.Max, row->Whole || row->Flag};
   }
+  std::string known, goals;
+  for (const TSettingRow& r : TSettingsTable::Rows())
+    for (const TSettingAlias& a : r.Aliases)
+      if (a.Reader == TSettingReader::Experiment) {
+        std::string& list = r.Holder == TSettingHolder::Goal ? goals : known;
+        list += (list.empty()                       ? ""
+                 : r.Holder == TSettingHolder::Goal ? " or "
+                                                    : ", ") +
+                a.Name + (r.Holder == TSettingHolder::Goal ? "KIND" : "");
+      }
   std::string kinds;
   for (const std::string& k : TExperimentWorld::GoalKinds())
     kinds += (kinds.empty() ? "" : ", ") + k;
-  Fail(Path, "unknown setting \"" + Setting +
-                 "\" (known: future_seconds, min_futures, fixed_futures, collisions, evolution, "
-                 "friction, side_friction, ai_level, size, grid_size, karts, and "
-                 "team_goal.KIND or player_goal.KIND with KIND one of " +
-                 kinds + ")");
+  Fail(Path, "unknown setting \"" + Setting + "\" (known: " + known +
+                 ", fixed_futures, karts, and " + goals + " with KIND one of " + kinds + ")");
 }
 
 TExperiment TExperiment::Load(const std::string& FileName) {
@@ -204,8 +222,9 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
   if (!Json.value("scene").isString())
     Fail("$.scene", "expected a built-in scene's name or a scene file");
   x.FScene = Json.value("scene").toString().toStdString();
+  std::unique_ptr<TExperimentWorld> world;
   try {
-    TExperimentWorld::CheckScene(x.FScene);
+    world = TExperimentWorld::Open(x.FScene, 0);
   } catch (const EError& e) {
     Fail("$.scene", e.what());
   }
@@ -228,7 +247,7 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
     double runs = x.FRepetitions;
     for (qsizetype i = 0; i < vars.size(); ++i) {
       const std::string path = "$.variables[" + std::to_string(i) + "]";
-      x.FVariables.push_back(ReadVariable(vars[i], path, x.FScene));
+      x.FVariables.push_back(ReadVariable(vars[i], path, x.FScene, *world));
       for (qsizetype j = 0; j + 1 < static_cast<qsizetype>(x.FVariables.size()); ++j)
         if (x.FVariables[j].Setting == x.FVariables.back().Setting)
           Fail(path + ".setting", "\"" + x.FVariables.back().Setting +

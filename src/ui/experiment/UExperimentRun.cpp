@@ -13,6 +13,7 @@
 #include "platform/UArith.h"
 #include "platform/URandom.h"
 #include "ui/experiment/UExperimentWorld.h"
+#include "world/USettingsTable.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
 
@@ -59,7 +60,7 @@ TExperimentRun::TResult TExperimentRun::Run(const TPlan& Plan) {
   const TRandom::TUse use = world->World().UseRandom();
   TExperimentRun run(Plan);
   run.FWorld = world.get();
-  run.Apply(*world);
+  Apply(Plan, *world);
   run.Track();
   run.FBorn = 0;
   TResult result;
@@ -79,58 +80,60 @@ TExperimentRun::TResult TExperimentRun::Run(const TPlan& Plan) {
   return result;
 }
 
-void TExperimentRun::Apply(TExperimentWorld& World) const {
+void TExperimentRun::Apply(const TPlan& Plan, TExperimentWorld& World) {
   TTrack2D& track = World.Track();
   TTeam& team = World.Team();
   TWorldSettings settings = track.Settings();
-  settings.FFixedFutures = FPlan.Futures;
-  for (const auto& [name, x] : FPlan.Values) {
-    const int32_t whole = RoundToInt32(x);
+  settings.FFixedFutures = Plan.Futures;
+  // Each variable's row of the settings table, and its value in the setting's unit.
+  const auto setting = [](const std::string& Name, double X, double& Value) {
+    const TSettingAlias* alias = nullptr;
+    const TSettingRow* row = TSettingsTable::FindAlias(TSettingReader::Experiment, Name, &alias);
+    Value = row != nullptr ? X * alias->Scale : X;
+    return row;
+  };
+  for (const auto& [name, x] : Plan.Values) {
+    double value = 0;
     if (name == "karts") {
       // The ring keeps its places; the karts beyond the count leave it.
-      while (team.MemberCount() > whole)
+      while (team.MemberCount() > RoundToInt32(x))
         team.RemoveMember(team.Members(team.MemberCount() - 1), true);
-    } else if (name == "future_seconds") {
-      settings.FFutureMs = CheckedMul(whole, 1000);
-    } else if (name == "min_futures") {
-      settings.FMinFutures = whole;
     } else if (name == "fixed_futures") {
-      settings.FFixedFutures = whole;
-    } else if (name == "collisions") {
-      settings.FCollisions = whole != 0;
-    } else if (name == "evolution") {
-      settings.FEvolution = whole != 0;
-    } else if (name == "friction") {
-      settings.FFriction = x;
-    } else if (name == "side_friction") {
-      settings.FSideFriction = x;
+      settings.FFixedFutures = RoundToInt32(x);
+    } else if (const TSettingRow* row = setting(name, x, value);
+               row != nullptr && row->Holder == TSettingHolder::World) {
+      row->Set(settings, value);
     }
   }
   track.RebuildPlayers();
   track.SetSettings(settings);
   track.SetThreads(1);
-  for (const auto& [name, x] : FPlan.Values) {
-    for (int32_t i = 0; i < team.MemberCount(); ++i) {
-      TPlayer& player = *team.Members(i);
-      if (name == "ai_level")
-        player.SetAILevel(RoundToInt32(x));
-      else if (name == "size")
-        player.SetSize(x);
-      else if (name == "grid_size")
-        player.SetGridSize(RoundToInt32(x));
-    }
-    const bool teamGoal = name.rfind("team_goal.", 0) == 0;
-    const bool playerGoal = name.rfind("player_goal.", 0) == 0;
-    if (!teamGoal && !playerGoal)
+  const TSettingRow& grid = TSettingsTable::Row("grid_size");
+  const TSettingRow& autoGrid = TSettingsTable::Row("auto_grid");
+  for (const auto& [name, x] : Plan.Values) {
+    double value = 0;
+    const TSettingRow* row = setting(name, x, value);
+    if (row == nullptr)
       continue;
+    if (row->Holder == TSettingHolder::Player || row->Holder == TSettingHolder::State)
+      for (int32_t i = 0; i < team.MemberCount(); ++i) {
+        row->Set(*team.Members(i), value);
+        // The grid a run is given holds: the automatic grid would replace it after the first
+        // decision.
+        if (row == &grid)
+          autoGrid.Set(*team.Members(i), 0);
+      }
+    if (row->Holder != TSettingHolder::Goal)
+      continue;
+    const bool teamGoal = name.rfind("team_goal.", 0) == 0;
     const std::string kind = name.substr(name.find('.') + 1);
     auto setOrAdd = [&](auto& Owner) {
       for (int32_t g = 0; g < Owner.GoalCount(); ++g)
         if (TExperimentWorld::IsGoalOfKind(*Owner.Goals(g), kind)) {
-          Owner.Goals(g)->SetValue(x);
+          row->Set(*Owner.Goals(g), value);
           return;
         }
-      Owner.AddGoal(TExperimentWorld::NewGoal(kind, &track, x));
+      Owner.AddGoal(TExperimentWorld::NewGoal(kind, &track, value));
     };
     if (teamGoal)
       setOrAdd(team);

@@ -33,11 +33,12 @@ public:
   static bool IsTiming(const std::string& Measure);
 
   static TResult Run(const TPlan& Plan);
+  // Sets the plan's values on the world opened for it, each as the settings table says.
+  static void Apply(const TPlan& Plan, TExperimentWorld& World);
 
 private:
   explicit TExperimentRun(const TPlan& Plan);
   ~TExperimentRun();
-  void Apply(TExperimentWorld& World) const;
   // Follows the players after a step: distances, births and removals.
   void Track();
   std::vector<double> Measure(bool AtEnd) const;

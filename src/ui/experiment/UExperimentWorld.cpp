@@ -35,10 +35,6 @@ std::unique_ptr<TWorld> OpenWorld(const std::string& Scene) {
 
 } // namespace
 
-void TExperimentWorld::CheckScene(const std::string& Scene) {
-  OpenWorld(Scene);
-}
-
 std::unique_ptr<TExperimentWorld> TExperimentWorld::Open(const std::string& Scene, uint64_t Seed) {
   std::unique_ptr<TWorld> world = OpenWorld(Scene);
   world->Reseed(Seed);

@@ -18,10 +18,9 @@ public:
   TExperimentWorld& operator=(const TExperimentWorld&) = delete;
 
   static const std::vector<std::string>& BuiltInScenes();
-  // Raises EError when Scene cannot be opened (the scene file's own error), before any run.
-  static void CheckScene(const std::string& Scene);
-  // Opens the scene's world on the calling thread; its stream starts from Seed. Nothing paints
-  // it: a run only measures.
+  // Opens the scene's world on the calling thread, or raises EError when Scene cannot be opened
+  // (the scene file's own error); its stream starts from Seed. Nothing paints it: a run only
+  // measures.
   static std::unique_ptr<TExperimentWorld> Open(const std::string& Scene, uint64_t Seed);
 
   // Goal kinds a variable can set: the names of the goal catalogue.

@@ -12,9 +12,9 @@
 #include "platform/UErrors.h"
 #include "ui/qt/UQtPicture.h"
 #include "ui/qt/USceneFile.h"
+#include "world/USettingsTable.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
-#include "world/UWorldDefaults.h"
 
 namespace {
 
@@ -188,21 +188,23 @@ std::unique_ptr<TWorld> TSceneReader::Circuit(const QJsonObject& Scene) {
   return std::make_unique<TWorld>(std::make_unique<TQtPicture>(image), "");
 }
 
+double TSceneReader::Setting(const QJsonObject& Object, const QString& Path, const TSettingRow& Row,
+                             const TSettingRange& Range) {
+  const QString key = QString::fromStdString(Row.Key);
+  if (Row.Flag)
+    return Flag(Object, Path, key) ? 1 : 0;
+  const double x = Number(Object, Path, key, Range.Min, Range.Max);
+  if (Row.Whole && x != std::floor(x))
+    Fail(Join(Path, key), "not a whole number");
+  return x;
+}
+
 void TSceneReader::Settings(TWorld& World, const QJsonObject& Scene) {
   const QJsonObject json = Object(Scene, "", "settings");
-  const QString path = "settings";
-  using D = TWorldDefaults;
   TWorldSettings s = World.Track().Settings();
-  s.FFutureMs =
-      Whole(json, path, "future_ms", D::MinFutureSeconds * 1000, D::MaxFutureSeconds * 1000);
-  s.FDeltaMs = Whole(json, path, "sub_step_ms", 1, 1000);
-  s.FMinFutures = Whole(json, path, "min_futures", D::MinMinFutures, D::MaxMinFutures);
-  s.FCollisions = Flag(json, path, "collisions");
-  s.FEvolution = Flag(json, path, "evolution");
-  s.FFriction =
-      Number(json, path, "friction", D::MinFrictionMilli / 1000.0, D::MaxFrictionMilli / 1000.0);
-  s.FSideFriction = Number(json, path, "side_friction", D::MinSideFrictionCenti / 100.0,
-                           D::MaxSideFrictionCenti / 100.0);
+  for (const TSettingRow& row : TSettingsTable::Rows())
+    if (row.Holder == TSettingHolder::World)
+      row.Set(s, Setting(json, "settings", row, row.Simulation));
   World.Track().SetSettings(s);
 }
 
@@ -212,7 +214,9 @@ std::unique_ptr<TGoal> TSceneReader::Goal(const QJsonObject& Json, const QString
     Fail(Join(Path, "kind"), "unknown goal kind \"" + kind.toStdString() + "\"");
   std::unique_ptr<TGoal> goal = TGoalCatalogue::New(kind.toStdString(), 0);
   // As given, as the goal rows keep it: only the slider clamps.
-  goal->FValue = Number(Json, Path, "value", 0, goal->FMaxValue);
+  for (const TSettingRow& row : TSettingsTable::Rows())
+    if (row.Holder == TSettingHolder::Goal)
+      row.Set(*goal, Setting(Json, Path, row, row.HeldBy(*goal)));
   const QString mode = Text(Json, Path, "mode");
   if (mode == "competitive")
     goal->FMode = gmCompetitive;
@@ -322,7 +326,6 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
   }
   player->SetPosX(player->PosX()); // the outline belongs to the old pose
 
-  using D = TWorldDefaults;
   TPlayerSettings s = player->Settings();
   const QString color = Text(Json, Path, "color");
   bool ok = color.size() == 7 && color.startsWith('#');
@@ -330,12 +333,11 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
   if (!ok)
     Fail(Join(Path, "color"), "expected a colour written #rrggbb");
   s.FColor = static_cast<int32_t>(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
-  s.FAILevel =
-      Whole(Json, Path, "ai_level", TPlayerSettings::MinAILevel, TPlayerSettings::MaxAILevel);
-  s.FGridMin = Whole(Json, Path, "grid_min", D::MinGrid, D::MaxGrid);
-  s.FGridMax = Whole(Json, Path, "grid_max", s.FGridMin, D::MaxGrid);
-  s.FGridSize = Whole(Json, Path, "grid_size", s.FGridMin, s.FGridMax);
-  s.FAutoGrid = Flag(Json, Path, "auto_grid");
+  // In the table's order, each within what those before it leave (a grid size within its
+  // bounds). The size was read with the state.
+  for (const TSettingRow& row : TSettingsTable::Rows())
+    if (row.Holder == TSettingHolder::Player)
+      row.Set(s, Setting(Json, Path, row, row.HeldBy(s)));
   player->SetSettings(s);
   player->SetGridSize(s.FGridSize);
 

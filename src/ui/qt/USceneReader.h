@@ -10,6 +10,8 @@
 class TGoal;
 class TPlayer;
 class TWorld;
+struct TSettingRange;
+struct TSettingRow;
 
 // A world from the JSON of a scene (see TSceneFile). Every value is checked where it is read;
 // the first one that is missing, of the wrong type, not finite or out of range raises EError
@@ -27,6 +29,9 @@ private:
   static int32_t Whole(const QJsonObject& Object, const QString& Path, const QString& Key,
                        int32_t Min, int32_t Max);
   static bool Flag(const QJsonObject& Object, const QString& Path, const QString& Key);
+  // A setting of the table by its key, within Range; a flag reads as 0 or 1.
+  static double Setting(const QJsonObject& Object, const QString& Path, const TSettingRow& Row,
+                        const TSettingRange& Range);
   static QString Text(const QJsonObject& Object, const QString& Path, const QString& Key);
   static QJsonObject Object(const QJsonObject& Object, const QString& Path, const QString& Key);
   static QJsonArray Array(const QJsonObject& Object, const QString& Path, const QString& Key);

@@ -13,6 +13,7 @@
 #include "platform/UErrors.h"
 #include "ui/qt/UQtPicture.h"
 #include "ui/qt/USceneFile.h"
+#include "world/USettingsTable.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
 
@@ -33,6 +34,15 @@ QString ColorName(int32_t Color) {
   // Packed with red in the low byte; written as the "#rrggbb" everyone reads.
   return QString::asprintf("#%02x%02x%02x", Color & 0xFF, (Color >> 8) & 0xFF,
                            (Color >> 16) & 0xFF);
+}
+
+// As the setting is: on or off, a whole number or any number.
+QJsonValue Value(const TSettingRow& Row, double X) {
+  if (Row.Flag)
+    return X != 0;
+  if (Row.Whole)
+    return static_cast<qint64>(X);
+  return X;
 }
 
 // A fresh player of the same kind, for the bounds it starts with.
@@ -97,20 +107,18 @@ QJsonObject TSceneWriter::Circuit(const TWorld& World) {
 QJsonObject TSceneWriter::Settings(const TWorld& World) {
   const TWorldSettings& s = World.Track().Settings();
   QJsonObject settings;
-  settings["future_ms"] = s.FFutureMs;
-  settings["sub_step_ms"] = s.FDeltaMs;
-  settings["min_futures"] = s.FMinFutures;
-  settings["collisions"] = s.FCollisions;
-  settings["evolution"] = s.FEvolution;
-  settings["friction"] = s.FFriction;
-  settings["side_friction"] = s.FSideFriction;
+  for (const TSettingRow& row : TSettingsTable::Rows())
+    if (row.Holder == TSettingHolder::World)
+      settings[QString::fromStdString(row.Key)] = Value(row, row.Of(s));
   return settings;
 }
 
 QJsonObject TSceneWriter::Goal(const TGoal& Goal) {
   QJsonObject goal;
   goal["kind"] = QString::fromStdString(TGoalCatalogue::NameOf(Goal));
-  goal["value"] = Goal.FValue;
+  for (const TSettingRow& row : TSettingsTable::Rows())
+    if (row.Holder == TSettingHolder::Goal)
+      goal[QString::fromStdString(row.Key)] = Value(row, row.Of(Goal));
   goal["mode"] = ModeName(Goal.FMode);
   goal["sooner_better"] = Goal.FSoonerBetter;
   for (const TGoalField& field : TGoalCatalogue::Fields(Goal)) {
@@ -163,13 +171,11 @@ QJsonObject TSceneWriter::Player(const TPlayer& Player, int32_t Team) {
     player["sensitivity"] = sensitivity;
   if (!clear.isEmpty())
     player["clear_pose"] = clear;
-  const TPlayerSettings& s = Player.Settings();
-  player["color"] = ColorName(s.FColor);
-  player["ai_level"] = s.FAILevel;
-  player["grid_size"] = Player.GridSize();
-  player["grid_min"] = s.FGridMin;
-  player["grid_max"] = s.FGridMax;
-  player["auto_grid"] = s.FAutoGrid;
+  player["color"] = ColorName(Player.Settings().FColor);
+  // The size is a parameter of the state, written with it.
+  for (const TSettingRow& row : TSettingsTable::Rows())
+    if (row.Holder == TSettingHolder::Player)
+      player[QString::fromStdString(row.Key)] = Value(row, row.Of(Player));
   QJsonArray goals;
   for (int32_t g = 0; g < Player.GoalCount(); ++g)
     goals.append(Goal(*Player.Goals(g)));

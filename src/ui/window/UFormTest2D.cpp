@@ -27,6 +27,7 @@
 #include "ui/window/UStandardDialogs.h"
 #include "ui_UFormTest2D.h"
 #include "world/URoster.h"
+#include "world/USettingsTable.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
 
@@ -71,6 +72,30 @@ int32_t TagOf(const QObject* Control, int32_t Default) {
   return Control != nullptr ? Control->property("tag").toInt() : Default;
 }
 
+const TSettingRow& Setting(const char* Key) {
+  return TSettingsTable::Row(Key);
+}
+
+// Each control of a setting carries its key ("setting"); a slider offers the table's range in
+// the table's steps, whatever the form was designed with.
+void ShowSettingsTable(Ui::TFormTest2D& Ui) {
+  const std::pair<QWidget*, const char*> controls[] = {{Ui.EdSeconds, "future_ms"},
+                                                       {Ui.EdMinFutures, "min_futures"},
+                                                       {Ui.EdFriction, "friction"},
+                                                       {Ui.EdSideFriction, "side_friction"},
+                                                       {Ui.EdCollisions, "collisions"},
+                                                       {Ui.EdEvolution, "evolution"},
+                                                       {Ui.EdSize, "size"},
+                                                       {Ui.EdRadio, "grid_size"},
+                                                       {Ui.EdAutoRadio, "auto_grid"},
+                                                       {Ui.EdAI_Level, "ai_level"}};
+  for (const auto& [control, key] : controls) {
+    control->setProperty("setting", key);
+    if (auto* slider = qobject_cast<QSlider*>(control))
+      slider->setRange(Setting(key).FirstPosition(), Setting(key).LastPosition());
+  }
+}
+
 } // namespace
 
 TFormTest2D::TFormTest2D() : TFormTest2D(std::make_unique<TStandardDialogs>()) {}
@@ -79,6 +104,7 @@ TFormTest2D::TFormTest2D(std::unique_ptr<TDialogs> Dialogs, QWidget* Parent)
     : QMainWindow(Parent), FUi(std::make_unique<Ui::TFormTest2D>()),
       FDialogs(Dialogs != nullptr ? std::move(Dialogs) : std::make_unique<TStandardDialogs>()) {
   FUi->setupUi(this);
+  ShowSettingsTable(*FUi);
   FitCaptions();
   FStatus = new QLabel(this);
   FStatus->setObjectName("LbStatus");
@@ -197,13 +223,14 @@ void TFormTest2D::SaveSceneAsClick() {
 void TFormTest2D::FitCaptions() {
   Ui::TFormTest2D& ui = *FUi;
   // Each caption with the widest value its label can show ("20 s." of seconds 1 to 20).
+  const auto last = [](QSlider* Slider) { return QString::number(Slider->maximum()); };
   const std::pair<QWidget*, int32_t> captions[] = {
-      {ui.Label2, ValueStart(*ui.LbSeconds, "20 s.") - CaptionGap},
-      {ui.Label1, ValueStart(*ui.LbMinFutures, "2000") - CaptionGap},
+      {ui.Label2, ValueStart(*ui.LbSeconds, last(ui.EdSeconds) + " s.") - CaptionGap},
+      {ui.Label1, ValueStart(*ui.LbMinFutures, last(ui.EdMinFutures)) - CaptionGap},
       {ui.Label5, ValueStart(*ui.LbFriction, "0.299") - CaptionGap},
       {ui.Label8, ValueStart(*ui.LbSideFriction, "0.99") - CaptionGap},
-      {ui.Label3, ValueStart(*ui.LbSize, "40px") - CaptionGap},
-      {ui.EdAutoRadio, ValueStart(*ui.LbRadio, "20px") - CaptionGap},
+      {ui.Label3, ValueStart(*ui.LbSize, last(ui.EdSize) + "px") - CaptionGap},
+      {ui.EdAutoRadio, ValueStart(*ui.LbRadio, last(ui.EdRadio) + "px") - CaptionGap},
       // Check boxes within their box's border (the boxes have their designed, fixed width).
       {ui.EdCollisions, ui.EdTrackParams->minimumWidth() - 2 * CaptionGap},
       {ui.EdEvolution, ui.GroupBox3->minimumWidth() - 2 * CaptionGap}};
@@ -441,8 +468,9 @@ void TFormTest2D::EdColorClick() {
 void TFormTest2D::EdSecondsChange() {
   const THandlerTrace trace(__func__);
   const int32_t position = FUi->EdSeconds->value();
-  if (RoundToInt32(Track().Settings().FFutureMs / 1000.0) != position)
-    Track().SetFutureMs(CheckedMul(position, 1000));
+  const TSettingRow& seconds = Setting("future_ms");
+  if (seconds.PositionOf(Track().Settings().FFutureMs) != position)
+    Track().SetFutureMs(RoundToInt32(seconds.AtPosition(position)));
   FUi->LbSeconds->setText(Shortest(Track().Settings().FFutureMs / 1000.0) + " s.");
 }
 
@@ -455,16 +483,16 @@ void TFormTest2D::EdMinFuturesChange() {
 void TFormTest2D::EdFrictionChange() {
   const THandlerTrace trace(__func__);
   const int32_t position = FUi->EdFriction->value();
-  if (RoundToInt32(Track().Settings().FFriction * 1000) != position)
-    Track().SetFriction(position / 1000.0);
+  if (Setting("friction").PositionOf(Track().Settings().FFriction) != position)
+    Track().SetFriction(Setting("friction").AtPosition(position));
   FUi->LbFriction->setText(Shortest(Track().Settings().FFriction));
 }
 
 void TFormTest2D::EdSideFrictionChange() {
   const THandlerTrace trace(__func__);
   const int32_t position = FUi->EdSideFriction->value();
-  if (RoundToInt32(Track().Settings().FSideFriction * 100) != position)
-    Track().SetSideFriction(position / 100.0);
+  if (Setting("side_friction").PositionOf(Track().Settings().FSideFriction) != position)
+    Track().SetSideFriction(Setting("side_friction").AtPosition(position));
   FUi->LbSideFriction->setText(Shortest(Track().Settings().FSideFriction));
 }
 
@@ -544,13 +572,14 @@ void TFormTest2D::CopyParamsFromPlayer() {
 
 void TFormTest2D::ShowChosenPlayer() {
   Ui::TFormTest2D& ui = *FUi;
-  ui.EdSeconds->setValue(RoundToInt32(Track().Settings().FFutureMs / 1000.0));
+  ui.EdSeconds->setValue(Setting("future_ms").PositionOf(Track().Settings().FFutureMs));
   ui.EdMinFutures->setValue(Track().Settings().FMinFutures);
   // A new size runs EdSizeChange and its redraw; the chosen player is asked for again after it.
   if (const TPlayer2D* player = SelectedPlayer())
     ui.EdSize->setValue(RoundToInt32(player->Size()));
-  ui.EdFriction->setValue(RoundToInt32(Track().Settings().FFriction * 1000));
-  ui.EdSideFriction->setValue(RoundToInt32(Track().Settings().FSideFriction * 100));
+  ui.EdFriction->setValue(Setting("friction").PositionOf(Track().Settings().FFriction));
+  ui.EdSideFriction->setValue(
+      Setting("side_friction").PositionOf(Track().Settings().FSideFriction));
   if (const TPlayer2D* player = SelectedPlayer()) {
     SetColorPanel(player->Color());
     ui.EdRadio->setMaximum(player->GridMax());

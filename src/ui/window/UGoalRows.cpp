@@ -15,14 +15,19 @@
 #include "ui/window/UKartsimApp.h"
 #include "ui/window/URunLoop.h"
 #include "ui_UFormTest2D.h"
+#include "world/USettingsTable.h"
 
 namespace {
 
 constexpr int32_t RowLeft = 10;         // pixels, within the box
 constexpr int32_t SliderOffset = 14;    // pixels below the row's top
 constexpr int32_t BoxBottomMargin = 10; // pixels below the last row
-constexpr int32_t SliderSteps = 100;    // a slider's range 0 .. 100
 constexpr int32_t SliderTickEvery = 10;
+
+// A goal's strength, whose steps its slider takes from 0 to the goal's largest value.
+const TSettingRow& Strength() {
+  return TSettingsTable::Row("value");
+}
 
 int32_t TagOf(const QObject* Control) {
   return Control != nullptr ? Control->property("tag").toInt() : 0;
@@ -96,9 +101,11 @@ void TGoalRows::AddGoalRow(int32_t Tag, const TGoal& Goal, int32_t& Top) {
   auto* slider = new QSlider(Qt::Horizontal, &box);
   slider->setTickPosition(QSlider::NoTicks);
   slider->setGeometry(RowLeft, Top + SliderOffset, box.width() - 2 * RowLeft, 17);
-  slider->setRange(0, SliderSteps);
+  const int32_t steps = Strength().LastPosition();
+  slider->setProperty("setting", QString::fromStdString(Strength().Key));
+  slider->setRange(Strength().FirstPosition(), steps);
   slider->setTickInterval(SliderTickEvery);
-  slider->setValue(RoundToInt32(SliderSteps * Goal.FValue / Goal.FMaxValue));
+  slider->setValue(RoundToInt32(steps * Goal.FValue / Goal.FMaxValue));
   // Bound only once its position is set, so that building a row changes no goal.
   ConnectHandler(slider, &QSlider::valueChanged, this, &TGoalRows::GoalSliderChange);
 
@@ -134,7 +141,8 @@ void TGoalRows::SetGoalFromSlider(const QSlider& Slider) {
   TGoal* goal = GoalOfTag(tag);
   if (goal == nullptr)
     return;
-  goal->SetValue(static_cast<double>(slider->value()) / SliderSteps * goal->FMaxValue);
+  goal->SetValue(static_cast<double>(slider->value()) / Strength().LastPosition() *
+                 goal->FMaxValue);
   for (QLabel* label : FForm.Controls().EdGoals->findChildren<QLabel*>())
     if ((label->alignment() & Qt::AlignRight) && TagOf(label) == tag)
       label->setText(ValueText(*goal));

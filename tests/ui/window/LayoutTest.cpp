@@ -104,7 +104,7 @@ TEST_F(TWindowLayout, CaptionsFitBeforeTheirValuesAndFlatButtonsRaiseUnderThePoi
                {"Label1", "LbMinFutures", "EdMinFutures", 2000},
                {"Label5", "LbFriction", "EdFriction", 299},
                {"Label8", "LbSideFriction", "EdSideFriction", 99},
-               {"Label3", "LbSize", "EdSize", 40},
+               {"Label3", "LbSize", "EdSize", 25},
                {"EdAutoRadio", "LbRadio", "EdRadio", 20}};
   for (const auto& [caption, value, slider, position] : pairs) {
     Slide(slider, position);

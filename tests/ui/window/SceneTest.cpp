@@ -30,11 +30,13 @@ TEST_F(TWindowScene, TheFormsStartValuesAreTheWorldsDefaults) {
   EXPECT_EQ(designed.EdCollisions->isChecked(), d.FCollisions);
   EXPECT_EQ(designed.EdEvolution->isChecked(), d.FEvolution);
   EXPECT_EQ(designed.EdAI_Level->count(), TWorldDefaults::AILevel);
-  EXPECT_EQ(designed.EdSeconds->minimum(), TWorldDefaults::MinFutureSeconds);
-  EXPECT_EQ(designed.EdSeconds->maximum(), TWorldDefaults::MaxFutureSeconds);
-  EXPECT_EQ(designed.EdMinFutures->maximum(), TWorldDefaults::MaxMinFutures);
-  EXPECT_EQ(designed.EdFriction->maximum(), TWorldDefaults::MaxFrictionMilli);
-  EXPECT_EQ(designed.EdSideFriction->maximum(), TWorldDefaults::MaxSideFrictionCenti);
+  // The ranges are the settings table's, whatever the form was designed with.
+  EXPECT_EQ(ui.EdSeconds->minimum(), 1);
+  EXPECT_EQ(ui.EdSeconds->maximum(), 20);
+  EXPECT_EQ(ui.EdMinFutures->maximum(), 2000);
+  EXPECT_EQ(ui.EdFriction->maximum(), 300);
+  EXPECT_EQ(ui.EdSideFriction->maximum(), 100);
+  EXPECT_EQ(ui.EdSize->maximum(), 25);
 }
 
 TEST_F(TWindowScene, AWorldBuiltByClicksIsSavedAndOpenedWithItsPlayersAndGoals) {
