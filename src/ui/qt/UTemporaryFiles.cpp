@@ -4,6 +4,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <mutex>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +21,8 @@ struct TNameSlot {
 };
 
 std::array<TNameSlot, Slots> Names;
+// Between the threads that add and remove names; the handlers never wait for it.
+std::mutex NamesLock;
 std::array<std::atomic<pid_t>, 8> Processes{};
 
 void Cleanup(int Signal) {
@@ -41,6 +44,7 @@ void Cleanup(int Signal) {
 void TTemporaryFiles::Add(const std::string& Name) {
   if (Name.empty() || Name.size() >= NameBytes)
     return;
+  const std::lock_guard lock(NamesLock);
   for (TNameSlot& slot : Names) {
     int free = ssFree;
     if (!slot.State.compare_exchange_strong(free, ssWriting))
@@ -52,6 +56,7 @@ void TTemporaryFiles::Add(const std::string& Name) {
 }
 
 void TTemporaryFiles::Remove(const std::string& Name) {
+  const std::lock_guard lock(NamesLock);
   for (TNameSlot& slot : Names) {
     int ready = ssReady;
     if (slot.State.load() != ssReady || Name != slot.Name)
@@ -62,6 +67,8 @@ void TTemporaryFiles::Remove(const std::string& Name) {
 }
 
 void TTemporaryFiles::AddProcess(pid_t Process) {
+  if (Process <= 0)
+    return;
   for (std::atomic<pid_t>& slot : Processes) {
     pid_t none = 0;
     if (slot.compare_exchange_strong(none, Process))
@@ -70,6 +77,8 @@ void TTemporaryFiles::AddProcess(pid_t Process) {
 }
 
 void TTemporaryFiles::RemoveProcess(pid_t Process) {
+  if (Process <= 0)
+    return;
   for (std::atomic<pid_t>& slot : Processes) {
     pid_t expected = Process;
     if (slot.compare_exchange_strong(expected, 0))

@@ -213,6 +213,7 @@ void TVideoRecorder::StartProcess(const QString& Program, const QStringList& Arg
                      [this] { KeepLog(FProcess->readAllStandardError()); });
     QObject::connect(FProcess, &QProcess::finished, FContext,
                      [this](int Code, QProcess::ExitStatus Status) {
+                       TTemporaryFiles::RemoveProcess(FPid);
                        if (!FClosing)
                          Stopped(ExitReason(Code, Status == QProcess::CrashExit, true));
                      });
@@ -228,7 +229,7 @@ void TVideoRecorder::StartProcess(const QString& Program, const QStringList& Arg
     if (!FProcess->waitForStarted())
       Stopped("ffmpeg did not start (" + FProcess->errorString().toStdString() + ")");
     else
-      TTemporaryFiles::AddProcess(static_cast<pid_t>(FProcess->processId()));
+      TTemporaryFiles::AddProcess(FPid = static_cast<pid_t>(FProcess->processId()));
   });
 }
 
@@ -317,7 +318,7 @@ void TVideoRecorder::Close() {
               " minutes";
       }
     }
-    TTemporaryFiles::RemoveProcess(static_cast<pid_t>(FProcess->processId()));
+    TTemporaryFiles::RemoveProcess(FPid);
     KeepLog(FProcess->readAllStandardError());
     if (why.empty())
       why = ExitReason(FProcess->exitCode(), FProcess->exitStatus() == QProcess::CrashExit, false);
@@ -373,7 +374,7 @@ void TVideoRecorder::Abandon() {
         FProcess->kill();
         FProcess->waitForFinished();
       }
-      TTemporaryFiles::RemoveProcess(static_cast<pid_t>(FProcess->processId()));
+      TTemporaryFiles::RemoveProcess(FPid);
       KeepLog(FProcess->readAllStandardError());
     });
   StopThread();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <sys/types.h>
 
 class QObject;
 class QProcess;
@@ -101,6 +102,7 @@ private:
   std::unique_ptr<QThread> FThread;
   QObject* FContext = nullptr;  // lives on FThread; owns FProcess
   QProcess* FProcess = nullptr; // used on FThread only
+  pid_t FPid = 0;               // ffmpeg's, on FThread only: gone once it has ended
   bool FClosing = false;        // on FThread: ffmpeg's end from here on is asked for
 
   // Shared between the caller and the recorder's thread.
