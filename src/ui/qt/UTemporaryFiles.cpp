@@ -26,7 +26,7 @@ std::mutex NamesLock;
 std::array<std::atomic<pid_t>, 8> Processes{};
 
 void Cleanup(int Signal) {
-  // Only what a signal handler may call: kill, unlink, raise.
+  // Only what a signal handler may call: kill, unlink, sigaction, raise.
   for (std::atomic<pid_t>& process : Processes) {
     const pid_t pid = process.load();
     if (pid > 0)
@@ -35,7 +35,12 @@ void Cleanup(int Signal) {
   for (TNameSlot& slot : Names)
     if (slot.State.load() == ssReady)
       ::unlink(slot.Name);
-  // The handler was reset to the default on entry (SA_RESETHAND): the program ends by the signal.
+  // The default again (as SA_RESETHAND did already, where nothing stands between): the program
+  // ends by the signal, as it would have without the handler.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  ::sigaction(Signal, &fallback, nullptr);
   ::raise(Signal);
 }
 
