@@ -135,6 +135,20 @@ TEST(QtPicture, SetImageConvertsTo24BitRgb) {
   EXPECT_EQ(picture.Pixel(2, 2), 0x030201);
 }
 
+TEST(QtPicture, ConvertsLargePicturesInStripsAsTheToolkitWould) {
+  // More pixels than the toolkit converts on the calling thread, rows not a multiple of a strip.
+  QImage image(301, 403, QImage::Format_ARGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      image.setPixel(x, y, qRgba(x % 256, y % 256, (x * y) % 256, (x + y) % 256));
+  for (const QImage::Format format :
+       {QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_Indexed8}) {
+    const QImage source = image.convertToFormat(format);
+    EXPECT_EQ(TQtPicture::ToRgb888(source), source.convertToFormat(QImage::Format_RGB888))
+        << format;
+  }
+}
+
 TEST(QtPictureFiles, SavesAndLoadsA24BitBmp) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());

@@ -209,6 +209,68 @@ TEST(SceneFile, ABadSceneNamesTheFileAndWhereAndOpensNothing) {
   }
 }
 
+TEST(SceneFile, ValuesTheWorldCannotHoldAreRefusedWithTheirPlace) {
+  const QByteArray kart = TSceneFile::Encode(*TSceneFile::OpenScenario("kart"));
+  // Player 0's Object (state, reset, limits, clear_pose) with Key set to Value.
+  const auto with = [&](const char* Object, const char* Key, const QJsonValue& Value) {
+    return Edited(kart, [&](QJsonObject& j) {
+      QJsonArray players = j["players"].toArray();
+      QJsonObject p = players[0].toObject(), o = p[Object].toObject();
+      o[Key] = Value;
+      p[Object] = o;
+      players[0] = p;
+      j["players"] = players;
+    });
+  };
+  const std::pair<QByteArray, std::string> cases[] = {
+      {with("state", "POSX", 1e20), "players[0].state.POSX: out of range (-100000 to 100800)"},
+      {with("state", "ANGLE", 1e20), "players[0].state.ANGLE: out of range"},
+      {with("state", "VELX", -1e20), "players[0].state.VELX: out of range"},
+      {with("reset", "VELROT", 1e20), "players[0].reset.VELROT: out of range"},
+      {with("clear_pose", "POSY", 1e300), "players[0].clear_pose.POSY: out of range"},
+      {with("limits", "ENERGY", QJsonArray{0, 1e300}),
+       "players[0].limits.ENERGY: expected the least and the largest value within 0 to 100"},
+      {with("limits", "SIZE", QJsonArray{10, 5}), "players[0].limits.SIZE: expected"},
+      {Edited(TSceneFile::Encode(*TSceneFile::OpenScenario("drops")),
+              [](QJsonObject& j) {
+                QJsonArray teams = j["teams"].toArray();
+                QJsonObject t = teams[0].toObject();
+                QJsonArray goals = t["goals"].toArray();
+                for (qsizetype g = 0; g < goals.size(); ++g) {
+                  QJsonObject goal = goals[g].toObject();
+                  if (goal["kind"] != "drops")
+                    continue;
+                  // Every drop placed, the first holding a million contacts.
+                  QJsonArray drops{QJsonArray{100, 100, 1e6}};
+                  while (drops.size() < TGoal2DSweets::MaxDrops)
+                    drops.append(QJsonArray{100, 100, 3});
+                  goal["drops"] = drops;
+                  goals[g] = goal;
+                }
+                t["goals"] = goals;
+                teams[0] = t;
+                j["teams"] = teams;
+              }),
+       ".drops[0][2]: out of range (-1000000 to 100)"}};
+  for (const auto& [bytes, where] : cases)
+    EXPECT_NE(DecodeError(bytes).find(where), std::string::npos) << DecodeError(bytes);
+  // Just off the picture, and bounds within the state's own: a world can hold them.
+  EXPECT_EQ(DecodeError(with("state", "POSX", -40)), "opened");
+  EXPECT_EQ(DecodeError(with("limits", "ENERGY", QJsonArray{10, 90})), "opened");
+}
+
+TEST(SceneFile, EveryScenarioRunFiftyStepsIsReadBack) {
+  // Whatever the simulation itself makes of a world, the reader takes back.
+  for (const QString& name : TSceneFile::ScenarioNames()) {
+    const std::unique_ptr<TWorld> world = TSceneFile::OpenScenario(name.toStdString());
+    world->Reseed(3);
+    Csv(*world, 50);
+    const QByteArray saved = TSceneFile::Encode(*world);
+    ASSERT_EQ(DecodeError(saved), "opened") << name.toStdString();
+    EXPECT_EQ(TSceneFile::Encode(*TSceneFile::Decode(saved, "s")), saved) << name.toStdString();
+  }
+}
+
 TEST(SceneFile, FoldersFifosDevicesAndHugeFilesAreRefusedUnread) {
   QTemporaryDir dir;
   const QString fifo = dir.filePath("pipe.kartsim.json");

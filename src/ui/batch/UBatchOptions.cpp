@@ -11,6 +11,10 @@
 #include "ui/qt/UVideoRecorder.h"
 #include "world/USettingsTable.h"
 
+#ifndef KARTSIM_VERSION
+#define KARTSIM_VERSION "unknown"
+#endif
+
 namespace {
 
 // Every future of a step is kept until the decision, a few kilobytes each for every player: the
@@ -193,6 +197,7 @@ const std::vector<TOption>& Options() {
          o.VideoFile = v;
        }},
       {{"json"}, "", "print the summary as one JSON object", [](O& o, S, S) { o.Json = true; }},
+      {{"version"}, "", "the program's version", [](O& o, S, S) { o.Version = true; }},
       {{"h", "help"}, "", "this text", [](O& o, S, S) { o.Help = true; }},
   };
   return options;
@@ -254,6 +259,10 @@ TBatchOptions TBatchOptions::Parse(const std::vector<std::string>& Args) {
   return o;
 }
 
+std::string TBatchOptions::VersionText() {
+  return "kartsim-batch " KARTSIM_VERSION "\n";
+}
+
 std::string TBatchOptions::HelpText() {
   std::string text = "Usage: kartsim-batch [options]\n\n"
                      "Runs the kart simulation without a window and reports what happened.\n\n";
@@ -274,6 +283,6 @@ std::string TBatchOptions::HelpText() {
     text += line + "\n";
   }
   return text + "\nOptions given override the settings of the scene or scenario that runs.\n"
-                "Exit status: 0 on success, 2 for bad arguments or a bad scene, 1 when the run "
-                "fails.\n";
+                "Exit status: 0 on success, 2 for bad arguments, a bad scene or an output that\n"
+                "cannot be written (found before the first step), 1 when the run fails.\n";
 }

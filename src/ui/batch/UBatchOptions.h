@@ -33,6 +33,7 @@ public:
   std::string VideoFile;     // .mp4 or .gif; empty: no video
   bool Json = false;
   bool Help = false;
+  bool Version = false;
   // The options given on the command line, by their long name ("seconds"): those override the
   // settings of the scene that is run.
   std::set<std::string> Given;
@@ -43,6 +44,8 @@ public:
   // come from the same list of options.
   static TBatchOptions Parse(const std::vector<std::string>& Args);
   static std::string HelpText();
+  // "kartsim-batch 0.1.0", a line.
+  static std::string VersionText();
 };
 
 // A bad command line; the message names the argument and what it allows.

@@ -14,6 +14,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QVariant>
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+#include <unistd.h>
 
 #include "agents/UPlayer2D.h"
 #include "goals/UGoal2DSweets.h"
@@ -22,6 +26,7 @@
 #include "platform/UErrors.h"
 #include "platform/URandom.h"
 #include "ui/batch/UCsvFile.h"
+#include "ui/qt/UOutputFile.h"
 #include "ui/qt/UQtPicture.h"
 #include "ui/qt/USceneFile.h"
 #include "ui/qt/UVideoRecorder.h"
@@ -84,10 +89,12 @@ TBatchRun::~TBatchRun() = default;
 
 int TBatchRun::Execute(const TBatchOptions& Options, std::ostream& Out, std::ostream& Err,
                        std::ostream* Progress) {
+  // Standard output that carries a CSV carries nothing else.
+  std::ostream& summary = Options.CsvFile == "-" || Options.DecisionsFile == "-" ? Err : Out;
   try {
     TBatchRun run(Options);
     run.Run(Progress);
-    Out << (Options.Json ? run.JsonSummary() + "\n" : run.TextSummary()) << std::flush;
+    summary << (Options.Json ? run.JsonSummary() + "\n" : run.TextSummary()) << std::flush;
   } catch (const EBatchUsage& e) {
     Err << "kartsim-batch: " << e.what() << std::endl;
     return 2;
@@ -169,6 +176,7 @@ void TBatchRun::Track(int32_t Step) {
       r.Index = static_cast<int32_t>(FRecords.size());
       r.Kind = KindOf(*player);
       r.BornStep = Step;
+      r.AILevel = player->AILevel();
       r.Player = player;
       if (body != nullptr) {
         r.X = body->PosX();
@@ -192,16 +200,27 @@ void TBatchRun::Track(int32_t Step) {
 
 void TBatchRun::Run(std::ostream* Progress) {
   std::optional<TCsvFile> csv, decisions;
-  if (!FOptions.CsvFile.empty())
-    csv.emplace(FOptions.CsvFile,
-                "step,player,kind,x,y,angle,vx,vy,health,energy,size,dead,futures,dots,grid");
-  if (!FOptions.DecisionsFile.empty())
-    decisions.emplace(FOptions.DecisionsFile, "step,player,option,param,push,futures,score,weight");
-  CheckFramesFolder();
+  std::optional<TOutputFile> scene;
   std::optional<TVideoRecorder> video;
-  if (!FOptions.VideoFile.empty())
-    video.emplace(FOptions.VideoFile, Picture().Width(), Picture().Height(),
-                  TVideoRecorder::FramesPerSecond(FWorld->Track().Settings().FDeltaMs));
+  // Every output is checked, and opened, before the first step, which may take long: a place
+  // that cannot be written ends the run at once, as a bad argument does.
+  CheckOutputsApart();
+  try {
+    if (!FOptions.CsvFile.empty())
+      csv.emplace(FOptions.CsvFile,
+                  "step,player,kind,x,y,angle,vx,vy,health,energy,size,dead,futures,dots,grid");
+    if (!FOptions.DecisionsFile.empty())
+      decisions.emplace(FOptions.DecisionsFile,
+                        "step,player,option,param,push,futures,score,weight");
+    if (!FOptions.SaveSceneFile.empty())
+      scene.emplace(FOptions.SaveSceneFile, "the scene");
+    CheckFramesFolder();
+    if (!FOptions.VideoFile.empty())
+      video.emplace(FOptions.VideoFile, Picture().Width(), Picture().Height(),
+                    TVideoRecorder::FramesPerSecond(FWorld->Track().Settings().FDeltaMs));
+  } catch (const EError& e) {
+    throw EBatchUsage(e.what());
+  }
   using Clock = std::chrono::steady_clock;
   const auto started = Clock::now();
   auto lastReport = started;
@@ -238,14 +257,75 @@ void TBatchRun::Run(std::ostream* Progress) {
                 << " futures per step" << std::endl;
     }
   }
-  if (!FOptions.SaveSceneFile.empty())
-    TSceneFile::SaveBytes(*FWorld, FOptions.SaveSceneFile);
+  // The video is the last to fail (ffmpeg writes its end only now): the other files take their
+  // names once it has ended well, and it takes its own last.
+  if (video)
+    video->Close();
+  if (scene) {
+    scene->Write(TSceneFile::Encode(*FWorld));
+    scene->Commit();
+  }
   if (csv)
     csv->Commit();
   if (decisions)
     decisions->Commit();
   if (video)
     video->Finish();
+}
+
+std::filesystem::path TBatchRun::Place(const std::string& Name) {
+  std::error_code ec;
+  const std::filesystem::path target = std::filesystem::absolute(TOutputFile::LinkTarget(Name), ec);
+  const std::filesystem::path place = std::filesystem::weakly_canonical(target, ec);
+  return ec ? target : place;
+}
+
+void TBatchRun::CheckOutputsApart() const {
+  const std::pair<const char*, const std::string*> outputs[] = {
+      {"--csv", &FOptions.CsvFile},
+      {"--decisions", &FOptions.DecisionsFile},
+      {"--save-scene", &FOptions.SaveSceneFile},
+      {"--video", &FOptions.VideoFile}};
+  const auto same = [](const std::filesystem::path& A, const std::filesystem::path& B) {
+    std::error_code ec;
+    return A == B || std::filesystem::equivalent(A, B, ec); // hard links too
+  };
+  const auto refuse = [](const char* A, const char* B, const std::string& Name) {
+    throw EBatchUsage(std::string(A) + " and " + B + " both write \"" + Name +
+                      "\": give each its own file");
+  };
+  for (size_t i = 0; i < std::size(outputs); ++i) {
+    const auto& [option, name] = outputs[i];
+    if (name->empty())
+      continue;
+    const bool dash = *name == "-" && (i == 0 || i == 1); // standard output
+    for (size_t j = i + 1; j < std::size(outputs); ++j) {
+      const auto& [other, otherName] = outputs[j];
+      if (otherName->empty())
+        continue;
+      const bool otherDash = *otherName == "-" && j == 1;
+      if (dash && otherDash)
+        throw EBatchUsage(std::string(option) + " and " + other +
+                          " both write to standard output (-): give one of them a file");
+      if (!dash && !otherDash && same(Place(*name), Place(*otherName)))
+        refuse(option, other, *name);
+    }
+    // A numbered frame of the run under the same name.
+    if (dash || FOptions.FramesStem.empty())
+      continue;
+    const std::filesystem::path place = Place(*name);
+    const std::string file = place.filename().string();
+    const std::string stem = std::filesystem::path(FOptions.FramesStem).filename().string();
+    if (file.compare(0, stem.size(), stem) != 0)
+      continue;
+    const size_t digits = file.find_first_of("0123456789", stem.size());
+    if (digits == std::string::npos)
+      continue;
+    const int64_t number = std::strtoll(file.c_str() + digits, nullptr, 10);
+    if (number >= 1 && number <= FOptions.Steps &&
+        same(Place(FrameName(static_cast<int32_t>(number))), place))
+      refuse("--frames", option, *name);
+  }
 }
 
 void TBatchRun::CheckFramesFolder() const {
@@ -259,6 +339,9 @@ void TBatchRun::CheckFramesFolder() const {
   if (!std::filesystem::is_directory(folder, ec))
     throw EError("Cannot write the bitmap \"" + FrameName(1) + "\": the folder \"" +
                  folder.string() + "\" does not exist.");
+  if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    throw EError("Cannot write the bitmap \"" + FrameName(1) +
+                 "\": " + std::system_category().message(errno) + ".");
 }
 
 std::string TBatchRun::FrameName(int32_t Step) const {
@@ -314,11 +397,11 @@ std::string TBatchRun::JsonSummary() const {
   if (!FOptions.SceneFile.empty())
     summary["scene"] = QFile::decodeName(FOptions.SceneFile.c_str());
   summary["steps"] = FOptions.Steps;
-  // Seeds use all 64 bits, more than a JSON number keeps exactly: written as its digits.
-  summary["seed"] = FSeed <= static_cast<uint64_t>(std::numeric_limits<qint64>::max())
-                        ? QJsonValue(static_cast<qint64>(FSeed))
-                        : QJsonValue(QString::number(FSeed));
-  summary["ai_level"] = FOptions.AILevel > 0 ? FOptions.AILevel : TWorldDefaults::AILevel;
+  // Seeds use all 64 bits, more than a JSON number keeps exactly in most readers: every seed is
+  // written as its digits, so that a reader finds one type whatever the seed.
+  summary["seed"] = QString::number(FSeed);
+  const std::optional<int32_t> level = CommonAILevel();
+  summary["ai_level"] = level ? QJsonValue(*level) : QJsonValue();
   summary["threads"] = track.Threads();
   summary["substeps_per_future"] = track.SubStepCount();
   summary["futures_per_step"] = Stats(FFutures);
@@ -332,6 +415,7 @@ std::string TBatchRun::JsonSummary() const {
     p["index"] = r.Index;
     p["kind"] = QString::fromStdString(r.Kind);
     p["born_step"] = r.BornStep;
+    p["ai_level"] = r.AILevel;
     p["removed_step"] = r.RemovedStep ? QJsonValue(*r.RemovedStep) : QJsonValue();
     p["alive"] = r.Alive;
     p["health"] = JsonNum(r.Health);
@@ -344,6 +428,17 @@ std::string TBatchRun::JsonSummary() const {
   }
   summary["players"] = players;
   return QJsonDocument(summary).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::optional<int32_t> TBatchRun::CommonAILevel() const {
+  std::optional<int32_t> level;
+  for (const TPlayerRecord& r : FRecords) {
+    if (level && *level != r.AILevel)
+      return std::nullopt;
+    level = r.AILevel;
+  }
+  // Without players, the level they would have.
+  return level ? level : (FOptions.AILevel > 0 ? FOptions.AILevel : TWorldDefaults::AILevel);
 }
 
 int64_t TBatchRun::DropUnitsConsumed() const {
@@ -367,12 +462,13 @@ void TBatchRun::PaintFrame() {
 }
 
 std::string TBatchRun::TextSummary() const {
+  const std::optional<int32_t> level = CommonAILevel();
   std::ostringstream out;
   out << (FOptions.SceneFile.empty() ? "Scenario " : "Scene ") << Name() << ", " << FOptions.Steps
-      << " steps, seed " << FSeed << ", AI level "
-      << (FOptions.AILevel > 0 ? FOptions.AILevel : TWorldDefaults::AILevel) << ", "
-      << FWorld->Track().SubStepCount() << " sub-steps per future, " << FWorld->Track().Threads()
-      << (FWorld->Track().Threads() == 1 ? " thread\n" : " threads\n");
+      << " steps, seed " << FSeed << ", "
+      << (level ? "AI level " + std::to_string(*level) : std::string("each player's own AI level"))
+      << ", " << FWorld->Track().SubStepCount() << " sub-steps per future, "
+      << FWorld->Track().Threads() << (FWorld->Track().Threads() == 1 ? " thread\n" : " threads\n");
   if (!FFutures.empty()) {
     const auto [lo, hi] = std::minmax_element(FFutures.begin(), FFutures.end());
     out << "Futures per step: median " << Num(Median(FFutures)) << " (min " << *lo << ", max "
@@ -383,7 +479,8 @@ std::string TBatchRun::TextSummary() const {
     out << "Time per body sub-step: " << Num(static_cast<double>(FFuturesNs) / FBodySubSteps)
         << " ns\n";
   for (const TPlayerRecord& r : FRecords) {
-    out << "Player " << r.Index << " (" << r.Kind << "): ";
+    out << "Player " << r.Index << " (" << r.Kind
+        << (level ? std::string() : ", AI level " + std::to_string(r.AILevel)) << "): ";
     if (r.RemovedStep)
       out << "removed at step " << *r.RemovedStep;
     else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@ public:
     int32_t Index = 0;
     std::string Kind;
     int32_t BornStep = 0;
+    int32_t AILevel = 0; // when it joined
     std::optional<int32_t> RemovedStep;
     bool Alive = true;
     double Health = 0, Energy = 0, Size = 0, X = 0, Y = 0;
@@ -51,6 +53,8 @@ public:
   std::string TextSummary() const;
   uint64_t Seed() const { return FSeed; }
   TWorld& World() const { return *FWorld; }
+  // The AI level every player had when it joined; none when they differ.
+  std::optional<int32_t> CommonAILevel() const;
   // Contacts' worth taken from the real energy drops over the run, by every drop goal.
   int64_t DropUnitsConsumed() const;
 
@@ -65,8 +69,14 @@ private:
   TQtPicture& Picture() const;
   void PaintFrame();
   std::string FrameName(int32_t Step) const;
-  // Raises the error of writing the frames when their folder does not exist.
+  // Raises the error of writing the frames when their folder does not exist or cannot be written.
   void CheckFramesFolder() const;
+  // Raises EBatchUsage, naming both options, when two outputs would write the same file (or both
+  // standard output) and one would silently lose what the other wrote.
+  void CheckOutputsApart() const;
+  // Where a name's file is: links and relative folders resolved, so that two names of one file
+  // compare equal.
+  static std::filesystem::path Place(const std::string& Name);
   // One row per option of every player's decision of the step.
   void WriteDecisionRows(std::ostream& Csv, int32_t Step) const;
 

@@ -6,9 +6,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QVariant>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 #include "goals/UGoal.h"
@@ -19,7 +21,7 @@
 
 namespace {
 
-// The largest whole number a JSON number holds exactly.
+// The largest whole number a double holds exactly.
 constexpr double MaxExactInteger = 9007199254740992.0;
 
 std::string Num(double X) {
@@ -40,9 +42,20 @@ double NumberAt(const QJsonValue& Value, const std::string& Path) {
 
 int64_t WholeAt(const QJsonValue& Value, const std::string& Path, int64_t Min, int64_t Max) {
   const double x = NumberAt(Value, Path);
-  if (x != std::floor(x) || x < static_cast<double>(Min) || x > static_cast<double>(Max))
-    Fail(Path, "expected a whole number from " + std::to_string(Min) + " to " +
-                   std::to_string(Max) + ", got " + Num(x));
+  const std::string expected =
+      "expected a whole number from " + std::to_string(Min) + " to " + std::to_string(Max);
+  // The toolkit keeps a whole number that fits 64 bits as such, digit for digit (a seed of
+  // 9007199254740993 stays one). Any other number is a double, which holds whole numbers exactly
+  // only below 2^53: from there on it need not be the number written.
+  if (Value.toVariant().typeId() == QMetaType::LongLong) {
+    const int64_t whole = Value.toInteger();
+    if (whole < Min || whole > Max)
+      Fail(Path, expected + ", got " + std::to_string(whole));
+    return whole;
+  }
+  if (x != std::floor(x) || std::fabs(x) >= MaxExactInteger || x < static_cast<double>(Min) ||
+      x > static_cast<double>(Max))
+    Fail(Path, expected + ", got " + Num(x));
   return static_cast<int64_t>(x);
 }
 
@@ -239,7 +252,7 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
   x.FRepetitions =
       static_cast<int32_t>(WholeAt(Json.value("repetitions"), "$.repetitions", 1, MaxRuns));
   x.FSeed = static_cast<uint64_t>(
-      WholeAt(Json.value("seed"), "$.seed", 0, static_cast<int64_t>(MaxExactInteger)));
+      WholeAt(Json.value("seed"), "$.seed", 0, std::numeric_limits<int64_t>::max()));
   if (Json.contains("variables")) {
     if (!Json.value("variables").isArray())
       Fail("$.variables", "expected a list of variables");

@@ -5,6 +5,10 @@
 
 #include "ui/experiment/UExperiment.h"
 
+#ifndef KARTSIM_VERSION
+#define KARTSIM_VERSION "unknown"
+#endif
+
 namespace {
 
 void Declare(QCommandLineParser& Parser) {
@@ -16,6 +20,7 @@ void Declare(QCommandLineParser& Parser) {
       {"shard", "Only the runs whose number is K modulo N (K from 0 to N-1).", "K/N"},
       {"every-step", "Also measure after every step, into steps.csv."},
       {"merge", "Join the results of the shards in the folders given into --out."},
+      {"version", "The program's version."},
       {{"h", "help"}, "This help."},
   });
   Parser.addPositionalArgument("FILE", "The experiment file (or, with --merge, the shards' "
@@ -32,6 +37,10 @@ std::string TExperimentOptions::HelpText() {
          parser.helpText().section('\n', 2).toStdString();
 }
 
+std::string TExperimentOptions::VersionText() {
+  return "kartsim-experiment " KARTSIM_VERSION "\n";
+}
+
 std::string TExperimentOptions::ShardText() const {
   return Sharded() ? std::to_string(ShardIndex) + "/" + std::to_string(ShardCount) : "";
 }
@@ -42,8 +51,9 @@ TExperimentOptions TExperimentOptions::Parse(const QStringList& Arguments) {
   if (!parser.parse(Arguments))
     throw EExperimentInput(parser.errorText().toStdString() + " (see --help)");
   TExperimentOptions o;
-  if (parser.isSet("help")) {
-    o.Help = true;
+  if (parser.isSet("help") || parser.isSet("version")) {
+    o.Help = parser.isSet("help");
+    o.Version = !o.Help;
     return o;
   }
   const QStringList args = parser.positionalArguments();

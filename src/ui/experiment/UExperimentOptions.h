@@ -16,9 +16,12 @@ public:
   bool EveryStep = false;         // steps.csv as well
   std::vector<std::string> Merge; // shards' folders to join into Out
   bool Help = false;
+  bool Version = false;
 
   static TExperimentOptions Parse(const QStringList& Arguments);
   static std::string HelpText();
+  // "kartsim-experiment 0.1.0", a line.
+  static std::string VersionText();
   bool Sharded() const { return ShardCount > 1; }
   // "K/N", or empty for the whole experiment.
   std::string ShardText() const;

@@ -9,8 +9,11 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QValueAxis>
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <system_error>
+#include <thread>
 
 #include "platform/UErrors.h"
 #include "ui/experiment/USummary.h"
@@ -19,6 +22,15 @@
 #include <QBuffer>
 
 namespace {
+
+bool ThreadsCanStart() {
+  try {
+    std::thread([] {}).join();
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
 
 constexpr int Width = 640, Height = 420; // pixels
 
@@ -111,7 +123,15 @@ void WritePlot(const TSummary& Summary, size_t Measure, const std::string& FileN
   {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    scene.render(&painter, QRectF(0, 0, Width, Height), QRectF(0, 0, Width, Height));
+    // The toolkit fills a large area on its thread pool and waits for it: for ever where no
+    // thread can start (a limit on processes). There, the plot is drawn in bands of a few rows,
+    // which it fills on the calling thread (their lines come out a shade apart).
+    static const bool threads = ThreadsCanStart();
+    const int Band = threads ? Height : 64;
+    for (int top = 0; top < Height; top += Band) {
+      painter.setClipRect(0, top, Width, std::min(Band, Height - top));
+      scene.render(&painter, QRectF(0, 0, Width, Height), QRectF(0, 0, Width, Height));
+    }
   }
   QByteArray bytes;
   QBuffer buffer(&bytes);

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <ostream>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -240,8 +241,14 @@ void TExperimentRunner::Run() {
     }
   };
   std::vector<std::thread> threads;
-  for (int32_t j = 1; j < jobs; ++j)
-    threads.emplace_back(worker);
+  for (int32_t j = 1; j < jobs; ++j) {
+    // A thread that cannot start (a limit on processes): the runs go on with those there are.
+    try {
+      threads.emplace_back(worker);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
   worker();
   for (std::thread& t : threads)
     t.join();

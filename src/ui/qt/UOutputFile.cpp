@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/UErrors.h"
+#include "ui/qt/UTemporaryFiles.h"
 
 namespace {
 
@@ -82,12 +83,29 @@ TOutputFile::TOutputFile(std::string NativeName, std::string Kind, unsigned Flag
 TOutputFile::~TOutputFile() {
   if (FFd >= 0 && FOwnsFd)
     ::close(FFd);
-  if (!FTemporary.empty())
+  if (!FTemporary.empty()) {
     ::unlink(FTemporary.c_str());
+    TTemporaryFiles::Remove(FTemporary);
+  }
 }
 
 std::string TOutputFile::NativeName(const QString& Name) {
   return QFile::encodeName(Name).toStdString();
+}
+
+std::string TOutputFile::LinkTarget(const std::string& Name) {
+  std::filesystem::path path(Name);
+  // As many links as the system itself follows before it gives up (ELOOP).
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec))
+      break;
+    const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+    if (ec)
+      break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  return path.string();
 }
 
 void TOutputFile::OpenTemporary(const std::string& Target, int Mode) {
@@ -97,6 +115,7 @@ void TOutputFile::OpenTemporary(const std::string& Target, int Mode) {
     FFd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (FFd >= 0) {
       FTemporary = std::move(name);
+      TTemporaryFiles::Add(FTemporary);
     } else if (errno != EEXIST || attempt >= 100) {
       Fail(errno);
     }
@@ -108,6 +127,7 @@ void TOutputFile::OpenTemporary(const std::string& Target, int Mode) {
     ::close(FFd);
     FFd = -1;
     ::unlink(FTemporary.c_str());
+    TTemporaryFiles::Remove(FTemporary);
     FTemporary.clear();
     Fail(error);
   }
@@ -142,6 +162,7 @@ void TOutputFile::Commit() {
     return;
   if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0)
     Fail(errno);
+  TTemporaryFiles::Remove(FTemporary);
   FTemporary.clear();
 }
 

@@ -31,6 +31,9 @@ public:
 
   // The bytes of a name that the toolkit holds as text.
   static std::string NativeName(const QString& Name);
+  // What writing to the name reaches: the symbolic links of that name followed, to a file that
+  // need not exist yet; the name itself when it is no link. The folders on the way stay as named.
+  static std::string LinkTarget(const std::string& Name);
 
   void Write(const char* Data, size_t Size);
   void Write(const QByteArray& Bytes) {

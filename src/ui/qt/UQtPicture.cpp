@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -17,12 +18,6 @@
 #include "ui/qt/UOutputFile.h"
 
 namespace {
-
-QImage ToRgb888(const QImage& Image) {
-  if (Image.format() == QImage::Format_RGB888)
-    return Image;
-  return Image.convertToFormat(QImage::Format_RGB888);
-}
 
 // The toolkit's reason, as the end of a sentence of ours.
 std::string Reason(const QString& Text) {
@@ -183,7 +178,7 @@ QImage DecodeBmp(const std::string& FileName, QFile& File) {
   QImage image = reader.read();
   if (image.isNull())
     throw ReadError(FileName, Reason(reader.errorString()));
-  return ToRgb888(image);
+  return TQtPicture::ToRgb888(image);
 }
 
 QImage ReadBmp(const std::string& NativeName, const std::string& FileName) {
@@ -204,6 +199,28 @@ QImage ReadBmp(const std::string& NativeName, const std::string& FileName) {
 }
 
 } // namespace
+
+QImage TQtPicture::ToRgb888(const QImage& Image) {
+  if (Image.format() == QImage::Format_RGB888 || Image.isNull())
+    return Image;
+  // The toolkit converts a picture of 65,536 pixels or more on its thread pool and waits for it:
+  // for ever where no thread can start (a limit on processes). Strips of fewer pixels (or of one
+  // row) it converts on the calling thread.
+  const int width = Image.width(), height = Image.height();
+  const int rows = std::max(1, 65535 / width);
+  if (height <= rows)
+    return Image.convertToFormat(QImage::Format_RGB888);
+  QImage rgb(width, height, QImage::Format_RGB888);
+  if (rgb.isNull())
+    return rgb; // no memory for it
+  for (int top = 0; top < height; top += rows) {
+    const QImage strip = Image.copy(0, top, width, std::min(rows, height - top))
+                             .convertToFormat(QImage::Format_RGB888);
+    for (int y = 0; y < strip.height(); ++y)
+      std::memcpy(rgb.scanLine(top + y), strip.constScanLine(y), static_cast<size_t>(width) * 3);
+  }
+  return rgb;
+}
 
 TQtPicture::TQtPicture(int32_t Width, int32_t Height, int32_t Color)
     : FImage(Width, Height, QImage::Format_RGB888) {

@@ -36,6 +36,8 @@ public:
   static std::unique_ptr<TQtPicture> LoadBmp(const QString& FileName);
   // The same, for a name given as the bytes the system knows the file by (any encoding).
   static std::unique_ptr<TQtPicture> LoadBmpBytes(const std::string& NativeName);
+  // The image in 24-bit RGB, converted on the calling thread alone.
+  static QImage ToRgb888(const QImage& Image);
   // The circuit built into the program (800 by 600, pure black out of track).
   static std::unique_ptr<TQtPicture> LoadDefaultCircuit();
   // The resource path of that circuit.

@@ -7,6 +7,7 @@
 #include "agents/UKart.h"
 #include "agents/URocket.h"
 #include "goals/UGoal.h"
+#include "goals/UGoal2DSweets.h"
 #include "goals/UGoalCatalogue.h"
 #include "goals/UTeam.h"
 #include "platform/UErrors.h"
@@ -26,11 +27,16 @@ QString At(const QString& Path, int32_t Index) {
   return Path + "[" + QString::number(Index) + "]";
 }
 
-std::string Range(double Min, double Max) {
+// "-5 to 805"
+std::string Span(double Min, double Max) {
   const auto text = [](double X) {
-    return QString::number(X, 'g', QLocale::FloatingPointShortest).toStdString();
+    return QString::number(X, 'f', QLocale::FloatingPointShortest).toStdString();
   };
-  return "out of range (" + text(Min) + " to " + text(Max) + ")";
+  return text(Min) + " to " + text(Max);
+}
+
+std::string Range(double Min, double Max) {
+  return "out of range (" + Span(Min, Max) + ")";
 }
 
 // By the exact name a scene writes: the state's own, in capitals.
@@ -41,7 +47,41 @@ bool HasParam(const TState& State, const QString& Name) {
   return false;
 }
 
-constexpr double Huge = std::numeric_limits<double>::max();
+// What the world can hold of the parameters a body's state leaves unbounded. A body leaves the
+// picture only to die and, shrinking, be removed within a minute: with these bounds no value it
+// reaches on the way outgrows what the state holds (below).
+// A dead body falls on outside the picture while it shrinks: pixels beyond each edge.
+constexpr double PictureMargin = 100000;
+// Pixels per second: a hundred times what the vehicles reach on their own.
+constexpr double MaxSpeed = 10000;
+// Radians per second, and radians of the heading, which grows as a body turns round and round.
+constexpr double MaxTurnRate = 1000;
+constexpr double MaxHeading = 1000000;
+// The whole degrees of the heading, as the state keeps them (the remainder of 360).
+constexpr double MaxHeadingDegrees = 359;
+// Any other value: the state keeps every value in thousandths of 32 bits as well.
+constexpr double LargestValue = std::numeric_limits<decltype(TStateParam::Milli)>::max() / 1000.0;
+
+// The range a parameter without bounds of its own may take in a world of the picture's size.
+std::pair<double, double> UnboundedRange(const std::string& Name, int32_t Width, int32_t Height) {
+  if (Name == "POSX")
+    return {-PictureMargin, Width + PictureMargin};
+  if (Name == "POSY")
+    return {-PictureMargin, Height + PictureMargin};
+  if (Name == "VELX" || Name == "VELY")
+    return {-MaxSpeed, MaxSpeed};
+  if (Name == "VELROT")
+    return {-MaxTurnRate, MaxTurnRate};
+  if (Name == "ANGLE")
+    return {-MaxHeading, MaxHeading};
+  if (Name == "ANGLE2")
+    return {-MaxHeadingDegrees, MaxHeadingDegrees};
+  return {-LargestValue, LargestValue};
+}
+
+// Contacts a drop holds: many times the 2 to 6 it is placed with. Each is a pixel of the radius it
+// is drawn with, and a drop of a million made every step take a second.
+constexpr double MaxDropContacts = 100;
 
 } // namespace
 
@@ -143,7 +183,7 @@ std::unique_ptr<TWorld> TSceneReader::World(const QJsonObject& Scene) {
     const QString path = At("players", p);
     const QJsonObject entry = ObjectAt(players, "players", p);
     const int32_t team = Whole(entry, path, "team", 0, static_cast<int32_t>(teams.size()) - 1);
-    made.push_back(world->Teams(team).AddMember(Player(entry, path)));
+    made.push_back(world->Teams(team).AddMember(Player(entry, path, *world)));
   }
   for (int32_t t = 0; t < teams.size(); ++t) {
     const QString path = At("teams", t);
@@ -247,8 +287,11 @@ std::unique_ptr<TGoal> TSceneReader::Goal(const QJsonObject& Json, const QString
         const QJsonValue v = row.at(c);
         if (!v.isDouble() || !std::isfinite(v.toDouble()))
           Fail(At(rowPath, c), "not a number");
-        if (v.toDouble() < field.Min || v.toDouble() > field.Max)
-          Fail(At(rowPath, c), Range(field.Min, field.Max));
+        // A drop's row is its place and its amount (0 or less: empty).
+        const bool amount = dynamic_cast<const TGoal2DSweets*>(goal.get()) != nullptr && c == 2;
+        const double max = amount ? std::min(field.Max, MaxDropContacts) : field.Max;
+        if (v.toDouble() < field.Min || v.toDouble() > max)
+          Fail(At(rowPath, c), Range(field.Min, max));
         if (field.Whole && v.toDouble() != std::floor(v.toDouble()))
           Fail(At(rowPath, c), "not a whole number");
         field.Values.push_back(v.toDouble());
@@ -263,7 +306,8 @@ std::unique_ptr<TGoal> TSceneReader::Goal(const QJsonObject& Json, const QString
   return goal;
 }
 
-std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QString& Path) {
+std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QString& Path,
+                                              const TWorld& World) {
   const QString kind = Text(Json, Path, "kind");
   std::unique_ptr<TPlayer2D> player;
   if (kind == "kart")
@@ -290,9 +334,18 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
     for (const QString& name : object->keys())
       if (!HasParam(state, name))
         Fail(Join(Join(Path, key), name), "no such parameter of a " + kind.toStdString());
+  // The range each value may take: the parameter's own bounds, or what the world can hold of it.
+  std::vector<std::pair<double, double>> ranges;
+  for (int32_t i = 0; i < state.ParamCount(); ++i) {
+    const TStateParam& p = state.Param(i);
+    ranges.push_back(p.MaxValue > p.MinValue ? std::pair(p.MinValue, p.MaxValue)
+                                             : UnboundedRange(p.Name, World.Circuit().Width(),
+                                                              World.Circuit().Height()));
+  }
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
     TStateParam& p = state.Param(i);
     const QString name = QString::fromStdString(p.Name);
+    const auto [least, largest] = ranges[i];
     if (limits.contains(name)) {
       const QString at = Join(Join(Path, "limits"), name);
       const QJsonArray bounds = limits.value(name).toArray();
@@ -300,20 +353,27 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
           !bounds.at(1).isDouble() || !std::isfinite(bounds.at(0).toDouble()) ||
           !std::isfinite(bounds.at(1).toDouble()))
         Fail(at, "expected a list of the least and the largest value");
-      p.MinValue = bounds.at(0).toDouble();
-      p.MaxValue = bounds.at(1).toDouble();
+      // Within the parameter's own range, and bounds indeed: a largest value at or below the
+      // least would leave it unbounded.
+      const double lo = bounds.at(0).toDouble(), hi = bounds.at(1).toDouble();
+      if (lo < least || hi > largest || !(hi > lo))
+        Fail(at, "expected the least and the largest value within " + Span(least, largest) +
+                     ", the largest above the least");
+      p.MinValue = lo;
+      p.MaxValue = hi;
     }
     const bool bounded = p.MaxValue > p.MinValue;
-    const double min = bounded ? p.MinValue : -Huge, max = bounded ? p.MaxValue : Huge;
-    p.Value = Number(reset, Join(Path, "reset"), name, min, max);
+    p.Value = Number(reset, Join(Path, "reset"), name, bounded ? p.MinValue : least,
+                     bounded ? p.MaxValue : largest);
   }
   // The reset values become what "Reset" returns to; then the state as it stood.
   state.ResetStartValues();
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
     TStateParam& p = state.Param(i);
     const bool bounded = p.MaxValue > p.MinValue;
-    p.Value = Number(values, Join(Path, "state"), QString::fromStdString(p.Name),
-                     bounded ? p.MinValue : -Huge, bounded ? p.MaxValue : Huge);
+    p.Value =
+        Number(values, Join(Path, "state"), QString::fromStdString(p.Name),
+               bounded ? p.MinValue : ranges[i].first, bounded ? p.MaxValue : ranges[i].second);
     p.StartValue = p.Value;
   }
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
@@ -322,7 +382,8 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
     if (sensitivity.contains(name))
       p.Sensitivity = Number(sensitivity, Join(Path, "sensitivity"), name, 0, 1);
     if (clear.contains(name))
-      p.SavedValue = Number(clear, Join(Path, "clear_pose"), name, -Huge, Huge);
+      p.SavedValue =
+          Number(clear, Join(Path, "clear_pose"), name, ranges[i].first, ranges[i].second);
   }
   player->SetPosX(player->PosX()); // the outline belongs to the old pose
 

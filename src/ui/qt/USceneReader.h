@@ -40,5 +40,8 @@ private:
   static std::unique_ptr<TWorld> Circuit(const QJsonObject& Scene);
   static void Settings(TWorld& World, const QJsonObject& Scene);
   static std::unique_ptr<TGoal> Goal(const QJsonObject& Goal, const QString& Path);
-  static std::unique_ptr<TPlayer> Player(const QJsonObject& Player, const QString& Path);
+  // Values are checked against what the world can hold: a body's unbounded parameters (its
+  // place, speeds and heading) against the picture and bounds that keep a run in range.
+  static std::unique_ptr<TPlayer> Player(const QJsonObject& Player, const QString& Path,
+                                         const TWorld& World);
 };

@@ -8,10 +8,18 @@
 #include <QStringList>
 #include <QThread>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
 
 #include "platform/UErrors.h"
+#include "ui/qt/UOutputFile.h"
+#include "ui/qt/UQtPicture.h"
+#include "ui/qt/UTemporaryFiles.h"
 
 namespace {
 
@@ -44,8 +52,11 @@ bool IsGif(const std::string& FileName) {
 
 QStringList FfmpegArguments(const QString& Output, int32_t Width, int32_t Height,
                             double FramesPerSecond, bool Gif) {
+  // -xerror: an error writing the file ends ffmpeg with a failure, where it would otherwise go on
+  // and end well with a file cut short.
   QStringList args =
-      QString("-hide_banner -loglevel error -nostats -f rawvideo -pixel_format rgb24").split(' ');
+      QString("-hide_banner -loglevel error -nostats -xerror -f rawvideo -pixel_format rgb24")
+          .split(' ');
   args << "-video_size" << QString("%1x%2").arg(Width).arg(Height) << "-framerate"
        << QString::number(FramesPerSecond, 'g', 12) << "-i"
        << "pipe:0";
@@ -82,27 +93,43 @@ TVideoRecorder::TVideoRecorder(const std::string& FileName, int32_t Width, int32
   const QString program = FindFfmpeg();
   if (program.isEmpty())
     throw EError(MissingFfmpegMessage());
+  ChooseTarget();
   // Created here rather than by ffmpeg, so that a folder that cannot be written is found at once
-  // and no other recording picks the same name; with the permissions of any new file.
-  QString error;
-  const QString stem = QString::fromStdString(FileName) + "." +
-                       QString::number(QCoreApplication::applicationPid()) + "-";
-  for (int attempt = 1; attempt <= 100 && FTempName.isEmpty(); ++attempt) {
-    QFile temp(stem + QString::number(attempt) + ".part");
-    if (temp.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-      FTempName = temp.fileName();
-    else
-      error = temp.errorString();
+  // and no other recording picks the same name; with the permissions of any new file, or of the
+  // file it replaces.
+  if (!FStraight) {
+    QString error;
+    const QString stem = QFile::decodeName(FTarget.c_str()) + "." +
+                         QString::number(QCoreApplication::applicationPid()) + "-";
+    for (int attempt = 1; attempt <= 100 && FTempName.isEmpty(); ++attempt) {
+      QFile temp(stem + QString::number(attempt) + ".part");
+      if (temp.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        FTempName = temp.fileName();
+        TTemporaryFiles::Add(QFile::encodeName(FTempName).toStdString());
+        if (FMode >= 0)
+          ::fchmod(temp.handle(), static_cast<mode_t>(FMode));
+      } else {
+        error = temp.errorString();
+      }
+    }
+    if (FTempName.isEmpty())
+      throw EError("Cannot record the video " + Quoted(FileName) + ": " + error.toStdString() +
+                   ".");
   }
-  if (FTempName.isEmpty())
-    throw EError("Cannot record the video " + Quoted(FileName) + ": " + error.toStdString() + ".");
 
   FThread = std::make_unique<QThread>();
   FThread->start();
+  if (!FThread->isRunning()) {
+    // A limit on processes: the toolkit has said so on the standard error stream.
+    FThread.reset();
+    Abandon();
+    throw EError("Cannot record the video " + Quoted(FileName) +
+                 ": no thread could be started for the encoder.");
+  }
   FContext = new QObject;
   FContext->moveToThread(FThread.get());
-  StartProcess(program,
-               FfmpegArguments(FTempName, Width, Height, FramesPerSecond, IsGif(FileName)));
+  const QString output = FTempName.isEmpty() ? QFile::decodeName(FTarget.c_str()) : FTempName;
+  StartProcess(program, FfmpegArguments(output, Width, Height, FramesPerSecond, IsGif(FileName)));
   std::string why;
   {
     std::lock_guard lock(FLock);
@@ -112,6 +139,40 @@ TVideoRecorder::TVideoRecorder(const std::string& FileName, int32_t Width, int32
     Abandon();
     throw EError("Cannot record the video " + Quoted(FileName) + ": " + why + ".");
   }
+}
+
+void TVideoRecorder::ChooseTarget() {
+  const std::string cannot = "Cannot record the video " + Quoted(FFileName) + ": ";
+  FTarget = TOutputFile::LinkTarget(FFileName);
+  struct stat st {};
+  if (::stat(FTarget.c_str(), &st) != 0) {
+    if (errno != ENOENT)
+      throw EError(cannot + std::system_category().message(errno) + ".");
+    return; // a new file
+  }
+  if (S_ISREG(st.st_mode)) {
+    FMode = static_cast<int>(st.st_mode & 07777);
+    return;
+  }
+  if (S_ISDIR(st.st_mode))
+    throw EError(cannot + "it is a folder.");
+  if (!S_ISFIFO(st.st_mode) && !S_ISCHR(st.st_mode))
+    throw EError(cannot + "it is neither a regular file, a FIFO nor a character device.");
+  FStraight = true;
+  if (IsGif(FFileName))
+    return;
+  // ffmpeg goes back to the start of an MP4 to write its index: a FIFO, or a device it cannot
+  // seek in, takes only a GIF. A FIFO is not opened here, which would wait for its reader.
+  bool seekable = false;
+  if (S_ISCHR(st.st_mode)) {
+    const int fd = ::open(FTarget.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    seekable = fd >= 0 && ::lseek(fd, 0, SEEK_CUR) >= 0;
+    if (fd >= 0)
+      ::close(fd);
+  }
+  if (!seekable)
+    throw EError(cannot + "an MP4 is written only into a file that can be sought, and this " +
+                 (S_ISFIFO(st.st_mode) ? "FIFO" : "device") + " cannot; a GIF can go there.");
 }
 
 TVideoRecorder::~TVideoRecorder() {
@@ -152,6 +213,7 @@ void TVideoRecorder::StartProcess(const QString& Program, const QStringList& Arg
                      [this] { KeepLog(FProcess->readAllStandardError()); });
     QObject::connect(FProcess, &QProcess::finished, FContext,
                      [this](int Code, QProcess::ExitStatus Status) {
+                       TTemporaryFiles::RemoveProcess(FPid);
                        if (!FClosing)
                          Stopped(ExitReason(Code, Status == QProcess::CrashExit, true));
                      });
@@ -166,6 +228,8 @@ void TVideoRecorder::StartProcess(const QString& Program, const QStringList& Arg
     FProcess->start(Program, Arguments);
     if (!FProcess->waitForStarted())
       Stopped("ffmpeg did not start (" + FProcess->errorString().toStdString() + ")");
+    else
+      TTemporaryFiles::AddProcess(FPid = static_cast<pid_t>(FProcess->processId()));
   });
 }
 
@@ -192,7 +256,7 @@ void TVideoRecorder::Stopped(const std::string& Why) {
 }
 
 void TVideoRecorder::AddFrame(const QImage& Frame) {
-  if (FDone)
+  if (FDone || FClosed)
     throw EError("Cannot record the video " + Quoted(FFileName) + ": the recording has ended.");
   if (Frame.width() != FWidth || Frame.height() != FHeight)
     throw EError("Cannot record the video " + Quoted(FFileName) + ": the picture is now " +
@@ -200,9 +264,7 @@ void TVideoRecorder::AddFrame(const QImage& Frame) {
                  " pixels, the video " + std::to_string(FWidth) + " by " + std::to_string(FHeight) +
                  ".");
   // A shallow copy for the thread: the picture's next drawing detaches it, not this.
-  const QImage image = Frame.format() == QImage::Format_RGB888
-                           ? Frame
-                           : Frame.convertToFormat(QImage::Format_RGB888);
+  const QImage image = TQtPicture::ToRgb888(Frame);
   const int64_t rowBytes = static_cast<int64_t>(FWidth) * 3;
   const int64_t frameBytes = rowBytes * FHeight;
   {
@@ -240,8 +302,8 @@ void TVideoRecorder::AddFrame(const QImage& Frame) {
   ++FFrameCount;
 }
 
-void TVideoRecorder::Finish() {
-  if (FDone)
+void TVideoRecorder::Close() {
+  if (FDone || FClosed)
     return;
   std::string why;
   OnWorker([&] {
@@ -256,6 +318,7 @@ void TVideoRecorder::Finish() {
               " minutes";
       }
     }
+    TTemporaryFiles::RemoveProcess(FPid);
     KeepLog(FProcess->readAllStandardError());
     if (why.empty())
       why = ExitReason(FProcess->exitCode(), FProcess->exitStatus() == QProcess::CrashExit, false);
@@ -265,28 +328,42 @@ void TVideoRecorder::Finish() {
     if (!FStopReason.empty())
       why = FStopReason;
   }
-  if (!why.empty())
+  if (!why.empty() || !WriteError().empty())
     Fail(why);
-  std::error_code ec;
-  std::filesystem::rename(FTempName.toStdString(), FFileName, ec);
-  if (ec)
-    Fail("cannot give the file its name (" + ec.message() + ")");
-  FDone = true;
+  FClosed = true;
   StopThread();
 }
 
+void TVideoRecorder::Finish() {
+  if (FDone)
+    return;
+  Close();
+  if (!FTempName.isEmpty()) {
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(FTempName).toStdString(), FTarget, ec);
+    if (ec)
+      Fail("cannot give the file its name (" + ec.message() + ")");
+    TTemporaryFiles::Remove(QFile::encodeName(FTempName).toStdString());
+  }
+  FDone = true;
+}
+
 void TVideoRecorder::Fail(const std::string& Why) {
-  std::string reason = Why, last;
+  std::string reason = Why;
   {
     std::lock_guard lock(FLock);
     if (reason.empty())
       reason = FStopReason;
   }
   Abandon();
-  last = LastLogLine();
+  // What the system said when ffmpeg could not write the file (a full disk) says it all.
+  const std::string writeError = WriteError(), last = LastLogLine();
+  if (!writeError.empty())
+    reason = "ffmpeg could not write it: " + writeError;
+  else if (!last.empty())
+    reason += " (\"" + last + "\")";
   throw EError("Cannot record the video " + Quoted(FFileName) + ": " + reason +
-               (last.empty() ? std::string() : " (\"" + last + "\")") +
-               "; the unfinished video was removed.");
+               (FTempName.isEmpty() ? "." : "; the unfinished video was removed."));
 }
 
 void TVideoRecorder::Abandon() {
@@ -297,12 +374,14 @@ void TVideoRecorder::Abandon() {
         FProcess->kill();
         FProcess->waitForFinished();
       }
+      TTemporaryFiles::RemoveProcess(FPid);
       KeepLog(FProcess->readAllStandardError());
     });
   StopThread();
   if (!FDone && !FTempName.isEmpty()) {
-    std::error_code ec;
-    std::filesystem::remove(FTempName.toStdString(), ec);
+    const std::string temp = QFile::encodeName(FTempName).toStdString();
+    ::unlink(temp.c_str());
+    TTemporaryFiles::Remove(temp);
   }
   FDone = true;
 }
@@ -325,6 +404,29 @@ std::string TVideoRecorder::LastLogLine() const {
   if (end == std::string::npos)
     return {};
   const size_t begin = FLog.find_last_of("\r\n", end);
-  return FLog.substr(begin == std::string::npos ? 0 : begin + 1,
-                     end + 1 - (begin == std::string::npos ? 0 : begin + 1));
+  std::string line = FLog.substr(begin == std::string::npos ? 0 : begin + 1,
+                                 end + 1 - (begin == std::string::npos ? 0 : begin + 1));
+  // ffmpeg names the file it was given: the user knows it by the name asked for.
+  const std::string temp = QFile::encodeName(FTempName).toStdString();
+  for (size_t at; !temp.empty() && (at = line.find(temp)) != std::string::npos;)
+    line.replace(at, temp.size(), FFileName);
+  return line;
+}
+
+std::string TVideoRecorder::WriteError() const {
+  // "av_interleaved_write_frame(): No space left on device", "Error writing trailer of
+  // run.mp4: No space left on device": the system's reason ends the line.
+  std::lock_guard lock(FLock);
+  for (const char* mark :
+       {"av_interleaved_write_frame(): ", "Error writing trailer of ", "Error closing file "}) {
+    const size_t at = FLog.find(mark);
+    if (at == std::string::npos)
+      continue;
+    const size_t end = FLog.find_first_of("\r\n", at);
+    const std::string line = FLog.substr(at, end == std::string::npos ? end : end - at);
+    const size_t colon = line.rfind(": ");
+    if (colon != std::string::npos && colon + 2 < line.size())
+      return line.substr(colon + 2);
+  }
+  return {};
 }

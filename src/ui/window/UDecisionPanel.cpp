@@ -100,6 +100,9 @@ void TDecisionPanel::Show(TPlayer2D* Player, const QString& Name) {
       params << QString::fromStdString(Player->RealState().FreeParam(p).Name);
   if (Player == nullptr)
     FHeader->setText("No player chosen.");
+  else if (record.AILevel == 0) // every decision is made at a level, from 1 up
+    FHeader->setText(
+        QString("No decision of %1 yet (AI level %2).").arg(Name).arg(Player->AILevel()));
   else
     FHeader->setText(QString("Last decision of %1 (AI level %2): %3 futures, %4 counted")
                          .arg(Name)

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
@@ -25,6 +26,7 @@
 #include "ui/window/UMonitorsWindow.h"
 #include "ui/window/URunLoop.h"
 #include "ui/window/UStandardDialogs.h"
+#include "ui/window/UWheelGuard.h"
 #include "ui_UFormTest2D.h"
 #include "world/URoster.h"
 #include "world/USettingsTable.h"
@@ -117,6 +119,7 @@ TFormTest2D::TFormTest2D(std::unique_ptr<TDialogs> Dialogs, QWidget* Parent)
   for (QWidget* box : {FUi->edChoosePlayer, FUi->EdAIParams, FUi->EdTrackParams,
                        FUi->EdPlayerParams, FUi->EdGoals})
     box->setMinimumWidth(0);
+  new TWheelGuard(*FUi->Panel4Scroll, this);
   FRunLoop = std::make_unique<TRunLoop>(*this);
   FGoalRows = std::make_unique<TGoalRows>(*this);
   FGoalMenu = std::make_unique<TGoalMenu>(*this);
@@ -136,7 +139,7 @@ TFormTest2D::~TFormTest2D() {
 }
 
 void TFormTest2D::FormCreate() {
-  FStartFolder = QCoreApplication::applicationDirPath();
+  FStartFolder = QDir::homePath();
   menuPlayerParamsClick();
   FWorld = std::make_unique<TWorld>(TQtPicture::LoadDefaultCircuit(), "default", SeedFromClock());
   FPicture = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
@@ -205,19 +208,24 @@ void TFormTest2D::OpenSceneClick() {
       FDialogs->OpenPicture(this, TSceneFile::Filter(), FStartFolder);
   if (!name)
     return;
+  UseFolderOf(*name);
   // The step in progress is abandoned rather than waited for.
   FRunLoop->Interrupt(__func__, [this, file = *name] { OpenScene(file); });
 }
 
 void TFormTest2D::SaveSceneAsClick() {
   const THandlerTrace trace(__func__);
-  const std::optional<QString> name = FDialogs->SaveFile(this, FStartFolder, TSceneFile::Filter());
+  const std::optional<QString> name =
+      FDialogs->SaveFileAs(this, FStartFolder, TSceneFile::Filter(), {".kartsim.json"});
   if (!name)
     return;
+  UseFolderOf(*name);
   // The world as it stands between steps, never half through one.
-  FRunLoop->RunOrDefer(__func__, [this, file = *name] {
-    SaveScene(file.endsWith(".kartsim.json") ? file : file + ".kartsim.json");
-  });
+  FRunLoop->RunOrDefer(__func__, [this, file = *name] { SaveScene(file); });
+}
+
+void TFormTest2D::UseFolderOf(const QString& FileName) {
+  FStartFolder = QFileInfo(FileName).absolutePath();
 }
 
 void TFormTest2D::FitCaptions() {

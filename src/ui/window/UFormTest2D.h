@@ -46,8 +46,10 @@ public:
   TDialogs& Dialogs() const { return *FDialogs; }
   TRunLoop& RunLoop() const { return *FRunLoop; }
   TGoalRows& GoalRows() const { return *FGoalRows; }
-  // The folder the file dialogs open in: the one that holds the program.
+  // The folder the file dialogs open in: the one last used, the user's home at first.
   const QString& StartFolder() const { return FStartFolder; }
+  // The file chosen in a dialog: its folder is where the next dialog opens.
+  void UseFolderOf(const QString& FileName);
 
   // ---- operations ----
   // Replaces the world by another one (an opened scene): re-wired to the window, shown whole in

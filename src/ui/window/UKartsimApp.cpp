@@ -6,11 +6,29 @@
 #include <csignal>
 #include <exception>
 #include <iostream>
+#include <ostream>
 #include <string>
 
 #include "ui/window/UErrorReport.h"
 
+#ifndef KARTSIM_VERSION
+#define KARTSIM_VERSION "unknown"
+#endif
+
 namespace {
+
+const char* const HelpText =
+    "Usage: kartsim [FILE.kartsim.json]\n"
+    "\n"
+    "The window of the kart simulation: karts and rockets on a circuit, each deciding by the\n"
+    "futures it imagines. FILE, when given, is a scene (saved by the window or by kartsim-batch\n"
+    "--save-scene) opened as the window starts.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help  this text\n"
+    "  --version   the program's version\n"
+    "\n"
+    "The toolkit's own options (-platform, -style, ...) are taken as well.\n";
 
 // "a MouseButtonRelease event for StartBtn (QPushButton)"
 std::string Describe(const QObject* Receiver, const QEvent* Event) {
@@ -30,6 +48,21 @@ TKartsimApp::TKartsimApp(int& Argc, char** Argv) : QApplication(Argc, Argv) {
   // A frame or report written into a FIFO whose reader went away is an error to show, not the
   // end of the program.
   std::signal(SIGPIPE, SIG_IGN);
+}
+
+std::optional<int> TKartsimApp::AnswerCommandLine(const std::vector<std::string>& Arguments,
+                                                  std::ostream& Out) {
+  for (const std::string& argument : Arguments) {
+    if (argument == "-h" || argument == "--help") {
+      Out << HelpText;
+      return 0;
+    }
+    if (argument == "--version") {
+      Out << "kartsim " KARTSIM_VERSION "\n";
+      return 0;
+    }
+  }
+  return std::nullopt;
 }
 
 bool TKartsimApp::notify(QObject* Receiver, QEvent* Event) {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QObject>
 #include <functional>
+#include <iosfwd>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +19,12 @@ public:
   using TReportSink = std::function<void(const TErrorReport&)>;
 
   TKartsimApp(int& Argc, char** Argv);
+
+  // The questions a command line asks of the program rather than of the window: --help (-h) and
+  // --version are answered on Out, before any window or display is needed, with the exit status
+  // (0). Nothing for any other command line, which opens the window.
+  static std::optional<int> AnswerCommandLine(const std::vector<std::string>& Arguments,
+                                              std::ostream& Out);
 
   bool notify(QObject* Receiver, QEvent* Event) override;
   // Runs a handler that the toolkit calls for a signal and reports an error that leaves it, with

@@ -198,12 +198,11 @@ void TRunLoop::RecordVideoClick() {
   if (TVideoRecorder::FindFfmpeg().isEmpty())
     throw EError(TVideoRecorder::MissingFfmpegMessage());
   const std::optional<QString> name =
-      FForm.Dialogs().SaveFile(&FForm, FForm.StartFolder(), VideoFilter);
+      FForm.Dialogs().SaveFileAs(&FForm, FForm.StartFolder(), VideoFilter, {".mp4", ".gif"});
   if (!name)
     return;
-  std::string file = name->toStdString();
-  if (!TVideoRecorder::IsVideoName(file))
-    file += ".mp4";
+  FForm.UseFolderOf(*name);
+  const std::string file = name->toStdString();
   const TQtPicture& picture = FForm.Picture();
   FVideo = std::make_unique<TVideoRecorder>(
       file, picture.Width(), picture.Height(),
@@ -243,6 +242,7 @@ void TRunLoop::SaveimagestofolderClick() {
     item.setChecked(false);
     return;
   }
+  FForm.UseFolderOf(*name);
   FFrameStem = *name;
 }
 
@@ -252,6 +252,7 @@ void TRunLoop::Loadcircuit800x600BMP1Click() {
       FForm.Dialogs().OpenPicture(&FForm, CircuitFilter, FForm.StartFolder());
   if (!name)
     return;
+  FForm.UseFolderOf(*name);
   RunOrDefer(__func__, [this, file = *name] { LoadCircuit(file); });
 }
 

@@ -2,7 +2,9 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 
 #include "ui/window/UReportDialog.h"
 
@@ -24,6 +26,15 @@ std::optional<QString> TStandardDialogs::SaveFile(QWidget* Parent, const QString
   if (name.isEmpty())
     return std::nullopt;
   return name;
+}
+
+bool TStandardDialogs::ConfirmReplace(QWidget* Parent, const QString& FileName) {
+  // The file dialog's own question, in its words.
+  return QMessageBox::warning(Parent, QString(),
+                              QString("%1 already exists.\nDo you want to replace it?")
+                                  .arg(QFileInfo(FileName).fileName()),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<QColor> TStandardDialogs::ChooseColor(QWidget* Parent, const QColor& Initial) {

@@ -97,6 +97,20 @@ TEST(ExperimentFile, EveryFaultIsRefusedWithItsPath) {
   EXPECT_EQ(Refusal(WithVariables(R"([{"setting": "karts", "values": [3]}])", "circle")), "");
 }
 
+TEST(ExperimentFile, SeedsAreReadExactlyOrRefused) {
+  // A double would read 9007199254740993 as ...992, the seed of another experiment.
+  const auto seeded = [](const std::string& Seed) {
+    std::string json = WithVariables("[]");
+    return json.replace(json.find("\"seed\": 7"), 9, "\"seed\": " + Seed);
+  };
+  EXPECT_NE(TExperiment::FromJson(Parse(seeded("9007199254740993"))).RunSeed(0),
+            TExperiment::FromJson(Parse(seeded("9007199254740992"))).RunSeed(0));
+  EXPECT_EQ(Refusal(seeded("9223372036854775807")), "");
+  EXPECT_NE(Refusal(seeded("9223372036854775808"))
+                .find("$.seed: expected a whole number from 0 to 9223372036854775807"),
+            std::string::npos);
+}
+
 TEST(ExperimentFile, AFileThatIsNotJsonIsRefusedWithItsName) {
   try {
     TExperiment::Load("/nonexistent/x.experiment.json");

@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -176,6 +177,27 @@ TEST_F(ExperimentProgram, RefusesBadInputWithoutTouchingAnything) {
   EXPECT_EQ(Shell(Path(""), "$E small.json --out x3 --jobs 0").Status, 2);
   EXPECT_EQ(Shell(Path(""), "$E small.json --out x4 --shard 2/2").Status, 2);
   EXPECT_EQ(Shell(Path(""), "$E small.json --out done --shard 0/2").Status, 2);
+}
+
+TEST_F(ExperimentProgram, GoesOnWhereNoThreadCanStartAndAnswersItsVersion) {
+  EXPECT_EQ(Shell(Path(""), "$E --version").Out.rfind("kartsim-experiment ", 0), 0u);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers start threads of their own, which the limit refuses";
+#endif
+  // No other process or thread can start beside it: as another user when run as root, for whom
+  // the limit does not count, in a folder open to it. "timeout" ends a run that waits for ever.
+  ASSERT_EQ(chmod(FDir.path().toLocal8Bit().constData(), 0777), 0);
+  const std::string user =
+      geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  if (!user.empty() && Shell(Path(""), user + "test -x \"$E\"").Status != 0) {
+    GTEST_SKIP() << "the program is out of reach of the unprivileged user the test runs it as";
+  }
+  const TResult r =
+      Shell(Path(""),
+            "timeout 300 " + user + "prlimit --nproc=1 -- \"$E\" small.json --out alone --jobs 2");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Untimed(ReadFile(Path("alone/runs.csv"))).size(), 9u);
+  EXPECT_FALSE(ReadFile(Path("alone/plots/distance_mean.png")).empty());
 }
 
 TEST_F(ExperimentProgram, ASceneFileBesideTheExperimentRunsAsItsBuiltInScene) {

@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "WindowKit.h"
 #include "agents/UPlayer2D.h"
@@ -142,4 +143,28 @@ TEST_F(TWindowLayout, TheColourPanelFollowsTheChosenPlayerRecolouredWhileRunning
   RunPasses(1);
   EXPECT_EQ(Find<QPushButton>("EdColor").palette().color(QPalette::Button),
             QColor(0x56, 0x34, 0x12));
+}
+
+TEST_F(TWindowLayout, TheWheelScrollsThePanelUnlessASliderHasTheFocus) {
+  for (int32_t i = 0; i < 20; ++i)
+    Trigger("Runfast1");
+  QCoreApplication::processEvents();
+  QScrollBar& scroll = *Find<QScrollArea>("Panel4Scroll").verticalScrollBar();
+  QSlider& slider = *Find<QGroupBox>("EdGoals").findChildren<QSlider*>().front();
+  const int value = slider.value();
+  // A notch down, over the slider.
+  const auto wheel = [&] {
+    const QPointF at(slider.width() / 2.0, slider.height() / 2.0);
+    QWheelEvent event(at, slider.mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&slider, &event);
+  };
+  wheel();
+  EXPECT_EQ(slider.value(), value);
+  EXPECT_GT(scroll.value(), 0);
+  Form->activateWindow();
+  slider.setFocus();
+  ASSERT_TRUE(slider.hasFocus());
+  wheel();
+  EXPECT_NE(slider.value(), value);
 }

@@ -53,6 +53,14 @@ TEST_F(TWindowMonitors, OneWindowOpensFromTheMenuAndClosingItUnchecksTheItem) {
   EXPECT_FALSE(item.isChecked());
 }
 
+TEST_F(TWindowMonitors, BeforeTheFirstStepTheySayThereIsNoDecisionYet) {
+  Trigger("MenuMonitors");
+  const auto header = [&] { return Find<QLabel>("LbDecision").text().toStdString(); };
+  EXPECT_EQ(header(), "No decision of Player #1 yet (AI level 8).");
+  RunPasses(1);
+  EXPECT_EQ(header().rfind("Last decision of Player #1 (AI level 8): ", 0), 0u) << header();
+}
+
 TEST_F(TWindowMonitors, EveryPlotHoldsOnePointPerStepUpTo600) {
   Trigger("MenuMonitors");
   RunPasses(3);

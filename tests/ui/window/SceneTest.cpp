@@ -1,13 +1,16 @@
 #include <QCheckBox>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <sstream>
 
 #include "WindowKit.h"
 #include "agents/UPlayer2D.h"
 #include "goals/UGoalCatalogue.h"
 #include "goals/UTeam.h"
 #include "ui/qt/USceneFile.h"
+#include "ui/window/UKartsimApp.h"
 #include "ui_UFormTest2D.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
@@ -92,13 +95,33 @@ TEST_F(TWindowScene, ABadSceneIsReportedAndChangesNothing) {
   ASSERT_TRUE(WriteFile(file, "{\"format\": \"kartsim-scene\", \"version\": 1}"));
   Click("BtnAddPlayer");
   const QByteArray before = TSceneFile::Encode(Form->World());
-  for (const QString& name : {file, dir.path()}) {
+  // And a scene the world cannot hold, refused before it replaces anything.
+  const QString far = QString::fromUtf8(TSceneFile::Encode(Form->World()))
+                          .replace(QRegularExpression("\"POSX\": [-0-9.e]+"), "\"POSX\": 1e20");
+  const QString farFile = dir.filePath("far.kartsim.json");
+  ASSERT_TRUE(WriteFile(farFile, far.toUtf8()));
+  for (const QString& name : {file, dir.path(), farFile}) {
     Dialogs->OpenAnswers.push_back(name);
     Choose("OpenScene");
     ASSERT_FALSE(Dialogs->Reports.empty());
     EXPECT_EQ(TSceneFile::Encode(Form->World()), before);
+    if (name == farFile) {
+      EXPECT_NE(Dialogs->Reports[0].Message.find(".POSX: out of range"), std::string::npos);
+    }
     Dialogs->Reports.clear();
   }
+}
+
+TEST(KartsimApp, AnswersHelpAndVersionBeforeAnyWindowAndOpensTheWindowForTheRest) {
+  std::ostringstream out;
+  EXPECT_EQ(TKartsimApp::AnswerCommandLine({"--help"}, out), 0);
+  EXPECT_EQ(out.str().rfind("Usage: kartsim [FILE.kartsim.json]\n", 0), 0u) << out.str();
+  out.str("");
+  EXPECT_EQ(TKartsimApp::AnswerCommandLine({"my.kartsim.json", "--version"}, out), 0);
+  EXPECT_EQ(out.str().rfind("kartsim ", 0), 0u);
+  out.str("");
+  EXPECT_FALSE(TKartsimApp::AnswerCommandLine({"my.kartsim.json"}, out));
+  EXPECT_EQ(out.str(), "");
 }
 
 TEST_F(TWindowScene, ASceneGivenOnTheCommandLineOpensAtStartAndABadOneIsReported) {

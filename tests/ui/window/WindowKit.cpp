@@ -65,13 +65,26 @@ bool WriteFile(const QString& Name, const QByteArray& Bytes) {
          file.write(Bytes) == Bytes.size() && file.flush();
 }
 
-std::optional<QString> TScriptedDialogs::OpenPicture(QWidget*, const QString&, const QString&) {
+std::optional<QString> TScriptedDialogs::OpenPicture(QWidget*, const QString&,
+                                                     const QString& Folder) {
+  Folders.push_back(Folder);
   return Next(OpenAnswers);
 }
 
-std::optional<QString> TScriptedDialogs::SaveFile(QWidget*, const QString&, const QString& Filter) {
+std::optional<QString> TScriptedDialogs::SaveFile(QWidget*, const QString& Folder,
+                                                  const QString& Filter) {
+  Folders.push_back(Folder);
   SaveFilters.push_back(Filter);
   return Next(SaveAnswers);
+}
+
+bool TScriptedDialogs::ConfirmReplace(QWidget*, const QString& FileName) {
+  ReplaceAsked.push_back(FileName);
+  if (ReplaceAnswers.empty())
+    return false;
+  const bool answer = ReplaceAnswers.front();
+  ReplaceAnswers.pop_front();
+  return answer;
 }
 
 std::optional<QColor> TScriptedDialogs::ChooseColor(QWidget*, const QColor&) {

@@ -41,6 +41,10 @@ public:
   std::optional<QString> OpenPicture(QWidget*, const QString&, const QString&) override;
   std::optional<QString> SaveFile(QWidget*, const QString&, const QString& Filter = {}) override;
   std::vector<QString> SaveFilters; // the filter of every save dialog asked for
+  std::vector<QString> Folders;     // the folder every file dialog opened in
+  std::deque<bool> ReplaceAnswers;  // nothing left: no
+  std::vector<QString> ReplaceAsked;
+  bool ConfirmReplace(QWidget*, const QString& FileName) override;
   std::optional<QColor> ChooseColor(QWidget*, const QColor&) override;
   void Popup(QMenu&, const QPoint&) override { ++Popups; }
   void ShowReport(QWidget*, const TErrorReport& Report) override { Reports.push_back(Report); }
