@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstring>
 #include <mutex>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -26,11 +27,18 @@ std::mutex NamesLock;
 std::array<std::atomic<pid_t>, 8> Processes{};
 
 void Cleanup(int Signal) {
-  // Only what a signal handler may call: kill, unlink, sigaction, raise.
+  // Only what a signal handler may call: kill, waitpid, unlink, sigaction, raise.
   for (std::atomic<pid_t>& process : Processes) {
     const pid_t pid = process.load();
     if (pid > 0)
       ::kill(pid, SIGKILL);
+  }
+  // Gone before their files are: a helper still opening its output would make it anew. One the
+  // toolkit reaped already answers at once.
+  for (std::atomic<pid_t>& process : Processes) {
+    const pid_t pid = process.load();
+    if (pid > 0)
+      ::waitpid(pid, nullptr, 0);
   }
   for (TNameSlot& slot : Names)
     if (slot.State.load() == ssReady)
