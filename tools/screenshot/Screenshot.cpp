@@ -52,16 +52,9 @@ int main(int argc, char** argv) {
   for (QWidget* window : QApplication::topLevelWidgets())
     if (window != &form && window->isVisible())
       window->move(form.frameGeometry().right() + 1, 0);
-  QTimer pause;
-  QObject::connect(&pause, &QTimer::timeout, [&] {
-    if (!form.RunLoop().InStep() && form.RunLoop().PassCount() >= 25)
-      ui.PauseBtn->click();
-  });
-  pause.start(0);
   int status = 1;
-  QTimer::singleShot(0, [&] {
-    ui.StartBtn->click(); // returns once the loop has ended
-    // Let both windows paint what the last step drew.
+  // Takes the picture once the run has ended, both windows painted with the last step.
+  const auto capture = [&] {
     QEventLoop settle;
     QTimer::singleShot(500, &settle, &QEventLoop::quit);
     settle.exec();
@@ -74,7 +67,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "window %dx%d\n", form.width(), form.height());
     status = picture.save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
     QApplication::quit();
+  };
+  QTimer pause;
+  bool taken = false;
+  QObject::connect(&pause, &QTimer::timeout, [&] {
+    if (form.RunLoop().PassCount() < 25 || taken)
+      return;
+    ui.PauseBtn->click();
+    if (!form.RunLoop().Running()) {
+      taken = true;
+      capture();
+    }
   });
+  pause.start(1);
+  QTimer::singleShot(0, [&] { ui.StartBtn->click(); });
   QApplication::exec();
   return status;
 }
