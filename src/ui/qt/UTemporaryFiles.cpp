@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <mutex>
@@ -27,6 +28,8 @@ std::mutex NamesLock;
 std::array<std::atomic<pid_t>, 8> Processes{};
 
 void Cleanup(int Signal) {
+  // Whatever the program was doing when the signal came still finds its errno as it left it.
+  const int savedErrno = errno;
   // Only what a signal handler may call: kill, waitpid, unlink, sigaction, raise.
   for (std::atomic<pid_t>& process : Processes) {
     const pid_t pid = process.load();
@@ -49,6 +52,7 @@ void Cleanup(int Signal) {
   fallback.sa_handler = SIG_DFL;
   sigemptyset(&fallback.sa_mask);
   ::sigaction(Signal, &fallback, nullptr);
+  errno = savedErrno;
   ::raise(Signal);
 }
 
