@@ -50,6 +50,8 @@ install)
   }
   check_man kartsim-batch scenario video json
   check_man kartsim-experiment out jobs shard merge
+  zcat "$work/prefix/share/man/man1/kartsim-experiment.1.gz" | grep -q '^\.SH EXAMPLES' ||
+    fail "man page of kartsim-experiment lacks its examples"
   ;;
 deb)
   (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/log" 2>&1 || { cat "$work/log"; fail "cpack -G DEB"; }
