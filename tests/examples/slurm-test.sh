@@ -63,15 +63,14 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
-# Polls CONDITION (a command) every 0.2 s for up to SECONDS.
+# Polls CONDITION (a command) every 0.2 s until it holds, for SECONDS at most.
 wait_for() { # seconds, condition...
-  local i tries=$(($1 * 5))
+  local end=$((SECONDS + $1))
   shift
-  for ((i = 0; i < tries; i++)); do
-    "$@" && return 0
+  until "$@"; do
+    [ $SECONDS -lt $end ] || return 1
     sleep 0.2
   done
-  return 1
 }
 logs() { tail -n 20 "$tmp"/*.log 2>/dev/null; }
 
@@ -163,7 +162,7 @@ JSON
 # The jobs find kartsim-experiment on the PATH, as an installed one would be.
 PATH=$(dirname "$program"):$PATH
 export PATH
-"$program" small.experiment.json --jobs 2 --out single >single.out 2>&1 ||
+timeout 120 "$program" small.experiment.json --jobs 2 --out single >single.out 2>&1 ||
   { cat single.out; fail "the run on one machine"; }
 no_jobs() { [ -z "$(squeue -h -o %i 2>/dev/null)" ]; }
 state() { scontrol -o show job "$1" | grep -o 'JobState=[A-Z_]*' | cut -d= -f2; }
@@ -183,7 +182,7 @@ submit() { # out: the array, then the merge once it has ended well, as the READM
     small.experiment.json "$1") || fail "sbatch of the array"
   merge=$(sbatch --parsable --dependency="afterok:$array" \
     "$source_dir/examples/slurm/merge.sbatch" "$1") || fail "sbatch of the merge"
-  wait_for 300 no_jobs || { squeue; logs; fail "the jobs did not end"; }
+  wait_for 240 no_jobs || { squeue; logs; fail "the jobs did not end"; }
 }
 
 submit small
@@ -202,7 +201,7 @@ rerun=$(sbatch --parsable --array=2 "$source_dir/examples/slurm/ai-levels.sbatch
   small.experiment.json again) || fail "sbatch of task 2 again"
 merge=$(sbatch --parsable --dependency="afterok:$rerun" "$source_dir/examples/slurm/merge.sbatch" \
   again) || fail "sbatch of the merge again"
-wait_for 300 no_jobs || { squeue; logs; fail "the jobs did not end"; }
+wait_for 240 no_jobs || { squeue; logs; fail "the jobs did not end"; }
 [ "$(state "$merge")" = COMPLETED ] || { tail -n 20 slurm-*.out; fail "merge: $(state "$merge")"; }
 same_as_single again
 echo "Slurm $(sinfo -V | cut -d' ' -f2): the four tasks and the merge gave one machine's runs.csv and summary.csv, and so did a failed task run again"
