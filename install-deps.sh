@@ -1,7 +1,21 @@
 #!/usr/bin/env bash
 # Installs the system packages kartsim needs to build, test and run, and only those missing.
-# The one list of packages of the project is here.
+# The one list of packages of the project is here, in two sections: what building, running and
+# the usual tests need, always; and what only some tests need, with --tests (./test.sh passes it,
+# ./run.sh does not), so that a desktop that only runs kartsim gets no cluster daemons.
+# Usage: install-deps.sh [--tests]
 set -euo pipefail
+
+tests=false
+for arg in "$@"; do
+  case "$arg" in
+  --tests) tests=true ;;
+  *)
+    echo "usage: install-deps.sh [--tests]" >&2
+    exit 2
+    ;;
+  esac
+done
 
 PACKAGES=(
   cmake          # build system
@@ -20,6 +34,17 @@ PACKAGES=(
   parallel       # GNU parallel: the experiments' test runs two shards at once with it
   dpkg-dev       # dpkg-shlibdeps: the Debian package's library dependencies (cpack -G DEB)
 )
+# Tests only: a one-node Slurm that the cluster example runs on (their services stay off, with no
+# /etc/slurm/slurm.conf; the test starts its own daemons).
+TEST_PACKAGES=(
+  slurmctld      # Slurm's controller
+  slurmd         # Slurm's node daemon
+  slurm-client   # sbatch, squeue, sinfo, scontrol, scancel
+  munge          # the authentication Slurm's daemons and commands share
+)
+if $tests; then
+  PACKAGES+=("${TEST_PACKAGES[@]}")
+fi
 
 missing=()
 for pkg in "${PACKAGES[@]}"; do

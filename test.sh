@@ -3,7 +3,7 @@
 # (CI=true) the tests then run again under the sanitizers (tools/ci/sanitizers.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
-./install-deps.sh
+./install-deps.sh --tests
 ./build.sh
 # The window's tests need no screen.
 export QT_QPA_PLATFORM=offscreen

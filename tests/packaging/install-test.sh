@@ -13,11 +13,13 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 files=(
   bin/kartsim
   bin/kartsim-batch
+  bin/kartsim-experiment
   share/applications/kartsim.desktop
   share/icons/hicolor/scalable/apps/kartsim.svg
   share/icons/hicolor/256x256/apps/kartsim.png
   share/mime/packages/kartsim.xml
   share/man/man1/kartsim-batch.1.gz
+  share/man/man1/kartsim-experiment.1.gz
   share/doc/kartsim/copyright
 )
 
@@ -34,13 +36,22 @@ install)
   # A PNG of 256 by 256: its signature, then the width and height of its header.
   png=$(od -An -tx1 -N24 "$work/prefix/share/icons/hicolor/256x256/apps/kartsim.png" | tr -d ' \n')
   [ "$png" = 89504e470d0a1a0a0000000d494844520000010000000100 ] || fail "icon is no 256 px PNG: $png"
-  # The manual page is kartsim-batch's --help: its options are there.
-  man=$(zcat "$work/prefix/share/man/man1/kartsim-batch.1.gz")
-  for option in scenario video json; do
-    grep -qF -- "\\-\\-$option" <<<"$man" || fail "man page lacks --$option"
-  done
-  # The installed program runs from its new place.
-  "$work/prefix/bin/kartsim-batch" --help >/dev/null || fail "installed kartsim-batch does not run"
+  # Each manual page is its program's --help: its options are there, and nothing of stderr.
+  check_man() { # program, options...
+    local program=$1 option man
+    shift
+    man=$(zcat "$work/prefix/share/man/man1/$program.1.gz")
+    for option in "$@"; do
+      grep -qF -- "\\-\\-$option" <<<"$man" || fail "man page of $program lacks --$option"
+    done
+    grep -q XDG_RUNTIME_DIR <<<"$man" && fail "man page of $program holds Qt's notes"
+    # The installed program runs from its new place.
+    "$work/prefix/bin/$program" --help >/dev/null 2>&1 || fail "installed $program does not run"
+  }
+  check_man kartsim-batch scenario video json
+  check_man kartsim-experiment out jobs shard merge
+  zcat "$work/prefix/share/man/man1/kartsim-experiment.1.gz" | grep -q '^\.SH EXAMPLES' ||
+    fail "man page of kartsim-experiment lacks its examples"
   ;;
 deb)
   (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/log" 2>&1 || { cat "$work/log"; fail "cpack -G DEB"; }
