@@ -67,6 +67,13 @@ def run_experiment(path_or_dict, jobs=None, out=None, every_step=False):
         else:
             file = os.fspath(path_or_dict)
         folder = os.fspath(out) if out is not None else os.path.join(work, "results")
-        printed = _run_experiment(file, folder, jobs, bool(every_step))
+        try:
+            printed = _run_experiment(file, folder, jobs, bool(every_step))
+        except ValueError as e:
+            # A document given as a dict has no file of its own to name.
+            named = f'The experiment file "{file}": '
+            if isinstance(path_or_dict, dict) and str(e).startswith(named):
+                raise ValueError(str(e)[len(named):]) from None
+            raise
         tables = _read_tables(folder)
         return ExperimentResult(tables.pop("runs"), tables.pop("summary"), tables, printed)
