@@ -19,6 +19,12 @@ PACKAGES=(
   desktop-file-utils # desktop-file-validate for the menu entry's test
   parallel       # GNU parallel: the experiments' test runs two shards at once with it
   dpkg-dev       # dpkg-shlibdeps: the Debian package's library dependencies (cpack -G DEB)
+  python3-dev    # the Python module: the interpreter's headers (Debian's /usr/bin/python3)
+  pybind11-dev   # the Python module's bindings
+  python3-numpy  # the module's pictures as arrays
+  python3-pandas # the module's tables as data frames
+  python3-pytest # the module's tests
+  python3-matplotlib # the Python examples' plots (examples/python)
 )
 
 missing=()
