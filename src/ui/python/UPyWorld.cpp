@@ -184,19 +184,18 @@ int32_t TPyWorld::AddPlayer(const std::string& Kind, double X, double Y, double 
     throw EError("Unknown player kind \"" + Kind + "\": a kart or a rocket.");
   const int32_t team = Team ? *Team : FWorld->CurrentTeamIndex();
   this->Team(team); // raises for no such team
+  // The roster adds to the current team, which stays the one it was.
   const int32_t current = FWorld->CurrentTeamIndex();
   FWorld->SetCurrentTeam(team);
   TPlayer2D* player = nullptr;
-  {
+  try {
     const TRandom::TUse use = FWorld->UseRandom();
-    player = TRoster(FWorld->Track()).AddPlayer(kind);
+    player = TRoster(FWorld->Track()).AddPlayerAt(kind, X, Y, Angle);
+  } catch (...) {
+    FWorld->SetCurrentTeam(current);
+    throw;
   }
   FWorld->SetCurrentTeam(current);
-  player->SetPosX(X);
-  player->SetPosY(Y);
-  player->SetAngle(Angle);
-  // Its own place is where "Reset" brings it back.
-  player->Commit();
   Changed();
   return FRecords.Find(player)->Index;
 }

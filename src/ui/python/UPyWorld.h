@@ -73,8 +73,8 @@ public:
   TPlayer& Player(int32_t Id) const;
   // The team a player is in.
   int32_t TeamOf(const TPlayer& Player) const;
-  // A kart or a rocket added to the team (the current one by default) as the window adds it,
-  // then put at X, Y (pixels) heading Angle (radians); answers its number.
+  // A kart or a rocket added to the team (the current one by default), at rest at X, Y (pixels)
+  // heading Angle (radians), coloured as the window colours it; answers its number.
   int32_t AddPlayer(const std::string& Kind, double X, double Y, double Angle,
                     std::optional<int32_t> Team);
   void RemovePlayer(int32_t Id);
