@@ -4,11 +4,9 @@
 
 #include "ui/experiment/UExperimentOptions.h"
 #include "ui/experiment/UExperimentRunner.h"
-#include "ui/python/UPyApplication.h"
 
 TPyExperiment::TResult TPyExperiment::Run(const std::string& File, const std::string& Out,
                                           int32_t Jobs, bool EveryStep) {
-  TPyApplication::Ensure();
   TExperimentOptions options;
   options.File = File;
   options.Out = Out;

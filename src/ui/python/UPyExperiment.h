@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <string>
 
-// An experiment run as kartsim-experiment runs it, by the same runner, into a folder.
+// An experiment run as kartsim-experiment runs it, by the same runner, into a folder. The plots
+// need the Qt application (TPyApplication) to exist already.
 class TPyExperiment {
 public:
   struct TResult {

@@ -327,6 +327,7 @@ PYBIND11_MODULE(_kartsim, m) {
   m.def(
       "_run_experiment",
       [](const std::string& File, const std::string& Out, int32_t Jobs, bool EveryStep) {
+        TPyApplication::Ensure();
         TPyExperiment::TResult result;
         {
           py::gil_scoped_release release;
