@@ -33,14 +33,20 @@ PACKAGES=(
   desktop-file-utils # desktop-file-validate for the menu entry's test
   parallel       # GNU parallel: the experiments' test runs two shards at once with it
   dpkg-dev       # dpkg-shlibdeps: the Debian package's library dependencies (cpack -G DEB)
+  python3-dev    # the Python module: the interpreter's headers (Debian's /usr/bin/python3)
+  pybind11-dev   # the Python module's bindings
+  python3-numpy  # the module's pictures as arrays
+  python3-pandas # the module's tables as data frames
+  python3-matplotlib # the Python examples' plots (examples/python)
 )
-# Tests only: a one-node Slurm that the cluster example runs on (their services stay off, with no
-# /etc/slurm/slurm.conf; the test starts its own daemons).
+# Tests only: pytest for the Python module's tests, and a one-node Slurm that the cluster example
+# runs on (its services stay off, with no /etc/slurm/slurm.conf; the test starts its own daemons).
 TEST_PACKAGES=(
   slurmctld      # Slurm's controller
   slurmd         # Slurm's node daemon
   slurm-client   # sbatch, squeue, sinfo, scontrol, scancel
   munge          # the authentication Slurm's daemons and commands share
+  python3-pytest # the Python module's tests
 )
 if $tests; then
   PACKAGES+=("${TEST_PACKAGES[@]}")

@@ -31,6 +31,22 @@ TTeam& TRoster::CurrentTeam() const {
 }
 
 TPlayer2D* TRoster::AddPlayer(int32_t Kind) {
+  return Add(Kind, true);
+}
+
+TPlayer2D* TRoster::AddPlayerAt(int32_t Kind, double X, double Y, double Angle) {
+  TPlayer2D* player = Add(Kind, false);
+  if (player == nullptr)
+    return nullptr;
+  player->SetPosX(X);
+  player->SetPosY(Y);
+  player->SetAngle(Angle);
+  // Its own place is where "Reset" brings it back.
+  player->Commit();
+  return player;
+}
+
+TPlayer2D* TRoster::Add(int32_t Kind, bool FromSelected) {
   TTeam& team = CurrentTeam();
   TPlayer* prev = team.Selected();
   if (Kind == pkSameAsSelected)
@@ -45,7 +61,7 @@ TPlayer2D* TRoster::AddPlayer(int32_t Kind) {
   TPlayer2D* player = created.get();
   team.AddMember(std::move(created));
 
-  if (prev != nullptr) {
+  if (prev != nullptr && FromSelected) {
     if (typeid(*prev) == typeid(*player)) {
       player->Assign(*prev);
     } else if (const TPlayer2D* body = prev->AsPlayer2D()) {

@@ -21,6 +21,10 @@ public:
   // (white, yellow, orange, red, grey, then its own random colour) or from its goals with
   // evolution. Returns null for an unknown kind (nothing changes).
   TPlayer2D* AddPlayer(int32_t Kind);
+  // A new player of the kind in the current team, at rest at X, Y (pixels) heading Angle
+  // (radians), with its own start settings and goals, coloured as AddPlayer colours it. Returns
+  // null for an unknown kind (nothing changes).
+  TPlayer2D* AddPlayerAt(int32_t Kind, double X, double Y, double Angle);
   // AddPlayer, then moved on from the copied place: 30 pixels ahead while the team has at most
   // two members, otherwise by the spacing of the two members added before it ("+Kart",
   // "+Rocket"); the place it was moved to is committed.
@@ -35,6 +39,8 @@ public:
 
 private:
   TTeam& CurrentTeam() const;
+  // AddPlayer, taking the selected player's place, settings and goal values when FromSelected.
+  TPlayer2D* Add(int32_t Kind, bool FromSelected);
 
   TTrack2D& FTrack;
 };

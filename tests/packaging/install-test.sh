@@ -52,10 +52,22 @@ install)
   check_man kartsim-experiment out jobs shard merge
   zcat "$work/prefix/share/man/man1/kartsim-experiment.1.gz" | grep -q '^\.SH EXAMPLES' ||
     fail "man page of kartsim-experiment lacks its examples"
+  # The Python module, when built, where Debian's Python looks for packages installed by hand.
+  if [ -d "$build/python/kartsim" ]; then
+    init=$(ls "$work"/prefix/lib/python3.*/dist-packages/kartsim/__init__.py 2>/dev/null || true)
+    [ -n "$init" ] || fail "the Python module is not installed under lib/python3.X/dist-packages"
+    ls "$(dirname "$init")"/_kartsim.*.so >/dev/null 2>&1 || fail "no compiled module beside $init"
+    # A sanitized module needs its runtime loaded before the interpreter: its own tests do that.
+    if ! grep -q '^KARTSIM_SANITIZE:STRING=..*' "$build/CMakeCache.txt"; then
+      PYTHONPATH=$(dirname "$(dirname "$init")") /usr/bin/python3 -c \
+        'import kartsim; assert len(kartsim.World.scenario("kart", seed=1).step(1, futures=5)) == 1' \
+        || fail "the installed module does not import and step"
+    fi
+  fi
   ;;
 deb)
   (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/log" 2>&1 || { cat "$work/log"; fail "cpack -G DEB"; }
-  deb=$(ls "$work"/out/*.deb)
+  deb=$(ls "$work"/out/kartsim_*.deb)
   [ -f "$deb" ] || fail "no package"
   dpkg-deb -c "$deb" >"$work/contents"
   for f in "${files[@]}"; do
@@ -66,6 +78,20 @@ deb)
     grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
   done
   [ "$(dpkg-deb -f "$deb" Recommends)" = ffmpeg ] || fail "Recommends is not ffmpeg"
+  # The Python module, when built, is a package of its own: the desktop one pulls in no Python.
+  if [ -d "$build/python/kartsim" ]; then
+    python=$(ls "$work"/out/python3-kartsim_*.deb 2>/dev/null || true)
+    [ -f "$python" ] || fail "no python3-kartsim package"
+    dpkg-deb -c "$python" >"$work/python"
+    grep -q ' \./usr/lib/python3/dist-packages/kartsim/__init__\.py$' "$work/python" || fail "python3-kartsim lacks __init__.py"
+    grep -q ' \./usr/lib/python3/dist-packages/kartsim/_kartsim\..*\.so$' "$work/python" || fail "python3-kartsim lacks the module"
+    if grep -q python "$work/contents"; then fail "the desktop package holds Python files"; fi
+    pydepends=$(dpkg-deb -f "$python" Depends)
+    for dep in "kartsim (= " python3-numpy python3-pandas; do
+      grep -qF "$dep" <<<"$pydepends" || fail "python3-kartsim's Depends lacks $dep: $pydepends"
+    done
+    if grep -q python <<<"$depends"; then fail "the desktop package depends on Python: $depends"; fi
+  fi
   echo "$(basename "$deb"): $(stat -c %s "$deb") bytes; Depends: $depends"
   ;;
 *)

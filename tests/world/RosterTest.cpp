@@ -64,6 +64,25 @@ TEST(Roster, AKartAddedBesideARocketStandsThirtyPixelsAheadOfIt) {
   EXPECT_NEAR(kart->PosY(), 420, 1e-9);
 }
 
+TEST(Roster, APlayerAddedAtAPlaceIsAtRestThereWithItsOwnStart) {
+  TRosterWorld w;
+  TPlayer2D* first = w.Roster.AddPlayer(TRoster::pkKart);
+  first->Goals(0)->SetValue(3);
+  first->SetVelX(4);
+  first->SetAILevel(2);
+  TPlayer2D* kart = w.Roster.AddPlayerAt(TRoster::pkKart, 100, 200, 1);
+  ASSERT_TRUE(kart->IsKart());
+  EXPECT_EQ(kart->VelX(), 0); // nothing of the selected kart's state, settings or goals
+  EXPECT_NE(kart->AILevel(), 2);
+  EXPECT_NE(kart->Goals(0)->FValue, 3);
+  EXPECT_EQ(kart->Color(), MakeColor(255, 255, 0)); // the second's rank colour
+  kart->Reset();
+  EXPECT_EQ(kart->PosX(), 100);
+  EXPECT_EQ(kart->PosY(), 200);
+  EXPECT_EQ(kart->Angle(), 1);
+  EXPECT_EQ(w.Roster.AddPlayerAt(7, 0, 0, 0), nullptr);
+}
+
 TEST(Roster, AThirdPlayerKeepsTheSpacingOfTheTwoBeforeIt) {
   TRosterWorld w;
   w.Roster.AddPlayer(TRoster::pkKart);                          // (330, 475)

@@ -36,27 +36,14 @@
 
 namespace {
 
-// Numbers as the reports write them: enough digits to compare runs, the same on every machine.
 std::string Num(double X) {
-  if (!std::isfinite(X))
-    return "null";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.10g", X);
-  return text;
+  return TBatchRecords::Num(X);
 }
 
 QJsonValue JsonNum(double X) {
   if (!std::isfinite(X))
     return QJsonValue();
   return std::stod(Num(X));
-}
-
-std::string KindOf(const TPlayer& Player) {
-  if (Player.IsKart())
-    return "kart";
-  if (Player.IsRocket())
-    return "rocket";
-  return "player";
 }
 
 template <class T> T Median(std::vector<T> Values) {
@@ -119,7 +106,7 @@ void TBatchRun::BuildWorld() {
   // After the world is built or opened, so that a scenario and the scene saved from it run the
   // same: nothing drawn while building comes before the run's first draw.
   FWorld->Reseed(FSeed);
-  Track(0);
+  FRecords.Track(*FWorld, 0);
   FFrame = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
 }
 
@@ -152,52 +139,6 @@ std::string TBatchRun::Name() const {
   return FOptions.SceneFile.empty() ? FOptions.Scenario : FOptions.SceneFile;
 }
 
-void TBatchRun::Track(int32_t Step) {
-  TTrack2D& track = FWorld->Track();
-  const auto inWorld = [&](const TPlayer* Player) {
-    for (int32_t t = 0; t < FWorld->TeamCount(); ++t)
-      if (FWorld->Teams(t).IndexOfMember(Player) >= 0)
-        return true;
-    return false;
-  };
-  for (TPlayerRecord& r : FRecords)
-    if (r.Player != nullptr && !inWorld(r.Player)) {
-      r.Player = nullptr;
-      r.RemovedStep = Step;
-    }
-  track.RebuildPlayers();
-  for (int32_t i = 0; i < track.PlayerCount(); ++i) {
-    TPlayer* player = track.Players(i);
-    auto known = std::find_if(FRecords.begin(), FRecords.end(),
-                              [&](const TPlayerRecord& r) { return r.Player == player; });
-    const TPlayer2D* body = player->AsPlayer2D();
-    if (known == FRecords.end()) {
-      TPlayerRecord r;
-      r.Index = static_cast<int32_t>(FRecords.size());
-      r.Kind = KindOf(*player);
-      r.BornStep = Step;
-      r.AILevel = player->AILevel();
-      r.Player = player;
-      if (body != nullptr) {
-        r.X = body->PosX();
-        r.Y = body->PosY();
-      }
-      FRecords.push_back(r);
-      known = FRecords.end() - 1;
-    }
-    TPlayerRecord& r = *known;
-    if (body != nullptr) {
-      r.Distance += std::hypot(body->PosX() - r.X, body->PosY() - r.Y);
-      r.X = body->PosX();
-      r.Y = body->PosY();
-    }
-    r.Alive = !player->IsDead();
-    r.Health = player->Health();
-    r.Energy = player->Energy();
-    r.Size = player->Size();
-  }
-}
-
 void TBatchRun::Run(std::ostream* Progress) {
   std::optional<TCsvFile> csv, decisions;
   std::optional<TOutputFile> scene;
@@ -207,11 +148,9 @@ void TBatchRun::Run(std::ostream* Progress) {
   CheckOutputsApart();
   try {
     if (!FOptions.CsvFile.empty())
-      csv.emplace(FOptions.CsvFile,
-                  "step,player,kind,x,y,angle,vx,vy,health,energy,size,dead,futures,dots,grid");
+      csv.emplace(FOptions.CsvFile, TBatchRecords::CsvHeader);
     if (!FOptions.DecisionsFile.empty())
-      decisions.emplace(FOptions.DecisionsFile,
-                        "step,player,option,param,push,futures,score,weight");
+      decisions.emplace(FOptions.DecisionsFile, TBatchRecords::DecisionsHeader);
     if (!FOptions.SaveSceneFile.empty())
       scene.emplace(FOptions.SaveSceneFile, "the scene");
     CheckFramesFolder();
@@ -235,13 +174,13 @@ void TBatchRun::Run(std::ostream* Progress) {
     FFutures.push_back(track.LastFutureCount());
     FFuturesNs += track.LastFuturesNs();
     FBodySubSteps += static_cast<int64_t>(track.LastFutureCount()) * subSteps * players;
-    Track(step);
+    FRecords.Track(*FWorld, step);
     if (csv) {
-      WriteCsvRows(csv->Rows(), step);
+      FRecords.WriteCsvRows(csv->Rows(), step);
       csv->Flush();
     }
     if (decisions) {
-      WriteDecisionRows(decisions->Rows(), step);
+      FRecords.WriteDecisionRows(decisions->Rows(), step);
       decisions->Flush();
     }
     if (!FOptions.FramesStem.empty() || video)
@@ -350,40 +289,6 @@ std::string TBatchRun::FrameName(int32_t Step) const {
   return FOptions.FramesStem + number;
 }
 
-void TBatchRun::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
-  for (const TPlayerRecord& r : FRecords) {
-    if (r.Player == nullptr)
-      continue;
-    const TPlayer& p = *r.Player;
-    const TPlayer2D* body = p.AsPlayer2D();
-    TPlayer& mutablePlayer = *r.Player;
-    Csv << Step << ',' << r.Index << ',' << r.Kind << ',' << Num(body ? body->PosX() : 0) << ','
-        << Num(body ? body->PosY() : 0) << ',' << Num(body ? body->Angle() : 0) << ','
-        << Num(body ? body->VelX() : 0) << ',' << Num(body ? body->VelY() : 0) << ','
-        << Num(p.Health()) << ',' << Num(p.Energy()) << ',' << Num(p.Size()) << ','
-        << (p.IsDead() ? 1 : 0) << ',' << mutablePlayer.Futures().FutureCount() << ','
-        << mutablePlayer.Futures().DotCount() << ',' << p.GridSize() << '\n';
-  }
-}
-
-void TBatchRun::WriteDecisionRows(std::ostream& Csv, int32_t Step) const {
-  for (const TPlayerRecord& r : FRecords) {
-    if (r.Player == nullptr)
-      continue;
-    const TState& state = r.Player->RealState();
-    const TDecisionRecord& decision = r.Player->Futures().LastDecision();
-    for (size_t k = 0; k < decision.Options.size(); ++k) {
-      const TDecisionRecord::TOption& option = decision.Options[k];
-      const bool pushed = option.Param >= 0 && option.Param < state.FreeParamCount();
-      Csv << Step << ',' << r.Index << ',' << k << ','
-          << (pushed ? state.FreeParam(option.Param).Name : std::string()) << ','
-          << Num(option.Push) << ',' << option.Futures << ','
-          << Num(static_cast<double>(option.Score)) << ','
-          << Num(static_cast<double>(option.Weight)) << '\n';
-    }
-  }
-}
-
 void TBatchRun::WriteFrame(int32_t Step) const {
   Picture().SaveBmpBytes(FrameName(Step));
 }
@@ -410,7 +315,7 @@ std::string TBatchRun::JsonSummary() const {
       FBodySubSteps > 0 ? JsonNum(static_cast<double>(FFuturesNs) / FBodySubSteps) : QJsonValue();
   summary["drop_units_consumed"] = static_cast<qint64>(DropUnitsConsumed());
   QJsonArray players;
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : FRecords.Records()) {
     QJsonObject p;
     p["index"] = r.Index;
     p["kind"] = QString::fromStdString(r.Kind);
@@ -432,7 +337,7 @@ std::string TBatchRun::JsonSummary() const {
 
 std::optional<int32_t> TBatchRun::CommonAILevel() const {
   std::optional<int32_t> level;
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : FRecords.Records()) {
     if (level && *level != r.AILevel)
       return std::nullopt;
     level = r.AILevel;
@@ -478,7 +383,7 @@ std::string TBatchRun::TextSummary() const {
   if (FBodySubSteps > 0)
     out << "Time per body sub-step: " << Num(static_cast<double>(FFuturesNs) / FBodySubSteps)
         << " ns\n";
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : FRecords.Records()) {
     out << "Player " << r.Index << " (" << r.Kind
         << (level ? std::string() : ", AI level " + std::to_string(r.AILevel)) << "): ";
     if (r.RemovedStep)
