@@ -51,14 +51,6 @@ QJsonValue JsonNum(double X) {
   return std::stod(Num(X));
 }
 
-std::string KindOf(const TPlayer& Player) {
-  if (Player.IsKart())
-    return "kart";
-  if (Player.IsRocket())
-    return "rocket";
-  return "player";
-}
-
 template <class T> T Median(std::vector<T> Values) {
   if (Values.empty())
     return T{};
@@ -119,7 +111,8 @@ void TBatchRun::BuildWorld() {
   // After the world is built or opened, so that a scenario and the scene saved from it run the
   // same: nothing drawn while building comes before the run's first draw.
   FWorld->Reseed(FSeed);
-  Track(0);
+  FLog = std::make_unique<TPlayerLog>(*FWorld);
+  FLog->Follow(0);
   FFrame = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
 }
 
@@ -150,52 +143,6 @@ void TBatchRun::ApplyOptions() {
 
 std::string TBatchRun::Name() const {
   return FOptions.SceneFile.empty() ? FOptions.Scenario : FOptions.SceneFile;
-}
-
-void TBatchRun::Track(int32_t Step) {
-  TTrack2D& track = FWorld->Track();
-  const auto inWorld = [&](const TPlayer* Player) {
-    for (int32_t t = 0; t < FWorld->TeamCount(); ++t)
-      if (FWorld->Teams(t).IndexOfMember(Player) >= 0)
-        return true;
-    return false;
-  };
-  for (TPlayerRecord& r : FRecords)
-    if (r.Player != nullptr && !inWorld(r.Player)) {
-      r.Player = nullptr;
-      r.RemovedStep = Step;
-    }
-  track.RebuildPlayers();
-  for (int32_t i = 0; i < track.PlayerCount(); ++i) {
-    TPlayer* player = track.Players(i);
-    auto known = std::find_if(FRecords.begin(), FRecords.end(),
-                              [&](const TPlayerRecord& r) { return r.Player == player; });
-    const TPlayer2D* body = player->AsPlayer2D();
-    if (known == FRecords.end()) {
-      TPlayerRecord r;
-      r.Index = static_cast<int32_t>(FRecords.size());
-      r.Kind = KindOf(*player);
-      r.BornStep = Step;
-      r.AILevel = player->AILevel();
-      r.Player = player;
-      if (body != nullptr) {
-        r.X = body->PosX();
-        r.Y = body->PosY();
-      }
-      FRecords.push_back(r);
-      known = FRecords.end() - 1;
-    }
-    TPlayerRecord& r = *known;
-    if (body != nullptr) {
-      r.Distance += std::hypot(body->PosX() - r.X, body->PosY() - r.Y);
-      r.X = body->PosX();
-      r.Y = body->PosY();
-    }
-    r.Alive = !player->IsDead();
-    r.Health = player->Health();
-    r.Energy = player->Energy();
-    r.Size = player->Size();
-  }
 }
 
 void TBatchRun::Run(std::ostream* Progress) {
@@ -235,7 +182,7 @@ void TBatchRun::Run(std::ostream* Progress) {
     FFutures.push_back(track.LastFutureCount());
     FFuturesNs += track.LastFuturesNs();
     FBodySubSteps += static_cast<int64_t>(track.LastFutureCount()) * subSteps * players;
-    Track(step);
+    FLog->Follow(step);
     if (csv) {
       WriteCsvRows(csv->Rows(), step);
       csv->Flush();
@@ -351,7 +298,7 @@ std::string TBatchRun::FrameName(int32_t Step) const {
 }
 
 void TBatchRun::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : FLog->Records()) {
     if (r.Player == nullptr)
       continue;
     const TPlayer& p = *r.Player;
@@ -367,7 +314,7 @@ void TBatchRun::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
 }
 
 void TBatchRun::WriteDecisionRows(std::ostream& Csv, int32_t Step) const {
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : FLog->Records()) {
     if (r.Player == nullptr)
       continue;
     const TState& state = r.Player->RealState();
@@ -410,7 +357,7 @@ std::string TBatchRun::JsonSummary() const {
       FBodySubSteps > 0 ? JsonNum(static_cast<double>(FFuturesNs) / FBodySubSteps) : QJsonValue();
   summary["drop_units_consumed"] = static_cast<qint64>(DropUnitsConsumed());
   QJsonArray players;
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : FLog->Records()) {
     QJsonObject p;
     p["index"] = r.Index;
     p["kind"] = QString::fromStdString(r.Kind);
@@ -432,7 +379,7 @@ std::string TBatchRun::JsonSummary() const {
 
 std::optional<int32_t> TBatchRun::CommonAILevel() const {
   std::optional<int32_t> level;
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : FLog->Records()) {
     if (level && *level != r.AILevel)
       return std::nullopt;
     level = r.AILevel;
@@ -442,14 +389,7 @@ std::optional<int32_t> TBatchRun::CommonAILevel() const {
 }
 
 int64_t TBatchRun::DropUnitsConsumed() const {
-  int64_t units = 0;
-  for (int32_t t = 0; t < FWorld->TeamCount(); ++t) {
-    const TTeam& team = FWorld->Teams(t);
-    for (int32_t g = 0; g < team.GoalCount(); ++g)
-      if (const auto* drops = dynamic_cast<const TGoal2DSweets*>(team.Goals(g)))
-        units += drops->FConsumedUnits;
-  }
-  return units;
+  return TPlayerLog::DropUnitsConsumed(*FWorld);
 }
 
 TQtPicture& TBatchRun::Picture() const {
@@ -478,7 +418,7 @@ std::string TBatchRun::TextSummary() const {
   if (FBodySubSteps > 0)
     out << "Time per body sub-step: " << Num(static_cast<double>(FFuturesNs) / FBodySubSteps)
         << " ns\n";
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : FLog->Records()) {
     out << "Player " << r.Index << " (" << r.Kind
         << (level ? std::string() : ", AI level " + std::to_string(r.AILevel)) << "): ";
     if (r.RemovedStep)

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "ui/batch/UBatchOptions.h"
+#include "world/UPlayerLog.h"
 
-class TPlayer;
 class TQtPicture;
 class TWorld;
 
@@ -19,18 +19,7 @@ class TWorld;
 // asked for and the scene it ends with, and keeps what the summary reports.
 class TBatchRun {
 public:
-  // What the summary says of one player that took part.
-  struct TPlayerRecord {
-    int32_t Index = 0;
-    std::string Kind;
-    int32_t BornStep = 0;
-    int32_t AILevel = 0; // when it joined
-    std::optional<int32_t> RemovedStep;
-    bool Alive = true;
-    double Health = 0, Energy = 0, Size = 0, X = 0, Y = 0;
-    double Distance = 0;       // path length of its real position over the run, pixels
-    TPlayer* Player = nullptr; // while it is in the world
-  };
+  using TPlayerRecord = TPlayerLog::TRecord;
 
   explicit TBatchRun(TBatchOptions Options);
   ~TBatchRun();
@@ -62,7 +51,6 @@ private:
   // Raises EBatchUsage for a scene that cannot be opened.
   void BuildWorld();
   void ApplyOptions();
-  void Track(int32_t Step);
   void WriteCsvRows(std::ostream& Csv, int32_t Step) const;
   void WriteFrame(int32_t Step) const;
   // The picture of the last step: painted only when frames or a video are written.
@@ -84,9 +72,9 @@ private:
   uint64_t FSeed = 0;
   std::unique_ptr<TWorld> FWorld;
   std::unique_ptr<TQtPicture> FFrame; // what the world shows, painted after each step
-  std::vector<TPlayerRecord> FRecords;
-  std::vector<int32_t> FFutures; // futures per step
-  std::vector<double> FStepMs;   // wall time per step
-  int64_t FFuturesNs = 0;        // time spent in the futures loops
-  int64_t FBodySubSteps = 0;     // futures x sub-steps x players, summed over the steps
+  std::unique_ptr<TPlayerLog> FLog;   // once the world is built
+  std::vector<int32_t> FFutures;      // futures per step
+  std::vector<double> FStepMs;        // wall time per step
+  int64_t FFuturesNs = 0;             // time spent in the futures loops
+  int64_t FBodySubSteps = 0;          // futures x sub-steps x players, summed over the steps
 };

@@ -1,11 +1,14 @@
 #include "ui/experiment/UExperimentWorld.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
 
 #include "goals/UGoal.h"
 #include "goals/UGoalCatalogue.h"
+#include "platform/UErrors.h"
 #include "ui/qt/USceneFile.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
@@ -63,4 +66,20 @@ std::unique_ptr<TGoal> TExperimentWorld::NewGoal(const std::string& Kind, const 
 
 bool TExperimentWorld::IsGoalOfKind(const TGoal& Goal, const std::string& Kind) {
   return TGoalCatalogue::NameOf(Goal) == Kind;
+}
+
+std::string TExperimentWorld::Hash(const std::string& Scene) {
+  const auto& scenes = BuiltInScenes();
+  QByteArray bytes;
+  if (std::find(scenes.begin(), scenes.end(), Scene) != scenes.end()) {
+    bytes = TSceneFile::Encode(*TSceneFile::OpenScenario(Scene));
+  } else {
+    // Opened first, so that a file that is not a scene is refused with the scene reader's words.
+    OpenWorld(Scene);
+    QFile file(QString::fromLocal8Bit(Scene.c_str()));
+    if (!file.open(QIODevice::ReadOnly))
+      throw EError("Cannot read the scene \"" + Scene + "\".");
+    bytes = file.read(TSceneFile::MaxBytes + 1);
+  }
+  return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
 }

@@ -23,6 +23,10 @@ public:
   // measures.
   static std::unique_ptr<TExperimentWorld> Open(const std::string& Scene, uint64_t Seed);
 
+  // The SHA-256 of the scene's bytes as hexadecimal digits: the file's, or a built-in scene's as
+  // it would be saved. Raises EError as Open does.
+  static std::string Hash(const std::string& Scene);
+
   // Goal kinds a variable can set: the names of the goal catalogue.
   static std::vector<std::string> GoalKinds();
   // A goal of a kind with a value, placed on the track where its kind needs a place; null for a
