@@ -36,6 +36,9 @@ public:
   // Takes in the world as it stands after Step (0: before the first).
   void Follow(int32_t Step);
   const std::vector<TRecord>& Records() const { return FRecords; }
+  // The point progress is measured around: the centroid of the road's pixels.
+  double CentreX() const { return FCentreX; }
+  double CentreY() const { return FCentreY; }
 
   static std::string KindOf(const TPlayer& Player);
   // Contacts' worth taken from the real energy drops so far, by every drop goal of a team.

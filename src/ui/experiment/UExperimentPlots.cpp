@@ -300,6 +300,17 @@ std::vector<std::unique_ptr<QChart>> TExperimentPlots::Charts(const TSummary& Su
   for (const std::string& panel : layout.Panels)
     if (std::unique_ptr<QChart> chart = Panel(Summary, Measure, layout, panel))
       charts.push_back(std::move(chart));
+  // Panels side by side compare only on one scale.
+  double low = INFINITY, high = -INFINITY;
+  for (const auto& chart : charts)
+    for (QAbstractAxis* a : chart->axes(Qt::Vertical)) {
+      low = std::min(low, static_cast<QValueAxis*>(a)->min());
+      high = std::max(high, static_cast<QValueAxis*>(a)->max());
+    }
+  if (charts.size() > 1)
+    for (const auto& chart : charts)
+      for (QAbstractAxis* a : chart->axes(Qt::Vertical))
+        a->setRange(low, high);
   return charts;
 }
 

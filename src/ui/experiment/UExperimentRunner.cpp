@@ -228,7 +228,9 @@ namespace {
 // table is not there. Repair drops a line cut short.
 std::map<int64_t, std::string> ReadTable(const std::string& FileName, const std::string& Header,
                                          bool Repair, bool OnePerRun) {
-  if (!QFileInfo::exists(QString::fromStdString(FileName)))
+  // Empty: the disk was full before its header was in, and no row came after.
+  const QFileInfo info(QString::fromStdString(FileName));
+  if (!info.exists() || (info.isFile() && info.size() == 0))
     return {};
   return TRunsTable::Read(FileName, Header, Repair, OnePerRun);
 }

@@ -299,6 +299,9 @@ double TMeasure::Value(const TWorld& World, const TPlayerLog& Log,
         values.push_back(births);
       }
     }
+    // No team with a storage box: no stored energy, rather than none stored.
+    if (values.empty() && FAggregate != TAggregate::Count)
+      return None;
     return Reduce(FAggregate, std::move(values));
   }
   const auto step = [](const std::optional<int32_t>& S) {
