@@ -217,16 +217,14 @@ std::unique_ptr<QChart> Panel(const TSummary& Summary, size_t Measure, const TLa
   } else {
     auto* axis = new QValueAxis;
     axis->setRange(xLow, xHigh);
-    if (Layout.Whole) {
-      // A tick at each whole value the variable takes, or at whole steps between them.
-      axis->setTickType(QValueAxis::TicksDynamic);
-      axis->setTickAnchor(Layout.Xs.front());
-      axis->setTickInterval(std::max(1.0, std::round(gap)));
-      axis->setLabelFormat("%d");
-    } else {
-      axis->setTickCount(static_cast<int>(std::min<size_t>(Layout.Xs.size(), 8)) + 1);
-      axis->setLabelFormat("%.4g");
-    }
+    // A tick at each value the variable takes (at every so many where there are many); a
+    // whole-number variable's at whole numbers, labelled as such.
+    double every = Layout.Whole ? std::max(1.0, std::round(gap)) : gap;
+    every *= std::ceil(static_cast<double>(Layout.Xs.size()) / 12);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(Layout.Xs.front());
+    axis->setTickInterval(every);
+    axis->setLabelFormat(Layout.Whole ? "%d" : "%.4g");
     xAxis = axis;
   }
   xAxis->setTitleText(xTitle);
