@@ -110,14 +110,43 @@ TExperiment::TVariable ReadScenes(const QJsonObject& O, const std::string& Path,
     if (!values[i].isString())
       Fail(path, "expected a built-in scene's name or a scene file");
     const std::string scene = values[i].toString().toStdString();
-    if (std::find(v.Scenes.begin(), v.Scenes.end(), scene) != v.Scenes.end())
+    if (std::find(v.Names.begin(), v.Names.end(), scene) != v.Names.end())
       Fail(path, "\"" + scene + "\" is listed twice");
     try {
       Worlds.push_back(TExperimentWorld::Open(scene, 0));
     } catch (const EError& e) {
       Fail(path, e.what());
     }
-    v.Scenes.push_back(scene);
+    v.Names.push_back(scene);
+    v.Values.push_back(static_cast<double>(i));
+  }
+  return v;
+}
+
+// The circuits of the "circuit" variable: picture files, as kartsim-batch --circuit takes them,
+// each loaded once here.
+TExperiment::TVariable ReadCircuits(const QJsonObject& O, const std::string& Path) {
+  for (auto it = O.begin(); it != O.end(); ++it)
+    if (it.key() != "setting" && it.key() != "values")
+      Fail(Path + "." + it.key().toStdString(), "unknown key (circuits are listed in \"values\")");
+  if (!O.value("values").isArray() || O.value("values").toArray().isEmpty())
+    Fail(Path + ".values", "expected a list of circuit files");
+  TExperiment::TVariable v;
+  v.Setting = "circuit";
+  const QJsonArray values = O.value("values").toArray();
+  for (qsizetype i = 0; i < values.size(); ++i) {
+    const std::string path = Path + ".values[" + std::to_string(i) + "]";
+    const std::string circuit = values[i].toString().toStdString();
+    if (!values[i].isString() || circuit.empty())
+      Fail(path, "expected a circuit file");
+    if (std::find(v.Names.begin(), v.Names.end(), circuit) != v.Names.end())
+      Fail(path, "\"" + circuit + "\" is listed twice");
+    try {
+      TExperimentWorld::CircuitHash(circuit);
+    } catch (const EError& e) {
+      Fail(path, e.what());
+    }
+    v.Names.push_back(circuit);
     v.Values.push_back(static_cast<double>(i));
   }
   return v;
@@ -294,7 +323,8 @@ TExperiment TExperiment::Load(const std::string& FileName) {
   QJsonArray variables = json.value("variables").toArray();
   for (qsizetype i = 0; i < variables.size(); ++i) {
     QJsonObject v = variables[i].toObject();
-    if (v.value("setting") != "scene" || !v.value("values").isArray())
+    if ((v.value("setting") != "scene" && v.value("setting") != "circuit") ||
+        !v.value("values").isArray())
       continue;
     QJsonArray scenes = v.value("values").toArray();
     for (qsizetype j = 0; j < scenes.size(); ++j)
@@ -343,7 +373,7 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
         Fail(path, "the scenes are given both here and in $.scene; give them once");
       sceneVariable = i;
       x.FVariables.push_back(ReadScenes(vars[i].toObject(), path, worlds));
-      x.FScene = x.FVariables.back().Scenes[0];
+      x.FScene = x.FVariables.back().Names[0];
     }
   if (sceneVariable < 0) {
     if (!Json.value("scene").isString())
@@ -357,7 +387,7 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
     }
   }
   const std::vector<std::string> scenes =
-      sceneVariable >= 0 ? x.FVariables[0].Scenes : std::vector<std::string>{x.FScene};
+      sceneVariable >= 0 ? x.FVariables[0].Names : std::vector<std::string>{x.FScene};
   x.FSteps = static_cast<int32_t>(WholeAt(Json.value("steps"), "$.steps", 1, 1000000));
   if (Json.contains("futures") == Json.contains("budget_ms"))
     Fail("$", "give either \"futures\" (a fixed number per step, runs repeat exactly) or "
@@ -377,7 +407,10 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
     if (i == sceneVariable)
       continue;
     const std::string path = "$.variables[" + std::to_string(i) + "]";
-    read.push_back(ReadVariable(vars[i], path, scenes, worlds));
+    if (vars[i].toObject().value("setting") == "circuit")
+      read.push_back(ReadCircuits(vars[i].toObject(), path));
+    else
+      read.push_back(ReadVariable(vars[i], path, scenes, worlds));
     for (size_t j = 0; j + 1 < read.size(); ++j)
       if (read[j].Setting == read.back().Setting)
         Fail(path + ".setting", "\"" + read.back().Setting + "\" is already a variable");
@@ -446,21 +479,36 @@ bool TExperiment::TStop::Holds(double X) const {
 }
 
 std::vector<std::string> TExperiment::Scenes() const {
-  if (!FVariables.empty() && !FVariables[0].Scenes.empty())
-    return FVariables[0].Scenes;
+  if (!FVariables.empty() && FVariables[0].Setting == "scene")
+    return FVariables[0].Names;
   return {FScene};
 }
 
 std::string TExperiment::SceneOf(int64_t Combination) const {
-  if (FVariables.empty() || FVariables[0].Scenes.empty())
+  if (FVariables.empty() || FVariables[0].Setting != "scene")
     return FScene;
-  return FVariables[0].Scenes[static_cast<size_t>(ValuesOf(Combination)[0])];
+  return FVariables[0].Names[static_cast<size_t>(ValuesOf(Combination)[0])];
+}
+
+std::vector<std::string> TExperiment::Circuits() const {
+  for (const TVariable& v : FVariables)
+    if (v.Setting == "circuit")
+      return v.Names;
+  return {};
+}
+
+std::string TExperiment::CircuitOf(int64_t Combination) const {
+  const std::vector<double> values = ValuesOf(Combination);
+  for (size_t i = 0; i < FVariables.size(); ++i)
+    if (FVariables[i].Setting == "circuit")
+      return FVariables[i].Names[static_cast<size_t>(values[i])];
+  return "";
 }
 
 std::string TExperiment::ValueText(size_t Variable, double Value) const {
   const TVariable& v = FVariables[Variable];
-  if (!v.Scenes.empty())
-    return v.Scenes[static_cast<size_t>(Value)];
+  if (!v.Names.empty())
+    return v.Names[static_cast<size_t>(Value)];
   return Num(Value);
 }
 

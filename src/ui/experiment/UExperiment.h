@@ -23,8 +23,9 @@ public:
   struct TVariable {
     std::string Setting;        // as the file names it, e.g. "ai_level", "team_goal.speed"
     std::vector<double> Values; // in the file's order
-    // Of the "scene" variable: the scenes, whose numbers from 0 are its Values.
-    std::vector<std::string> Scenes;
+    // Of the "scene" and "circuit" variables: the scenes or circuit files, whose numbers from 0
+    // are its Values.
+    std::vector<std::string> Names;
   };
   // A run ends after the first step at which a measure passes its bound.
   struct TStop {
@@ -48,6 +49,10 @@ public:
   // Every scene the runs start from, each once.
   std::vector<std::string> Scenes() const;
   std::string SceneOf(int64_t Combination) const;
+  // The circuit files of the "circuit" variable, each once; none without one.
+  std::vector<std::string> Circuits() const;
+  // A combination's circuit file; empty for the scene's own circuit.
+  std::string CircuitOf(int64_t Combination) const;
   const std::vector<TMeasure>& Measures() const { return FMeasures; }
   const std::vector<TStop>& Stops() const { return FStops; }
   int32_t Every() const { return FEvery; } // steps between rows of steps.csv; 0: none

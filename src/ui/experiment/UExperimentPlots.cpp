@@ -83,7 +83,7 @@ QString LineName(const TSummary& Summary, const TSummary::TCombination& C) {
 struct TLayout {
   std::vector<std::string> Lines, Panels;
   std::vector<double> Xs; // distinct x values
-  bool Scenes = false;    // the x axis names scenes
+  bool Named = false;     // the x axis names scenes or circuits
   bool Whole = false;     // the x axis holds whole numbers only
 };
 
@@ -91,17 +91,17 @@ double XOf(const TSummary& Summary, const TSummary::TCombination& C) {
   if (C.Values.empty())
     return static_cast<double>(C.Index);
   const TExperiment::TVariable& v = Summary.Experiment().Variables()[0];
-  if (!v.Scenes.empty())
-    return static_cast<double>(std::find(v.Scenes.begin(), v.Scenes.end(), C.Values[0]) -
-                               v.Scenes.begin());
+  if (!v.Names.empty())
+    return static_cast<double>(std::find(v.Names.begin(), v.Names.end(), C.Values[0]) -
+                               v.Names.begin());
   return std::stod(C.Values[0]);
 }
 
 TLayout LayoutOf(const TSummary& Summary) {
   TLayout l;
   const auto& variables = Summary.Experiment().Variables();
-  l.Scenes = !variables.empty() && !variables[0].Scenes.empty();
-  l.Whole = variables.empty() || l.Scenes || TExperiment::RangeOf(variables[0].Setting, "").Integer;
+  l.Named = !variables.empty() && !variables[0].Names.empty();
+  l.Whole = variables.empty() || l.Named || TExperiment::RangeOf(variables[0].Setting, "").Integer;
   for (const TSummary::TCombination& c : Summary.Combinations()) {
     if (std::find(l.Lines.begin(), l.Lines.end(), LineKey(c)) == l.Lines.end())
       l.Lines.push_back(LineKey(c));
@@ -205,14 +205,14 @@ std::unique_ptr<QChart> Panel(const TSummary& Summary, size_t Measure, const TLa
   const QString xTitle = variables.empty()
                              ? QString("combination")
                              : Titled(variables[0].Setting, UnitOf(variables[0].Setting));
-  if (Layout.Scenes) {
+  if (Layout.Named) {
     auto* axis = new QCategoryAxis;
-    for (size_t i = 0; i < variables[0].Scenes.size(); ++i)
-      axis->append(QString::fromStdString(variables[0].Scenes[i]).section('/', -1),
+    for (size_t i = 0; i < variables[0].Names.size(); ++i)
+      axis->append(QString::fromStdString(variables[0].Names[i]).section('/', -1),
                    static_cast<double>(i) + 0.5);
     axis->setStartValue(-0.5);
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
-    axis->setRange(-0.5, static_cast<double>(variables[0].Scenes.size()) - 0.5);
+    axis->setRange(-0.5, static_cast<double>(variables[0].Names.size()) - 0.5);
     xAxis = axis;
   } else {
     auto* axis = new QValueAxis;

@@ -46,7 +46,8 @@ TExperimentRun::TExperimentRun(const TPlan& Plan) : FPlan(Plan) {
 TExperimentRun::~TExperimentRun() = default;
 
 TExperimentRun::TResult TExperimentRun::Run(const TPlan& Plan) {
-  const std::unique_ptr<TExperimentWorld> world = TExperimentWorld::Open(Plan.Scene, Plan.Seed);
+  const std::unique_ptr<TExperimentWorld> world =
+      TExperimentWorld::Open(Plan.Scene, Plan.Seed, Plan.Circuit);
   // What the run changes in its world (goals placed on the road, say) draws from the world's
   // stream, as its steps do.
   const TRandom::TUse use = world->World().UseRandom();

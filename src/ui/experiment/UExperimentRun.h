@@ -18,7 +18,8 @@ class TExperimentWorld;
 class TExperimentRun {
 public:
   struct TPlan {
-    std::string Scene; // a built-in scene's name
+    std::string Scene;   // a built-in scene's name or a scene file
+    std::string Circuit; // a circuit file in place of the scene's; empty: the scene's
     // The variables' values of this run, by the settings' names of the experiment file.
     std::vector<std::pair<std::string, double>> Values;
     int32_t Steps = 1;

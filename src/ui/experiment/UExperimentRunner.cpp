@@ -52,20 +52,24 @@ std::string Program() {
   return "kartsim-experiment " KARTSIM_VERSION;
 }
 
-// The SHA-256 of every scene's bytes, by the scene's name.
+// The SHA-256 of every scene's and circuit's bytes, by its name.
 QJsonObject SceneHashes(const TExperiment& Experiment) {
   QJsonObject hashes;
-  for (const std::string& scene : Experiment.Scenes())
-    try {
+  try {
+    for (const std::string& scene : Experiment.Scenes())
       hashes[QString::fromStdString(scene)] = QString::fromStdString(TExperimentWorld::Hash(scene));
-    } catch (const EError& e) {
-      throw EExperimentInput(e.what());
-    }
+    for (const std::string& circuit : Experiment.Circuits())
+      hashes[QString::fromStdString(circuit)] =
+          QString::fromStdString(TExperimentWorld::CircuitHash(circuit));
+  } catch (const EError& e) {
+    throw EExperimentInput(e.what());
+  }
   return hashes;
 }
 
-// Refuses to mix rows of another program, or of other scenes, with those of this one: a new
-// version may draw other random numbers, and a scene saved anew may hold other players.
+// Refuses to mix rows of another program, or of other scenes or circuits, with those of this
+// one: a new version may draw other random numbers, and a scene saved anew may hold other
+// players.
 void CheckSameOrigin(const QJsonObject& Record, const std::string& Where,
                      const QJsonObject& Hashes) {
   const std::string program = Record.value("program").toString().toStdString();
@@ -75,10 +79,10 @@ void CheckSameOrigin(const QJsonObject& Record, const std::string& Where,
                            " and this is " + Program() +
                            ": a new version may draw other random numbers; use the same program "
                            "or another folder.");
-  const QJsonObject before = Record.value("scenes").toObject();
+  const QJsonObject before = Record.value("hashes").toObject();
   for (auto it = Hashes.begin(); it != Hashes.end(); ++it)
     if (before.value(it.key()) != it.value())
-      throw EExperimentInput("The scene \"" + it.key().toStdString() + "\" is not the one \"" +
+      throw EExperimentInput("The file \"" + it.key().toStdString() + "\" is not the one \"" +
                              Where + "\" was made from (SHA-256 " +
                              before.value(it.key()).toString("none").left(12).toStdString() +
                              "... there, " + it.value().toString().left(12).toStdString() +
@@ -216,7 +220,7 @@ void TExperimentRunner::WriteExperimentJson(const TExperiment& Experiment, const
   record["shard"] = QString::fromStdString(Shard);
   record["every"] = Every;
   record["runs"] = static_cast<qint64>(Experiment.RunCount());
-  record["scenes"] = Hashes;
+  record["hashes"] = Hashes;
   record["experiment"] = Experiment.Json();
   WriteWhole(Path(ExperimentJson), "the experiment's record",
              QJsonDocument(record).toJson().toStdString());
@@ -297,9 +301,10 @@ void TExperimentRunner::Run() {
       TExperimentRun::TPlan plan;
       const int64_t combination = experiment.CombinationOf(run);
       plan.Scene = experiment.SceneOf(combination);
+      plan.Circuit = experiment.CircuitOf(combination);
       const std::vector<double> values = experiment.ValuesOf(combination);
       for (size_t v = 0; v < values.size(); ++v)
-        if (experiment.Variables()[v].Scenes.empty())
+        if (experiment.Variables()[v].Names.empty())
           plan.Values.emplace_back(experiment.Variables()[v].Setting, values[v]);
       plan.Steps = experiment.Steps();
       plan.Futures = experiment.Futures();
@@ -377,7 +382,7 @@ void TExperimentRunner::Merge() {
     }
   }();
   const int32_t every = first.value("every").toInt();
-  const QJsonObject hashes = first.value("scenes").toObject();
+  const QJsonObject hashes = first.value("hashes").toObject();
   const std::string header = TRunsTable::RunsHeader(experiment);
   const std::string stepsHeader = TRunsTable::StepsHeader(experiment);
   const std::string playersHeader = TRunsTable::PlayersHeader(experiment);

@@ -9,6 +9,7 @@
 #include "goals/UGoal.h"
 #include "goals/UGoalCatalogue.h"
 #include "platform/UErrors.h"
+#include "ui/qt/UQtPicture.h"
 #include "ui/qt/USceneFile.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
@@ -38,8 +39,12 @@ std::unique_ptr<TWorld> OpenWorld(const std::string& Scene) {
 
 } // namespace
 
-std::unique_ptr<TExperimentWorld> TExperimentWorld::Open(const std::string& Scene, uint64_t Seed) {
+std::unique_ptr<TExperimentWorld> TExperimentWorld::Open(const std::string& Scene, uint64_t Seed,
+                                                         const std::string& Circuit) {
   std::unique_ptr<TWorld> world = OpenWorld(Scene);
+  // As the batch runner's --circuit: nothing drawn while loading comes before the run's draws.
+  if (!Circuit.empty())
+    world->LoadCircuit(*TQtPicture::LoadBmpBytes(Circuit), "");
   world->Reseed(Seed);
   return std::unique_ptr<TExperimentWorld>(new TExperimentWorld(std::move(world)));
 }
@@ -82,4 +87,12 @@ std::string TExperimentWorld::Hash(const std::string& Scene) {
     bytes = file.read(TSceneFile::MaxBytes + 1);
   }
   return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
+}
+
+std::string TExperimentWorld::CircuitHash(const std::string& Circuit) {
+  TQtPicture::LoadBmpBytes(Circuit);
+  QFile file(QString::fromLocal8Bit(Circuit.c_str()));
+  if (!file.open(QIODevice::ReadOnly))
+    throw EError("Cannot read the circuit \"" + Circuit + "\".");
+  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex().toStdString();
 }

@@ -110,6 +110,8 @@ TEST(ExperimentFile, EveryFaultIsRefusedWithItsPath) {
        "$.every: expected a whole number from 1 to 5"},
       {WithVariables(R"([{"setting": "scene", "values": ["kart"]}])"),
        "$.variables[0]: the scenes are given both here and in $.scene"},
+      {WithVariables(R"([{"setting": "circuit", "values": ["/nonexistent/a.bmp"]}])"),
+       "$.variables[0].values[0]: "},
       {R"({"format": "kartsim-experiment", "version": 1, "steps": 5, "futures": 3, "repetitions": 1,
           "seed": 1, "variables": [{"setting": "scene", "values": ["kart", "nowhere.json"]}]})",
        "$.variables[0].values[1]: Cannot open the scene \"nowhere.json\""},

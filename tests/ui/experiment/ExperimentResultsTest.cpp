@@ -146,7 +146,7 @@ TEST_F(ExperimentResults, MergesAndResumesRefuseRowsThatAreNotTheExperiments) {
   WriteFile(Path("own.json"), own.replace(own.find("\"kart\""), 6, "\"own.kartsim.json\""));
   ASSERT_EQ(Shell(Path(""), "$E own.json --shard 0/2 --out own").Status, 0);
   WriteFile(scene, TSceneFile::Encode(*TSceneFile::OpenScenario("drops")).toStdString());
-  EXPECT_NE(Refusal("$E own.json --shard 0/2 --out own").find("The scene"), std::string::npos);
+  EXPECT_NE(Refusal("$E own.json --shard 0/2 --out own").find("is not the one"), std::string::npos);
 }
 
 TEST_F(ExperimentResults, AFolderCutAtItsHeaderResumesAndOddFilesAreRefused) {
