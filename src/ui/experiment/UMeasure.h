@@ -37,8 +37,6 @@ public:
   double High() const { return FHigh; }
   // Whether every value is a whole number.
   bool Whole() const { return FWhole; }
-  // Whether it takes the machine's time and so differs between two runs of one seed.
-  bool Timing() const { return FBuiltIn == 8; }
 
   // Its value for the world as it stands: BuiltIns are the built-in measures' values (in
   // BuiltInNames' order), the log the players followed so far. NaN where there is none.

@@ -81,6 +81,28 @@ TEST_F(ExperimentResults, StopsAreRecordedAndTheLongStepsJoinTheRuns) {
   EXPECT_EQ(players.size(), 5u); // the kart of each run
 }
 
+TEST_F(ExperimentResults, MergedShardsGiveTheOneMachineStepsPlayersAndPlots) {
+  WriteFile(Path("every.json"), R"({"format": "kartsim-experiment", "version": 1,
+    "scene": "drops", "steps": 6, "futures": 20, "repetitions": 2, "seed": 9, "every": 3,
+    "variables": [{"setting": "ai_level", "values": [3, 7]}],
+    "measures": ["players_alive", {"name": "eaten", "of": "drops_consumed"},
+                 {"name": "far", "of": "distance", "aggregate": "max", "kind": "kart"}]})");
+  const TResult r = Shell(Path(""), "$E every.json --out one --jobs 2 && for k in 0 1 2; do "
+                                    "$E every.json --jobs 1 --shard $k/3 --out s$k || exit 1; "
+                                    "done && $E --merge s2 s0 s1 --out merged");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  for (const char* table : {"runs.csv", "steps.csv", "players.csv", "summary.csv"})
+    EXPECT_EQ(ReadFile(Path(std::string("merged/") + table)),
+              ReadFile(Path(std::string("one/") + table)))
+        << table;
+  // The SVG is drawn from the charts: a line per series, n in the legend, whole-number ticks.
+  const std::string svg = ReadFile(Path("merged/plots/far.svg"));
+  EXPECT_NE(svg.find("<polyline"), std::string::npos);
+  EXPECT_NE(svg.find("mean (n = 2)"), std::string::npos);
+  EXPECT_NE(svg.find(">far (px)</text>"), std::string::npos);
+  EXPECT_NE(svg.find("text-anchor=\"middle\">7</text>"), std::string::npos);
+}
+
 TEST_F(ExperimentResults, MergesAndResumesRefuseRowsThatAreNotTheExperiments) {
   ASSERT_EQ(Shell(Path(""), "for k in 0 1; do $E small.json --jobs 2 --shard $k/2 --out s$k || "
                             "exit 1; done")
