@@ -18,8 +18,7 @@ class TExperimentWorld;
 class TExperimentRun {
 public:
   struct TPlan {
-    std::string Scene;   // a built-in scene's name or a scene file
-    std::string Circuit; // a circuit file in place of the scene's; empty: the scene's
+    std::string Scene; // a built-in scene's name or a scene file
     // The variables' values of this run, by the settings' names of the experiment file.
     std::vector<std::pair<std::string, double>> Values;
     int32_t Steps = 1;
@@ -28,7 +27,8 @@ public:
     uint64_t Seed = 0;
     const std::vector<TMeasure>* Measures = nullptr; // null: the built-in ones
     const std::vector<TExperiment::TStop>* Stops = nullptr;
-    int32_t Every = 0; // measure after every so many steps too; 0: at the end only
+    int32_t Every = 0;        // measure after every so many steps too; 0: at the end only
+    std::string Circuit = ""; // a circuit file in place of the scene's; empty: the scene's
   };
   struct TResult {
     std::vector<double> Measures; // in the plan's measures' order; NaN where there is none

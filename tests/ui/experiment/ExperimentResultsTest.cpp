@@ -62,8 +62,9 @@ TEST_F(ExperimentResults, StopsAreRecordedAndTheLongStepsJoinTheRuns) {
         if (s[4] == "travelled" && std::stoi(s[3]) < last)
           ADD_FAILURE() << "steps out of order";
         last = std::stoi(s[3]);
-        if (s[4] == "travelled" && last != (run[5].empty() ? -1 : std::stoi(run[5])))
+        if (s[4] == "travelled" && last != (run[5].empty() ? -1 : std::stoi(run[5]))) {
           EXPECT_LE(travelled, 15) << "went on past its stop condition";
+        }
       }
     if (run[5].empty()) {
       EXPECT_EQ(last, 28);
