@@ -23,6 +23,7 @@
 #include "ui/experiment/UExperimentPlots.h"
 #include "ui/experiment/UExperimentRun.h"
 #include "ui/experiment/UExperimentWorld.h"
+#include "ui/experiment/UResultsFolder.h"
 #include "ui/experiment/URowCheck.h"
 #include "ui/experiment/URunsTable.h"
 #include "ui/experiment/USummary.h"
@@ -44,50 +45,6 @@ const char* const ExperimentJson = "experiment.json";
 const char* const RunsCsv = "runs.csv";
 const char* const StepsCsv = "steps.csv";
 const char* const PlayersCsv = "players.csv";
-// What a results folder may hold: the four files of a started one, and once finished these.
-const char* const StartedFiles[] = {"experiment.json", "runs.csv", "steps.csv", "players.csv"};
-const char* const FinishedFiles[] = {"summary.csv", "plots"};
-
-std::string Program() {
-  return "kartsim-experiment " KARTSIM_VERSION;
-}
-
-// The SHA-256 of every scene's and circuit's bytes, by its name.
-QJsonObject SceneHashes(const TExperiment& Experiment) {
-  QJsonObject hashes;
-  try {
-    for (const std::string& scene : Experiment.Scenes())
-      hashes[QString::fromStdString(scene)] = QString::fromStdString(TExperimentWorld::Hash(scene));
-    for (const std::string& circuit : Experiment.Circuits())
-      hashes[QString::fromStdString(circuit)] =
-          QString::fromStdString(TExperimentWorld::CircuitHash(circuit));
-  } catch (const EError& e) {
-    throw EExperimentInput(e.what());
-  }
-  return hashes;
-}
-
-// Refuses to mix rows of another program, or of other scenes or circuits, with those of this
-// one: a new version may draw other random numbers, and a scene saved anew may hold other
-// players.
-void CheckSameOrigin(const QJsonObject& Record, const std::string& Where,
-                     const QJsonObject& Hashes) {
-  const std::string program = Record.value("program").toString().toStdString();
-  if (program != Program())
-    throw EExperimentInput("\"" + Where + "\" was made by " +
-                           (program.empty() ? std::string("another program") : program) +
-                           " and this is " + Program() +
-                           ": a new version may draw other random numbers; use the same program "
-                           "or another folder.");
-  const QJsonObject before = Record.value("hashes").toObject();
-  for (auto it = Hashes.begin(); it != Hashes.end(); ++it)
-    if (before.value(it.key()) != it.value())
-      throw EExperimentInput("The file \"" + it.key().toStdString() + "\" is not the one \"" +
-                             Where + "\" was made from (SHA-256 " +
-                             before.value(it.key()).toString("none").left(12).toStdString() +
-                             "... there, " + it.value().toString().left(12).toStdString() +
-                             "... now); use another folder.");
-}
 
 void WriteWhole(const std::string& FileName, const std::string& Kind, const std::string& Text) {
   TOutputFile file(FileName, Kind);
@@ -100,16 +57,6 @@ std::string Joined(const std::map<int64_t, std::string>& Rows, const std::string
   for (const auto& [run, lines] : Rows)
     text += lines;
   return text;
-}
-
-QJsonObject ReadJson(const std::string& FileName) {
-  QFile file(QString::fromStdString(FileName));
-  if (!file.open(QIODevice::ReadOnly))
-    throw EExperimentInput("Cannot read \"" + FileName + "\".");
-  const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
-  if (!doc.isObject())
-    throw EExperimentInput("\"" + FileName + "\" is not an experiment's record.");
-  return doc.object();
 }
 
 std::string Clock(double Seconds) {
@@ -171,12 +118,12 @@ void TExperimentRunner::PrepareFolder(const TExperiment& Experiment, int32_t Eve
     WriteExperimentJson(Experiment, FOptions.ShardText(), Every, Hashes);
     return;
   }
-  const QJsonObject before = ReadJson(record);
+  const QJsonObject before = TResultsFolder::ReadRecord(record);
   if (before.value("experiment").toObject() != Experiment.Json())
     throw EExperimentInput("\"" + FOptions.Out +
                            "\" holds the results of another experiment, or the experiment file "
                            "has changed since it was started there; use another folder.");
-  CheckSameOrigin(before, FOptions.Out, Hashes);
+  TResultsFolder::CheckSameOrigin(before, FOptions.Out, Hashes);
   if (before.value("shard").toString().toStdString() != FOptions.ShardText() ||
       before.value("every").toInt() != Every)
     throw EExperimentInput(
@@ -186,36 +133,13 @@ void TExperimentRunner::PrepareFolder(const TExperiment& Experiment, int32_t Eve
              : "--shard " + before.value("shard").toString().toStdString()) +
         (before.value("every").toInt() == 1 && Experiment.Every() == 0 ? " and --every-step" : "") +
         "; go on with the same options.");
-  // Anything else in it is someone's, and stays out of the results.
-  const QStringList entries =
-      QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-  for (const QString& entry : entries) {
-    const std::string name = entry.toStdString();
-    bool ours = false, leftOver = false;
-    for (const char* known : StartedFiles) {
-      ours = ours || name == known;
-      // A temporary file a kill left behind while a table was written whole.
-      leftOver = leftOver || name.rfind(std::string(".") + known + ".kartsim-", 0) == 0;
-    }
-    for (const char* known : FinishedFiles)
-      ours = ours || name == known;
-    if (leftOver) {
-      QFile::remove(QString::fromStdString(Path(name)));
-      continue;
-    }
-    if (!ours)
-      throw EExperimentInput("\"" + FOptions.Out + "\" holds \"" + name +
-                             "\", which no experiment writes: a started folder holds only "
-                             "experiment.json, runs.csv, steps.csv and players.csv (a finished "
-                             "one also summary.csv and plots); move it away or use another "
-                             "folder.");
-  }
+  TResultsFolder::CheckContents(FOptions.Out);
 }
 
 void TExperimentRunner::WriteExperimentJson(const TExperiment& Experiment, const std::string& Shard,
                                             int32_t Every, const QJsonObject& Hashes) {
   QJsonObject record;
-  record["program"] = QString::fromStdString(Program());
+  record["program"] = QString::fromStdString(TResultsFolder::Program());
   record["started"] = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
   record["shard"] = QString::fromStdString(Shard);
   record["every"] = Every;
@@ -244,7 +168,7 @@ std::map<int64_t, std::string> ReadTable(const std::string& FileName, const std:
 void TExperimentRunner::Run() {
   const TExperiment experiment = TExperiment::Load(FOptions.File);
   const int32_t every = experiment.Every() > 0 ? experiment.Every() : FOptions.EveryStep ? 1 : 0;
-  const QJsonObject hashes = SceneHashes(experiment);
+  const QJsonObject hashes = TResultsFolder::Hashes(experiment);
   PrepareFolder(experiment, every, hashes);
   const TRowCheck check(experiment, FOptions.ShardIndex, FOptions.ShardCount);
   const std::string header = TRunsTable::RunsHeader(experiment);
@@ -373,7 +297,7 @@ void TExperimentRunner::Run() {
 }
 
 void TExperimentRunner::Merge() {
-  const QJsonObject first = ReadJson(FOptions.Merge[0] + "/" + ExperimentJson);
+  const QJsonObject first = TResultsFolder::ReadRecord(FOptions.Merge[0] + "/" + ExperimentJson);
   const TExperiment experiment = [&] {
     try {
       return TExperiment::FromJson(first.value("experiment").toObject());
@@ -392,12 +316,12 @@ void TExperimentRunner::Merge() {
   int32_t shardCount = 0;                    // of every folder, when they agree
   // Every row of every folder is read and checked before anything is written.
   for (const std::string& dir : FOptions.Merge) {
-    const QJsonObject record = ReadJson(dir + "/" + ExperimentJson);
+    const QJsonObject record = TResultsFolder::ReadRecord(dir + "/" + ExperimentJson);
     if (record.value("experiment").toObject() != experiment.Json() ||
         record.value("every").toInt() != every)
       throw EExperimentInput("\"" + dir + "\" holds another experiment than \"" +
                              FOptions.Merge[0] + "\".");
-    CheckSameOrigin(record, dir, hashes);
+    TResultsFolder::CheckSameOrigin(record, dir, hashes);
     const QString shard = record.value("shard").toString();
     const int32_t index = shard.isEmpty() ? 0 : shard.section('/', 0, 0).toInt();
     const int32_t count = shard.isEmpty() ? 1 : shard.section('/', 1, 1).toInt();
