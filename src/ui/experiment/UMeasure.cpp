@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 #include <numeric>
