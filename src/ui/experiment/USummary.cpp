@@ -124,6 +124,10 @@ std::string TSummary::Csv() const {
 }
 
 std::string TSummary::Text() const {
+  // A column as wide as the longest measure's name: the experiment file names them.
+  int width = 18;
+  for (const std::string& m : FMeasures)
+    width = std::max(width, static_cast<int>(m.size()) + 2);
   std::ostringstream out;
   auto cell = [](double X) {
     std::ostringstream s;
@@ -138,13 +142,13 @@ std::string TSummary::Text() const {
     for (size_t v = 0; v < FVariables.size(); ++v)
       out << (v == 0 ? ": " : ", ") << FVariables[v] << " = " << c.Values[v];
     out << "\n";
-    out << "  " << std::left << std::setw(18) << "measure" << std::right << std::setw(5) << "n"
+    out << "  " << std::left << std::setw(width) << "measure" << std::right << std::setw(5) << "n"
         << std::setw(14) << "mean" << std::setw(14) << "sd" << std::setw(30) << "95 % CI of mean"
         << "\n";
     for (size_t m = 0; m < FMeasures.size(); ++m) {
       const TStats& s = c.Measures[m];
-      out << "  " << std::left << std::setw(18) << FMeasures[m] << std::right << std::setw(5) << s.N
-          << std::setw(14) << cell(s.Mean) << std::setw(14) << cell(s.Sd) << std::setw(30)
+      out << "  " << std::left << std::setw(width) << FMeasures[m] << std::right << std::setw(5)
+          << s.N << std::setw(14) << cell(s.Mean) << std::setw(14) << cell(s.Sd) << std::setw(30)
           << (std::isfinite(s.Low) ? "[" + cell(s.Low) + ", " + cell(s.High) + "]" : "-") << "\n";
     }
   }
