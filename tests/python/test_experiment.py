@@ -41,7 +41,8 @@ def test_run_experiment_gives_the_programs_rows(experiment_program, tmp_path):
     # From a dict, into a folder of its own that goes; the same runs.
     result = kartsim.run_experiment(EXPERIMENT, jobs=1, every_step=True)
     pandas.testing.assert_frame_equal(without_time(result.runs), without_time(runs))
-    assert len(result.steps) == len(runs) * EXPERIMENT["steps"]
+    # steps.csv in long form: one row per run, step and measure.
+    assert len(result.steps[["run", "step"]].drop_duplicates()) == len(runs) * EXPERIMENT["steps"]
 
     bad = dict(EXPERIMENT, variables=[{"setting": "ai_level", "values": [4, 9]}])
     with pytest.raises(ValueError, match=r'^\$\.variables\[0\]\.values\[1\]: "ai_level" takes'):

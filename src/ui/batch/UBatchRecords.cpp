@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ostream>
+#include <stdexcept>
 
 #include "agents/UPlayer2D.h"
 #include "goals/UTeam.h"
@@ -23,69 +24,28 @@ std::string TBatchRecords::Num(double X) {
   return text;
 }
 
-std::string TBatchRecords::KindOf(const TPlayer& Player) {
-  if (Player.IsKart())
-    return "kart";
-  if (Player.IsRocket())
-    return "rocket";
-  return "player";
+const std::vector<TBatchRecords::TPlayerRecord>& TBatchRecords::Records() const {
+  static const std::vector<TPlayerRecord> none;
+  return FLog ? FLog->Records() : none;
 }
 
 const TBatchRecords::TPlayerRecord* TBatchRecords::Find(const TPlayer* Player) const {
-  for (const TPlayerRecord& r : FRecords)
+  for (const TPlayerRecord& r : Records())
     if (Player != nullptr && r.Player == Player)
       return &r;
   return nullptr;
 }
 
 void TBatchRecords::Track(TWorld& World, int32_t Step) {
-  TTrack2D& track = World.Track();
-  const auto inWorld = [&](const TPlayer* Player) {
-    for (int32_t t = 0; t < World.TeamCount(); ++t)
-      if (World.Teams(t).IndexOfMember(Player) >= 0)
-        return true;
-    return false;
-  };
-  for (TPlayerRecord& r : FRecords)
-    if (r.Player != nullptr && !inWorld(r.Player)) {
-      r.Player = nullptr;
-      r.RemovedStep = Step;
-    }
-  track.RebuildPlayers();
-  for (int32_t i = 0; i < track.PlayerCount(); ++i) {
-    TPlayer* player = track.Players(i);
-    auto known = std::find_if(FRecords.begin(), FRecords.end(),
-                              [&](const TPlayerRecord& r) { return r.Player == player; });
-    const TPlayer2D* body = player->AsPlayer2D();
-    if (known == FRecords.end()) {
-      TPlayerRecord r;
-      r.Index = static_cast<int32_t>(FRecords.size());
-      r.Kind = KindOf(*player);
-      r.BornStep = Step;
-      r.AILevel = player->AILevel();
-      r.Player = player;
-      if (body != nullptr) {
-        r.X = body->PosX();
-        r.Y = body->PosY();
-      }
-      FRecords.push_back(r);
-      known = FRecords.end() - 1;
-    }
-    TPlayerRecord& r = *known;
-    if (body != nullptr) {
-      r.Distance += std::hypot(body->PosX() - r.X, body->PosY() - r.Y);
-      r.X = body->PosX();
-      r.Y = body->PosY();
-    }
-    r.Alive = !player->IsDead();
-    r.Health = player->Health();
-    r.Energy = player->Energy();
-    r.Size = player->Size();
-  }
+  if (!FLog)
+    FLog = std::make_unique<TPlayerLog>(World);
+  else if (&FLog->World() != &World)
+    throw std::logic_error("TBatchRecords follows one world");
+  FLog->Follow(Step);
 }
 
 void TBatchRecords::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : Records()) {
     if (r.Player == nullptr)
       continue;
     TPlayer& p = *r.Player;
@@ -100,7 +60,7 @@ void TBatchRecords::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
 }
 
 void TBatchRecords::WriteDecisionRows(std::ostream& Csv, int32_t Step) const {
-  for (const TPlayerRecord& r : FRecords) {
+  for (const TPlayerRecord& r : Records()) {
     if (r.Player == nullptr)
       continue;
     const TState& state = r.Player->RealState();

@@ -2,30 +2,21 @@
 
 #include <cstdint>
 #include <iosfwd>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "world/UPlayerLog.h"
 
 class TPlayer;
 class TWorld;
 
-// The players of a run as its reports know them: numbered in the order they joined, never
-// renumbered, with where each was when last seen; and their rows of the batch runner's CSV
-// tables. Whatever steps a world (the batch runner, a script) writes the same rows through it.
+// The players of a run as its reports know them (followed by the world's player log, numbered in
+// the order they joined and never renumbered), and their rows of the batch runner's CSV tables.
+// Whatever steps a world (the batch runner, a script) writes the same rows through it.
 class TBatchRecords {
 public:
-  // What the reports say of one player that took part.
-  struct TPlayerRecord {
-    int32_t Index = 0;
-    std::string Kind;
-    int32_t BornStep = 0;
-    int32_t AILevel = 0; // when it joined
-    std::optional<int32_t> RemovedStep;
-    bool Alive = true;
-    double Health = 0, Energy = 0, Size = 0, X = 0, Y = 0;
-    double Distance = 0;       // path length of its real position over the run, pixels
-    TPlayer* Player = nullptr; // while it is in the world
-  };
+  using TPlayerRecord = TPlayerLog::TRecord;
 
   static const char* const CsvHeader;
   static const char* const DecisionsHeader;
@@ -33,12 +24,15 @@ public:
   // Numbers as the reports write them: enough digits to compare runs, the same on every machine.
   static std::string Num(double X);
   // "kart", "rocket" or "player".
-  static std::string KindOf(const TPlayer& Player);
+  static std::string KindOf(const TPlayer& Player) { return TPlayerLog::KindOf(Player); }
 
   // After a step or a change of the world: who left it, who joined it (numbered from here), and
-  // where everyone now is. Rebuilds the world's list of players.
+  // where everyone now is. Rebuilds the world's list of players. The first call names the world
+  // followed from then on.
   void Track(TWorld& World, int32_t Step);
-  const std::vector<TPlayerRecord>& Records() const { return FRecords; }
+  const std::vector<TPlayerRecord>& Records() const;
+  // The log behind the records; null before the first Track.
+  const TPlayerLog* Log() const { return FLog.get(); }
   // The record of a player that is in the world; null for none.
   const TPlayerRecord* Find(const TPlayer* Player) const;
 
@@ -48,5 +42,5 @@ public:
   void WriteDecisionRows(std::ostream& Csv, int32_t Step) const;
 
 private:
-  std::vector<TPlayerRecord> FRecords;
+  std::unique_ptr<TPlayerLog> FLog;
 };

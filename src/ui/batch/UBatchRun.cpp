@@ -347,14 +347,7 @@ std::optional<int32_t> TBatchRun::CommonAILevel() const {
 }
 
 int64_t TBatchRun::DropUnitsConsumed() const {
-  int64_t units = 0;
-  for (int32_t t = 0; t < FWorld->TeamCount(); ++t) {
-    const TTeam& team = FWorld->Teams(t);
-    for (int32_t g = 0; g < team.GoalCount(); ++g)
-      if (const auto* drops = dynamic_cast<const TGoal2DSweets*>(team.Goals(g)))
-        units += drops->FConsumedUnits;
-  }
-  return units;
+  return TPlayerLog::DropUnitsConsumed(*FWorld);
 }
 
 TQtPicture& TBatchRun::Picture() const {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <memory>
 
@@ -17,6 +18,7 @@
 #include "goals/UTeam.h"
 #include "platform/UErrors.h"
 #include "ui/experiment/UExperimentWorld.h"
+#include "ui/experiment/UVariableReader.h"
 #include "world/USettingsTable.h"
 
 namespace {
@@ -67,90 +69,36 @@ uint64_t Mix(uint64_t X) {
   return X ^ (X >> 31);
 }
 
-// A value of a player's setting that some player of the scene cannot hold (a grid size beyond its
-// bounds) is refused before any run rather than clamped in every run.
-void CheckPlayers(const TExperiment::TVariable& Variable, const std::string& Path, bool Listed,
-                  const TExperimentWorld& World) {
-  const TSettingAlias* alias = nullptr;
-  const TSettingRow* row =
-      TSettingsTable::FindAlias(TSettingReader::Experiment, Variable.Setting, &alias);
-  if (row == nullptr ||
-      (row->Holder != TSettingHolder::Player && row->Holder != TSettingHolder::State))
-    return;
-  const TTeam& team = World.Team();
-  for (size_t i = 0; i < Variable.Values.size(); ++i)
-    for (int32_t m = 0; m < team.MemberCount(); ++m) {
-      const TSettingRange held = row->HeldBy(*team.Members(m));
-      const double x = Variable.Values[i];
-      if (!held.Holds(x * alias->Scale))
-        Fail(Listed ? Path + ".values[" + std::to_string(i) + "]" : Path,
-             "\"" + Variable.Setting + "\" takes values from " + Num(held.Min / alias->Scale) +
-                 " to " + Num(held.Max / alias->Scale) + " for player " + std::to_string(m) +
-                 " of the scene, got " + Num(x));
-    }
-}
-
-TExperiment::TVariable ReadVariable(const QJsonValue& Value, const std::string& Path,
-                                    const std::string& Scene, const TExperimentWorld& World) {
+TExperiment::TStop ReadStop(const QJsonValue& Value, const std::string& Path,
+                            const std::vector<TMeasure>& Measures) {
+  static const char* const tests[] = {"below", "at_most", "at_least", "above"};
+  const std::string expected = "expected an object with \"measure\" and one of \"below\", "
+                               "\"at_most\", \"at_least\", \"above\"";
   if (!Value.isObject())
-    Fail(Path, "expected an object with \"setting\" and \"values\" or \"first\"/\"step\"/\"last\"");
+    Fail(Path, expected);
   const QJsonObject o = Value.toObject();
+  TExperiment::TStop stop;
+  int found = 0;
   for (auto it = o.begin(); it != o.end(); ++it) {
-    const QString key = it.key();
-    if (key != "setting" && key != "values" && key != "first" && key != "step" && key != "last")
-      Fail(Path + "." + key.toStdString(), "unknown key");
+    const std::string key = it.key().toStdString();
+    if (key == "measure")
+      continue;
+    const auto test = std::find(std::begin(tests), std::end(tests), key);
+    if (test == std::end(tests))
+      Fail(Path + "." + key, "unknown key");
+    stop.Test = static_cast<TExperiment::TStop::TTest>(test - std::begin(tests));
+    stop.Bound = NumberAt(it.value(), Path + "." + key);
+    ++found;
   }
-  if (!o.value("setting").isString())
-    Fail(Path + ".setting", "expected the name of a setting");
-  TExperiment::TVariable v;
-  v.Setting = o.value("setting").toString().toStdString();
-  const TExperiment::TRange range = TExperiment::RangeOf(v.Setting, Path + ".setting");
-  if (v.Setting == "karts" && Scene != "circle")
-    Fail(Path + ".setting", "\"karts\" applies only to the circle scene");
-  if (o.contains("values")) {
-    if (o.contains("first") || o.contains("step") || o.contains("last"))
-      Fail(Path, "give either \"values\" or \"first\"/\"step\"/\"last\", not both");
-    if (!o.value("values").isArray())
-      Fail(Path + ".values", "expected a list of numbers");
-    const QJsonArray values = o.value("values").toArray();
-    for (qsizetype i = 0; i < values.size(); ++i)
-      v.Values.push_back(NumberAt(values[i], Path + ".values[" + std::to_string(i) + "]"));
-    if (v.Values.empty())
-      Fail(Path + ".values", "the list of values is empty");
-  } else {
-    for (const char* key : {"first", "step", "last"})
-      if (!o.contains(key))
-        Fail(Path, std::string("expected \"values\", or \"first\", \"step\" and \"last\" (\"") +
-                       key + "\" is missing)");
-    const double first = NumberAt(o.value("first"), Path + ".first");
-    const double step = NumberAt(o.value("step"), Path + ".step");
-    const double last = NumberAt(o.value("last"), Path + ".last");
-    if (!(step > 0))
-      Fail(Path + ".step", "expected a number above 0, got " + Num(step));
-    if (last < first)
-      Fail(Path + ".last",
-           "the range is empty: last " + Num(last) + " is below first " + Num(first));
-    // A last value that the steps reach up to rounding belongs to the range.
-    const double count = std::floor((last - first) / step + 1e-9) + 1;
-    if (count > static_cast<double>(TExperiment::MaxRuns))
-      Fail(Path, "more than " + std::to_string(TExperiment::MaxRuns) + " values");
-    for (int64_t i = 0; i < static_cast<int64_t>(count); ++i) {
-      // From the first value each time, so that errors of the step do not add up.
-      const double x = first + static_cast<double>(i) * step;
-      v.Values.push_back(range.Integer ? std::round(x) : std::round(x * 1e9) / 1e9);
-    }
-  }
-  for (size_t i = 0; i < v.Values.size(); ++i) {
-    const double x = v.Values[i];
-    const std::string where =
-        o.contains("values") ? Path + ".values[" + std::to_string(i) + "]" : Path;
-    if (!std::isfinite(x) || x < range.Min || x > range.Max ||
-        (range.Integer && x != std::floor(x)))
-      Fail(where, "\"" + v.Setting + "\" takes " + (range.Integer ? "whole numbers" : "values") +
-                      " from " + Num(range.Min) + " to " + Num(range.Max) + ", got " + Num(x));
-  }
-  CheckPlayers(v, Path, o.contains("values"), World);
-  return v;
+  if (found != 1)
+    Fail(Path, expected);
+  const std::string name = o.value("measure").toString().toStdString();
+  const auto m = std::find_if(Measures.begin(), Measures.end(),
+                              [&](const TMeasure& M) { return M.Name() == name; });
+  if (m == Measures.end())
+    Fail(Path + ".measure", "\"" + name + "\" is none of the experiment's measures");
+  stop.Measure = static_cast<size_t>(m - Measures.begin());
+  return stop;
 }
 
 } // namespace
@@ -189,12 +137,22 @@ TExperiment::TRange TExperiment::RangeOf(const std::string& Setting, const std::
 }
 
 TExperiment TExperiment::Load(const std::string& FileName) {
+  // Read as a scene is: a FIFO would wait for a writer for ever, a device never end.
+  std::error_code ec;
+  const auto status = std::filesystem::status(FileName, ec);
+  if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    throw EExperimentInput("Cannot read the experiment file \"" + FileName +
+                           "\": it is not a regular file (a FIFO, a device or a socket).");
   QFile file(QString::fromStdString(FileName));
   if (!file.open(QIODevice::ReadOnly))
     throw EExperimentInput("Cannot read the experiment file \"" + FileName +
                            "\": " + file.errorString().toStdString() + ".");
+  const QByteArray bytes = file.read(MaxFileBytes + 1);
+  if (bytes.size() > MaxFileBytes)
+    throw EExperimentInput("Cannot read the experiment file \"" + FileName +
+                           "\": it is larger than " + std::to_string(MaxFileBytes) + " bytes.");
   QJsonParseError error;
-  const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+  const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
   if (error.error != QJsonParseError::NoError)
     throw EExperimentInput("The experiment file \"" + FileName +
                            "\" is not JSON: " + error.errorString().toStdString() + " at byte " +
@@ -204,11 +162,29 @@ TExperiment TExperiment::Load(const std::string& FileName) {
   QJsonObject json = doc.object();
   // A scene file named relative to the experiment file goes with it wherever both are copied:
   // from here on it is named by its whole path, in the results' experiment.json too.
-  const QString scene = json.value("scene").toString();
   const auto& builtIn = TExperimentWorld::BuiltInScenes();
-  if (!scene.isEmpty() && QFileInfo(scene).isRelative() &&
-      std::find(builtIn.begin(), builtIn.end(), scene.toStdString()) == builtIn.end())
-    json["scene"] = QFileInfo(file).absoluteDir().filePath(scene);
+  const auto placed = [&](const QJsonValue& Scene) -> QJsonValue {
+    const QString scene = Scene.toString();
+    if (!scene.isEmpty() && QFileInfo(scene).isRelative() &&
+        std::find(builtIn.begin(), builtIn.end(), scene.toStdString()) == builtIn.end())
+      return QFileInfo(file).absoluteDir().filePath(scene);
+    return Scene;
+  };
+  if (json.contains("scene"))
+    json["scene"] = placed(json.value("scene"));
+  QJsonArray variables = json.value("variables").toArray();
+  for (qsizetype i = 0; i < variables.size(); ++i) {
+    QJsonObject v = variables[i].toObject();
+    if ((v.value("setting") != "scene" && v.value("setting") != "circuit") ||
+        !v.value("values").isArray())
+      continue;
+    QJsonArray scenes = v.value("values").toArray();
+    for (qsizetype j = 0; j < scenes.size(); ++j)
+      scenes[j] = placed(scenes[j]);
+    v["values"] = scenes;
+    variables[i] = v;
+    json["variables"] = variables;
+  }
   try {
     return FromJson(json);
   } catch (const EExperimentInput& e) {
@@ -220,8 +196,9 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
   TExperiment x;
   x.FJson = Json;
   for (auto it = Json.begin(); it != Json.end(); ++it) {
-    static const char* keys[] = {"format",  "version",   "description", "scene", "steps",
-                                 "futures", "budget_ms", "repetitions", "seed",  "variables"};
+    static const char* keys[] = {"format",   "version",   "description", "scene", "steps",
+                                 "futures",  "budget_ms", "repetitions", "seed",  "variables",
+                                 "measures", "stop",      "every"};
     bool found = false;
     for (const char* k : keys)
       found = found || it.key() == k;
@@ -232,15 +209,37 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
     Fail("$.format", "expected \"kartsim-experiment\"");
   if (!Json.value("version").isDouble() || Json.value("version").toDouble() != 1)
     Fail("$.version", "expected 1 (the only version this program reads)");
-  if (!Json.value("scene").isString())
-    Fail("$.scene", "expected a built-in scene's name or a scene file");
-  x.FScene = Json.value("scene").toString().toStdString();
-  std::unique_ptr<TExperimentWorld> world;
-  try {
-    world = TExperimentWorld::Open(x.FScene, 0);
-  } catch (const EError& e) {
-    Fail("$.scene", e.what());
+  if (Json.contains("variables") && !Json.value("variables").isArray())
+    Fail("$.variables", "expected a list of variables");
+  const QJsonArray vars = Json.value("variables").toArray();
+  // The scenes first: the other variables are checked against every one of them.
+  std::vector<std::unique_ptr<TExperimentWorld>> worlds;
+  qsizetype sceneVariable = -1;
+  for (qsizetype i = 0; i < vars.size(); ++i)
+    if (vars[i].toObject().value("setting") == "scene") {
+      const std::string path = "$.variables[" + std::to_string(i) + "]";
+      if (sceneVariable >= 0)
+        Fail(path + ".setting", "\"scene\" is already a variable at $.variables[" +
+                                    std::to_string(sceneVariable) + "]");
+      if (Json.contains("scene"))
+        Fail(path, "the scenes are given both here and in $.scene; give them once");
+      sceneVariable = i;
+      x.FVariables.push_back(TVariableReader::Scenes(vars[i].toObject(), path, worlds));
+      x.FScene = x.FVariables.back().Names[0];
+    }
+  if (sceneVariable < 0) {
+    if (!Json.value("scene").isString())
+      Fail("$.scene", "expected a built-in scene's name or a scene file (or a variable "
+                      "\"scene\" listing several)");
+    x.FScene = Json.value("scene").toString().toStdString();
+    try {
+      worlds.push_back(TExperimentWorld::Open(x.FScene, 0));
+    } catch (const EError& e) {
+      Fail("$.scene", e.what());
+    }
   }
+  const std::vector<std::string> scenes =
+      sceneVariable >= 0 ? x.FVariables[0].Names : std::vector<std::string>{x.FScene};
   x.FSteps = static_cast<int32_t>(WholeAt(Json.value("steps"), "$.steps", 1, 1000000));
   if (Json.contains("futures") == Json.contains("budget_ms"))
     Fail("$", "give either \"futures\" (a fixed number per step, runs repeat exactly) or "
@@ -253,28 +252,116 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
       static_cast<int32_t>(WholeAt(Json.value("repetitions"), "$.repetitions", 1, MaxRuns));
   x.FSeed = static_cast<uint64_t>(
       WholeAt(Json.value("seed"), "$.seed", 0, std::numeric_limits<int64_t>::max()));
-  if (Json.contains("variables")) {
-    if (!Json.value("variables").isArray())
-      Fail("$.variables", "expected a list of variables");
-    const QJsonArray vars = Json.value("variables").toArray();
-    double runs = x.FRepetitions;
-    for (qsizetype i = 0; i < vars.size(); ++i) {
-      const std::string path = "$.variables[" + std::to_string(i) + "]";
-      x.FVariables.push_back(ReadVariable(vars[i], path, x.FScene, *world));
-      for (qsizetype j = 0; j + 1 < static_cast<qsizetype>(x.FVariables.size()); ++j)
-        if (x.FVariables[j].Setting == x.FVariables.back().Setting)
-          Fail(path + ".setting", "\"" + x.FVariables.back().Setting +
-                                      "\" is already a variable at $.variables[" +
-                                      std::to_string(j) + "]");
-      runs *= static_cast<double>(x.FVariables.back().Values.size());
-      if (runs > static_cast<double>(MaxRuns))
-        Fail(path, "the experiment would make more than " + std::to_string(MaxRuns) + " runs");
-    }
+  double runs = x.FRepetitions *
+                static_cast<double>(x.FVariables.empty() ? 1 : x.FVariables[0].Values.size());
+  std::vector<TVariable> read;
+  for (qsizetype i = 0; i < vars.size(); ++i) {
+    if (i == sceneVariable)
+      continue;
+    const std::string path = "$.variables[" + std::to_string(i) + "]";
+    if (vars[i].toObject().value("setting") == "circuit")
+      read.push_back(TVariableReader::Circuits(vars[i].toObject(), path));
+    else
+      read.push_back(TVariableReader::Setting(vars[i], path, scenes, worlds));
+    for (size_t j = 0; j + 1 < read.size(); ++j)
+      if (read[j].Setting == read.back().Setting)
+        Fail(path + ".setting", "\"" + read.back().Setting + "\" is already a variable");
+    runs *= static_cast<double>(read.back().Values.size());
+    if (runs > static_cast<double>(MaxRuns))
+      Fail(path, "the experiment would make more than " + std::to_string(MaxRuns) + " runs");
   }
+  // The scene, when it varies, is the first variable (the slowest), whatever its place in the
+  // list: the runs of one world come together.
+  for (TVariable& v : read)
+    x.FVariables.push_back(std::move(v));
   if (x.RunCount() > MaxRuns)
     Fail("$.repetitions",
          "the experiment would make more than " + std::to_string(MaxRuns) + " runs");
+  std::vector<const TWorld*> measured;
+  for (const auto& w : worlds)
+    measured.push_back(&w->World());
+  if (!Json.contains("measures")) {
+    for (const std::string& name : TMeasure::BuiltInNames())
+      x.FMeasures.push_back(TMeasure::BuiltIn(name));
+  } else {
+    const QJsonArray measures = Json.value("measures").toArray();
+    if (!Json.value("measures").isArray() || measures.isEmpty())
+      Fail("$.measures", "expected a list of measures");
+    for (qsizetype i = 0; i < measures.size(); ++i) {
+      const std::string path = "$.measures[" + std::to_string(i) + "]";
+      x.FMeasures.push_back(TMeasure::FromJson(measures[i], path, measured));
+      const std::string& name = x.FMeasures.back().Name();
+      for (size_t j = 0; j + 1 < x.FMeasures.size(); ++j)
+        if (x.FMeasures[j].Name() == name)
+          Fail(path,
+               "\"" + name + "\" is already a measure at $.measures[" + std::to_string(j) + "]");
+      // Every column of runs.csv has a name of its own.
+      for (const TVariable& v : x.FVariables)
+        if (v.Setting == name)
+          Fail(path + ".name", "\"" + name + "\" is the name of a variable");
+      for (const char* column : {"run", "combination", "repetition", "seed", "stop_step"})
+        if (name == column)
+          Fail(path + ".name", "\"" + name + "\" is the name of a column of runs.csv");
+    }
+  }
+  if (Json.contains("stop")) {
+    if (!Json.value("stop").isArray())
+      Fail("$.stop", "expected a list of conditions");
+    const QJsonArray stops = Json.value("stop").toArray();
+    for (qsizetype i = 0; i < stops.size(); ++i)
+      x.FStops.push_back(ReadStop(stops[i], "$.stop[" + std::to_string(i) + "]", x.FMeasures));
+  }
+  if (Json.contains("every"))
+    x.FEvery = static_cast<int32_t>(WholeAt(Json.value("every"), "$.every", 1, x.FSteps));
   return x;
+}
+
+bool TExperiment::TStop::Holds(double X) const {
+  switch (Test) {
+  case Below:
+    return X < Bound;
+  case AtMost:
+    return X <= Bound;
+  case AtLeast:
+    return X >= Bound;
+  case Above:
+    return X > Bound;
+  }
+  return false;
+}
+
+std::vector<std::string> TExperiment::Scenes() const {
+  if (!FVariables.empty() && FVariables[0].Setting == "scene")
+    return FVariables[0].Names;
+  return {FScene};
+}
+
+std::string TExperiment::SceneOf(int64_t Combination) const {
+  if (FVariables.empty() || FVariables[0].Setting != "scene")
+    return FScene;
+  return FVariables[0].Names[static_cast<size_t>(ValuesOf(Combination)[0])];
+}
+
+std::vector<std::string> TExperiment::Circuits() const {
+  for (const TVariable& v : FVariables)
+    if (v.Setting == "circuit")
+      return v.Names;
+  return {};
+}
+
+std::string TExperiment::CircuitOf(int64_t Combination) const {
+  const std::vector<double> values = ValuesOf(Combination);
+  for (size_t i = 0; i < FVariables.size(); ++i)
+    if (FVariables[i].Setting == "circuit")
+      return FVariables[i].Names[static_cast<size_t>(values[i])];
+  return "";
+}
+
+std::string TExperiment::ValueText(size_t Variable, double Value) const {
+  const TVariable& v = FVariables[Variable];
+  if (!v.Names.empty())
+    return v.Names[static_cast<size_t>(Value)];
+  return Num(Value);
 }
 
 int64_t TExperiment::CombinationCount() const {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/experiment/UMeasure.h"
+
 // A fault of the experiment file or of the command line: the program stops before any run, with
 // exit status 2.
 class EExperimentInput : public std::runtime_error {
@@ -21,9 +23,20 @@ public:
   struct TVariable {
     std::string Setting;        // as the file names it, e.g. "ai_level", "team_goal.speed"
     std::vector<double> Values; // in the file's order
+    // Of the "scene" and "circuit" variables: the scenes or circuit files, whose numbers from 0
+    // are its Values.
+    std::vector<std::string> Names;
+  };
+  // A run ends after the first step at which a measure passes its bound.
+  struct TStop {
+    size_t Measure = 0; // in Measures
+    enum TTest : uint8_t { Below, AtMost, AtLeast, Above } Test = Below;
+    double Bound = 0;
+    bool Holds(double X) const;
   };
 
   static constexpr int64_t MaxRuns = 100000;
+  static constexpr int64_t MaxFileBytes = 1 << 20; // an experiment file is a page of settings
 
   // Reads and checks a file; EExperimentInput names the file and the JSON path of the fault.
   static TExperiment Load(const std::string& FileName);
@@ -31,7 +44,18 @@ public:
   static TExperiment FromJson(const QJsonObject& Json);
 
   const QJsonObject& Json() const { return FJson; }
+  // The scene of the file, or of the "scene" variable's first value.
   const std::string& Scene() const { return FScene; }
+  // Every scene the runs start from, each once.
+  std::vector<std::string> Scenes() const;
+  std::string SceneOf(int64_t Combination) const;
+  // The circuit files of the "circuit" variable, each once; none without one.
+  std::vector<std::string> Circuits() const;
+  // A combination's circuit file; empty for the scene's own circuit.
+  std::string CircuitOf(int64_t Combination) const;
+  const std::vector<TMeasure>& Measures() const { return FMeasures; }
+  const std::vector<TStop>& Stops() const { return FStops; }
+  int32_t Every() const { return FEvery; } // steps between rows of steps.csv; 0: none
   int32_t Steps() const { return FSteps; }
   int32_t Futures() const { return FFutures; }   // 0: the budget decides
   int32_t BudgetMs() const { return FBudgetMs; } // milliseconds of real time per step
@@ -45,6 +69,8 @@ public:
   int64_t CombinationOf(int64_t Run) const { return Run / FRepetitions; }
   // The variables' values of a combination; the first variable changes slowest.
   std::vector<double> ValuesOf(int64_t Combination) const;
+  // A value as the tables write it: a scene's name, or the number.
+  std::string ValueText(size_t Variable, double Value) const;
   // A run's seed depends on the experiment's seed and the run's number only, so that it is the
   // same whichever process, thread or machine runs it, and in whatever order.
   uint64_t RunSeed(int64_t Run) const;
@@ -66,4 +92,7 @@ private:
   int32_t FRepetitions = 1;
   uint64_t FSeed = 0;
   std::vector<TVariable> FVariables;
+  std::vector<TMeasure> FMeasures;
+  std::vector<TStop> FStops;
+  int32_t FEvery = 0;
 };

@@ -37,24 +37,17 @@ double Mean(const std::vector<double>& Values) {
 
 } // namespace
 
-const std::vector<std::string>& TExperimentRun::MeasureNames() {
-  static const std::vector<std::string> names = {
-      "players_alive", "distance_median", "distance_mean",  "energy_median",  "energy_mean",
-      "health_median", "health_mean",     "futures_median", "step_ms_median", "dots_median",
-      "stored_energy", "duplications",    "removals"};
-  return names;
+TExperimentRun::TExperimentRun(const TPlan& Plan) : FPlan(Plan) {
+  if (Plan.Measures == nullptr)
+    for (const std::string& name : TMeasure::BuiltInNames())
+      FBuiltIns.push_back(TMeasure::BuiltIn(name));
 }
-
-bool TExperimentRun::IsTiming(const std::string& Measure) {
-  return Measure == "step_ms_median";
-}
-
-TExperimentRun::TExperimentRun(const TPlan& Plan) : FPlan(Plan) {}
 
 TExperimentRun::~TExperimentRun() = default;
 
 TExperimentRun::TResult TExperimentRun::Run(const TPlan& Plan) {
-  const std::unique_ptr<TExperimentWorld> world = TExperimentWorld::Open(Plan.Scene, Plan.Seed);
+  const std::unique_ptr<TExperimentWorld> world =
+      TExperimentWorld::Open(Plan.Scene, Plan.Seed, Plan.Circuit);
   // What the run changes in its world (goals placed on the road, say) draws from the world's
   // stream, as its steps do.
   const TRandom::TUse use = world->World().UseRandom();
@@ -63,8 +56,11 @@ TExperimentRun::TResult TExperimentRun::Run(const TPlan& Plan) {
   Apply(Plan, *world);
   run.Track();
   run.FBorn = 0;
+  run.FLog = std::make_unique<TPlayerLog>(world->World());
+  run.FLog->Follow(0);
   TResult result;
   TTrack2D& track = world->Track();
+  const bool stops = Plan.Stops != nullptr && !Plan.Stops->empty();
   for (int32_t step = 1; step <= Plan.Steps; ++step) {
     const auto started = std::chrono::steady_clock::now();
     world->World().Step(Plan.BudgetMs);
@@ -73,10 +69,27 @@ TExperimentRun::TResult TExperimentRun::Run(const TPlan& Plan) {
             .count());
     run.FFutures.push_back(track.LastFutureCount());
     run.Track();
-    if (Plan.EveryStep)
-      result.StepMeasures.push_back(run.Measure(false));
+    run.FLog->Follow(step);
+    const bool listed = Plan.Every > 0 && step % Plan.Every == 0;
+    if (!listed && !stops)
+      continue;
+    std::vector<double> now = run.Measure(false);
+    bool stopped = false;
+    if (stops)
+      for (const TExperiment::TStop& s : *Plan.Stops)
+        stopped = stopped || s.Holds(now[s.Measure]);
+    // The step a run stops at is in steps.csv, whatever the interval.
+    if (listed || (stopped && Plan.Every > 0))
+      result.StepMeasures.emplace_back(step, std::move(now));
+    if (stopped) {
+      result.StopStep = step;
+      break;
+    }
   }
   result.Measures = run.Measure(true);
+  result.Players = run.FLog->Records();
+  for (TPlayerLog::TRecord& r : result.Players)
+    r.Player = nullptr;
   return result;
 }
 
@@ -172,6 +185,16 @@ void TExperimentRun::Track() {
 }
 
 std::vector<double> TExperimentRun::Measure(bool AtEnd) const {
+  const std::vector<double> builtIns = BuiltIns(AtEnd);
+  const std::vector<TMeasure>& measures = FPlan.Measures != nullptr ? *FPlan.Measures : FBuiltIns;
+  std::vector<double> values;
+  values.reserve(measures.size());
+  for (const TMeasure& m : measures)
+    values.push_back(m.Value(FWorld->World(), *FLog, builtIns));
+  return values;
+}
+
+std::vector<double> TExperimentRun::BuiltIns(bool AtEnd) const {
   TTeam& team = FWorld->Team();
   std::vector<double> distance, energy, health;
   double alive = 0;

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "ui/experiment/UExperiment.h"
+#include "world/UPlayerLog.h"
 
 class TExperimentWorld;
 
@@ -13,24 +18,25 @@ class TExperimentWorld;
 class TExperimentRun {
 public:
   struct TPlan {
-    std::string Scene; // a built-in scene's name
+    std::string Scene; // a built-in scene's name or a scene file
     // The variables' values of this run, by the settings' names of the experiment file.
     std::vector<std::pair<std::string, double>> Values;
     int32_t Steps = 1;
     int32_t Futures = 0; // per step; 0: the budget decides
     int32_t BudgetMs = 100;
     uint64_t Seed = 0;
-    bool EveryStep = false; // also measure after every step
+    const std::vector<TMeasure>* Measures = nullptr; // null: the built-in ones
+    const std::vector<TExperiment::TStop>* Stops = nullptr;
+    int32_t Every = 0;        // measure after every so many steps too; 0: at the end only
+    std::string Circuit = ""; // a circuit file in place of the scene's; empty: the scene's
   };
   struct TResult {
-    std::vector<double> Measures; // in MeasureNames' order; NaN where there is none
-    std::vector<std::vector<double>> StepMeasures; // one per step with EveryStep
+    std::vector<double> Measures; // in the plan's measures' order; NaN where there is none
+    // After every Every steps: the step and the measures then.
+    std::vector<std::pair<int32_t, std::vector<double>>> StepMeasures;
+    std::optional<int32_t> StopStep;          // the step a stop condition ended the run after
+    std::vector<TPlayerLog::TRecord> Players; // every player that took part, at the end
   };
-
-  // The measures' names, as the tables' columns call them.
-  static const std::vector<std::string>& MeasureNames();
-  // Whether a measure takes the machine's time and so differs between two runs of one seed.
-  static bool IsTiming(const std::string& Measure);
 
   static TResult Run(const TPlan& Plan);
   // Sets the plan's values on the world opened for it, each as the settings table says.
@@ -41,10 +47,13 @@ private:
   ~TExperimentRun();
   // Follows the players after a step: distances, births and removals.
   void Track();
+  std::vector<double> BuiltIns(bool AtEnd) const;
   std::vector<double> Measure(bool AtEnd) const;
 
   const TPlan& FPlan;
   TExperimentWorld* FWorld = nullptr;
+  std::unique_ptr<TPlayerLog> FLog;
+  std::vector<TMeasure> FBuiltIns; // the plan's measures when it names none
   struct TFollowed {
     const void* Player; // identity only: never followed once gone
     double X, Y, Distance;

@@ -22,6 +22,9 @@
 #include "platform/UErrors.h"
 #include "ui/experiment/UExperimentPlots.h"
 #include "ui/experiment/UExperimentRun.h"
+#include "ui/experiment/UExperimentWorld.h"
+#include "ui/experiment/UResultsFolder.h"
+#include "ui/experiment/URowCheck.h"
 #include "ui/experiment/URunsTable.h"
 #include "ui/experiment/USummary.h"
 #include "ui/qt/UOutputFile.h"
@@ -41,6 +44,7 @@ public:
 const char* const ExperimentJson = "experiment.json";
 const char* const RunsCsv = "runs.csv";
 const char* const StepsCsv = "steps.csv";
+const char* const PlayersCsv = "players.csv";
 
 void WriteWhole(const std::string& FileName, const std::string& Kind, const std::string& Text) {
   TOutputFile file(FileName, Kind);
@@ -53,16 +57,6 @@ std::string Joined(const std::map<int64_t, std::string>& Rows, const std::string
   for (const auto& [run, lines] : Rows)
     text += lines;
   return text;
-}
-
-QJsonObject ReadJson(const std::string& FileName) {
-  QFile file(QString::fromStdString(FileName));
-  if (!file.open(QIODevice::ReadOnly))
-    throw EExperimentInput("Cannot read \"" + FileName + "\".");
-  const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
-  if (!doc.isObject())
-    throw EExperimentInput("\"" + FileName + "\" is not an experiment's record.");
-  return doc.object();
 }
 
 std::string Clock(double Seconds) {
@@ -101,7 +95,8 @@ std::string TExperimentRunner::Path(const std::string& Name) const {
   return FOptions.Out + "/" + Name;
 }
 
-void TExperimentRunner::PrepareFolder(const TExperiment& Experiment) {
+void TExperimentRunner::PrepareFolder(const TExperiment& Experiment, int32_t Every,
+                                      const QJsonObject& Hashes) {
   const QString out = QString::fromStdString(FOptions.Out);
   const QFileInfo info(out);
   if (!info.exists()) {
@@ -116,61 +111,88 @@ void TExperimentRunner::PrepareFolder(const TExperiment& Experiment) {
   if (::access(info.absoluteFilePath().toLocal8Bit().constData(), W_OK | X_OK) != 0)
     throw EExperimentInput("Cannot write into the folder \"" + FOptions.Out + "\".");
   const std::string record = Path(ExperimentJson);
-  if (QFileInfo::exists(QString::fromStdString(record))) {
-    const QJsonObject before = ReadJson(record);
-    if (before.value("experiment").toObject() != Experiment.Json())
+  if (!QFileInfo::exists(QString::fromStdString(record))) {
+    if (!QDir(out).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
       throw EExperimentInput("\"" + FOptions.Out +
-                             "\" holds the results of another experiment, or the experiment file "
-                             "has changed since it was started there; use another folder.");
-    if (before.value("shard").toString().toStdString() != FOptions.ShardText() ||
-        before.value("every_step").toBool() != FOptions.EveryStep)
-      throw EExperimentInput("\"" + FOptions.Out + "\" was started with " +
-                             (before.value("shard").toString().isEmpty()
-                                  ? std::string("no shard")
-                                  : "--shard " + before.value("shard").toString().toStdString()) +
-                             (before.value("every_step").toBool() ? " and --every-step" : "") +
-                             "; go on with the same options.");
+                             "\" is not empty and holds no experiment; use a new folder.");
+    WriteExperimentJson(Experiment, FOptions.ShardText(), Every, Hashes);
     return;
   }
-  if (!QDir(out).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+  const QJsonObject before = TResultsFolder::ReadRecord(record);
+  if (before.value("experiment").toObject() != Experiment.Json())
     throw EExperimentInput("\"" + FOptions.Out +
-                           "\" is not empty and holds no experiment; use a new folder.");
-  WriteExperimentJson(Experiment, FOptions.ShardText());
+                           "\" holds the results of another experiment, or the experiment file "
+                           "has changed since it was started there; use another folder.");
+  TResultsFolder::CheckSameOrigin(before, FOptions.Out, Hashes);
+  if (before.value("shard").toString().toStdString() != FOptions.ShardText() ||
+      before.value("every").toInt() != Every)
+    throw EExperimentInput(
+        "\"" + FOptions.Out + "\" was started with " +
+        (before.value("shard").toString().isEmpty()
+             ? std::string("no shard")
+             : "--shard " + before.value("shard").toString().toStdString()) +
+        (before.value("every").toInt() == 1 && Experiment.Every() == 0 ? " and --every-step" : "") +
+        "; go on with the same options.");
+  TResultsFolder::CheckContents(FOptions.Out);
 }
 
-void TExperimentRunner::WriteExperimentJson(const TExperiment& Experiment,
-                                            const std::string& Shard) {
+void TExperimentRunner::WriteExperimentJson(const TExperiment& Experiment, const std::string& Shard,
+                                            int32_t Every, const QJsonObject& Hashes) {
   QJsonObject record;
-  record["program"] = "kartsim-experiment " KARTSIM_VERSION;
+  record["program"] = QString::fromStdString(TResultsFolder::Program());
   record["started"] = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
   record["shard"] = QString::fromStdString(Shard);
-  record["every_step"] = FOptions.EveryStep;
+  record["every"] = Every;
   record["runs"] = static_cast<qint64>(Experiment.RunCount());
+  record["hashes"] = Hashes;
   record["experiment"] = Experiment.Json();
   WriteWhole(Path(ExperimentJson), "the experiment's record",
              QJsonDocument(record).toJson().toStdString());
 }
 
+namespace {
+
+// A table's rows as the folder holds them, each checked against the experiment; none when the
+// table is not there. Repair drops a line cut short.
+std::map<int64_t, std::string> ReadTable(const std::string& FileName, const std::string& Header,
+                                         bool Repair, bool OnePerRun) {
+  // Empty: the disk was full before its header was in, and no row came after.
+  const QFileInfo info(QString::fromStdString(FileName));
+  if (!info.exists() || (info.isFile() && info.size() == 0))
+    return {};
+  return TRunsTable::Read(FileName, Header, Repair, OnePerRun);
+}
+
+} // namespace
+
 void TExperimentRunner::Run() {
   const TExperiment experiment = TExperiment::Load(FOptions.File);
-  PrepareFolder(experiment);
+  const int32_t every = experiment.Every() > 0 ? experiment.Every() : FOptions.EveryStep ? 1 : 0;
+  const QJsonObject hashes = TResultsFolder::Hashes(experiment);
+  PrepareFolder(experiment, every, hashes);
+  const TRowCheck check(experiment, FOptions.ShardIndex, FOptions.ShardCount);
   const std::string header = TRunsTable::RunsHeader(experiment);
-  std::map<int64_t, std::string> done;
-  if (QFileInfo::exists(QString::fromStdString(Path(RunsCsv))))
-    done = TRunsTable::Read(Path(RunsCsv), header, true);
-  std::map<int64_t, std::string> steps;
-  if (FOptions.EveryStep && QFileInfo::exists(QString::fromStdString(Path(StepsCsv)))) {
-    steps = TRunsTable::Read(Path(StepsCsv), TRunsTable::StepsHeader(), true);
-    // A run killed after its steps and before its row runs again: its steps go.
-    const size_t before = steps.size();
-    std::erase_if(steps, [&](const auto& s) { return !done.contains(s.first); });
-    if (steps.size() != before)
-      WriteWhole(Path(StepsCsv), "the steps' table", Joined(steps, TRunsTable::StepsHeader()));
-  }
+  const std::string stepsHeader = TRunsTable::StepsHeader(experiment);
+  const std::string playersHeader = TRunsTable::PlayersHeader(experiment);
+  const std::map<int64_t, std::string> done = ReadTable(Path(RunsCsv), header, true, true);
+  check.Runs(Path(RunsCsv), done);
+  // A run killed after its steps or its players and before its row runs again: those lines go.
+  const auto keepDone = [&](const std::string& Name, const std::string& Header) {
+    std::map<int64_t, std::string> rows = ReadTable(Path(Name), Header, true, false);
+    const size_t before = rows.size();
+    std::erase_if(rows, [&](const auto& r) { return !done.contains(r.first); });
+    if (rows.size() != before)
+      WriteWhole(Path(Name), "a table", Joined(rows, Header));
+    return rows;
+  };
+  if (every > 0)
+    check.Steps(Path(StepsCsv), keepDone(StepsCsv, stepsHeader));
+  check.Players(Path(PlayersCsv), keepDone(PlayersCsv, playersHeader));
   TRunsTable runs(Path(RunsCsv), header);
+  TRunsTable players(Path(PlayersCsv), playersHeader);
   std::optional<TRunsTable> stepsTable;
-  if (FOptions.EveryStep)
-    stepsTable.emplace(Path(StepsCsv), TRunsTable::StepsHeader());
+  if (every > 0)
+    stepsTable.emplace(Path(StepsCsv), stepsHeader);
 
   std::vector<int64_t> pending;
   int64_t total = 0;
@@ -201,22 +223,28 @@ void TExperimentRunner::Run() {
         return;
       const int64_t run = pending[i];
       TExperimentRun::TPlan plan;
-      plan.Scene = experiment.Scene();
-      const std::vector<double> values = experiment.ValuesOf(experiment.CombinationOf(run));
+      const int64_t combination = experiment.CombinationOf(run);
+      plan.Scene = experiment.SceneOf(combination);
+      plan.Circuit = experiment.CircuitOf(combination);
+      const std::vector<double> values = experiment.ValuesOf(combination);
       for (size_t v = 0; v < values.size(); ++v)
-        plan.Values.emplace_back(experiment.Variables()[v].Setting, values[v]);
+        if (experiment.Variables()[v].Names.empty())
+          plan.Values.emplace_back(experiment.Variables()[v].Setting, values[v]);
       plan.Steps = experiment.Steps();
       plan.Futures = experiment.Futures();
       plan.BudgetMs = experiment.BudgetMs();
       plan.Seed = experiment.RunSeed(run);
-      plan.EveryStep = FOptions.EveryStep;
+      plan.Measures = &experiment.Measures();
+      plan.Stops = &experiment.Stops();
+      plan.Every = every;
       try {
         const TExperimentRun::TResult result = TExperimentRun::Run(plan);
         const std::lock_guard<std::mutex> guard(lock);
-        // The steps first: a run whose row is there has all its steps.
+        // The steps and the players first: a run whose row is there has all its lines.
         if (stepsTable)
-          stepsTable->Append(TRunsTable::StepRows(run, result.StepMeasures));
-        runs.Append(TRunsTable::RunRow(experiment, run, result.Measures));
+          stepsTable->Append(TRunsTable::StepRows(experiment, run, result));
+        players.Append(TRunsTable::PlayerRows(experiment, run, result));
+        runs.Append(TRunsTable::RunRow(experiment, run, result));
         ++finished;
         const auto now = SteadyClock::now();
         if (now - shown > std::chrono::milliseconds(terminal ? 250 : 5000) ||
@@ -257,20 +285,19 @@ void TExperimentRunner::Run() {
   if (failed)
     throw ERunFailed(failure + " (the runs finished so far are kept; run the same command "
                                "again to go on)");
-  if (FOptions.Sharded()) {
+  TTables all;
+  all.Runs = TRunsTable::Read(Path(RunsCsv), header, false, true);
+  all.Players = TRunsTable::Read(Path(PlayersCsv), playersHeader, false, false);
+  if (every > 0)
+    all.Steps = TRunsTable::Read(Path(StepsCsv), stepsHeader, false, false);
+  Finish(experiment, all, every > 0);
+  if (FOptions.Sharded())
     FOut << "Shard " << FOptions.ShardText() << ": " << total
          << " runs done. Join the shards' folders with --merge.\n";
-    return;
-  }
-  std::map<int64_t, std::string> all = TRunsTable::Read(Path(RunsCsv), header, false);
-  std::map<int64_t, std::string> allSteps;
-  if (FOptions.EveryStep)
-    allSteps = TRunsTable::Read(Path(StepsCsv), TRunsTable::StepsHeader(), false);
-  Finish(experiment, all, FOptions.EveryStep ? &allSteps : nullptr);
 }
 
 void TExperimentRunner::Merge() {
-  const QJsonObject first = ReadJson(FOptions.Merge[0] + "/" + ExperimentJson);
+  const QJsonObject first = TResultsFolder::ReadRecord(FOptions.Merge[0] + "/" + ExperimentJson);
   const TExperiment experiment = [&] {
     try {
       return TExperiment::FromJson(first.value("experiment").toObject());
@@ -278,57 +305,108 @@ void TExperimentRunner::Merge() {
       throw EExperimentInput("\"" + FOptions.Merge[0] + "/" + ExperimentJson + "\": " + e.what());
     }
   }();
-  const bool everyStep = first.value("every_step").toBool();
+  const int32_t every = first.value("every").toInt();
+  const QJsonObject hashes = first.value("hashes").toObject();
   const std::string header = TRunsTable::RunsHeader(experiment);
-  std::map<int64_t, std::string> runs, steps;
+  const std::string stepsHeader = TRunsTable::StepsHeader(experiment);
+  const std::string playersHeader = TRunsTable::PlayersHeader(experiment);
+  TTables all;
   std::map<int64_t, std::string> from;
+  std::map<std::string, std::string> shards; // "K/N" -> folder
+  int32_t shardCount = 0;                    // of every folder, when they agree
+  // Every row of every folder is read and checked before anything is written.
   for (const std::string& dir : FOptions.Merge) {
-    const QJsonObject record = ReadJson(dir + "/" + ExperimentJson);
+    const QJsonObject record = TResultsFolder::ReadRecord(dir + "/" + ExperimentJson);
     if (record.value("experiment").toObject() != experiment.Json() ||
-        record.value("every_step").toBool() != everyStep)
+        record.value("every").toInt() != every)
       throw EExperimentInput("\"" + dir + "\" holds another experiment than \"" +
                              FOptions.Merge[0] + "\".");
-    for (auto& [run, line] : TRunsTable::Read(dir + "/" + RunsCsv, header, false)) {
+    TResultsFolder::CheckSameOrigin(record, dir, hashes);
+    const QString shard = record.value("shard").toString();
+    const int32_t index = shard.isEmpty() ? 0 : shard.section('/', 0, 0).toInt();
+    const int32_t count = shard.isEmpty() ? 1 : shard.section('/', 1, 1).toInt();
+    shardCount = shardCount == 0 || shardCount == count ? count : -1;
+    shards[shard.isEmpty() ? "0/1" : shard.toStdString()] = dir;
+    const TRowCheck check(experiment, index, count);
+    const std::string runsCsv = dir + "/" + RunsCsv;
+    const std::map<int64_t, std::string> runs = TRunsTable::Read(runsCsv, header, false, true);
+    check.Runs(runsCsv, runs);
+    for (const auto& [run, line] : runs) {
       if (from.contains(run))
         throw EExperimentInput("Run " + std::to_string(run) + " is both in \"" + from[run] +
                                "\" and in \"" + dir + "\".");
       from[run] = dir;
-      runs[run] = line;
+      all.Runs[run] = line;
     }
-    if (everyStep)
-      for (auto& [run, lines] :
-           TRunsTable::Read(dir + "/" + StepsCsv, TRunsTable::StepsHeader(), false))
-        if (from[run] == dir)
-          steps[run] = lines;
+    const auto others = [&](const char* Name, const std::string& Header, auto Check,
+                            std::map<int64_t, std::string>& Into) {
+      const std::string file = dir + "/" + Name;
+      const std::map<int64_t, std::string> rows = TRunsTable::Read(file, Header, false, false);
+      (check.*Check)(file, rows);
+      for (const auto& [run, lines] : rows)
+        if (runs.contains(run))
+          Into[run] = lines;
+    };
+    others(PlayersCsv, playersHeader, &TRowCheck::Players, all.Players);
+    if (every > 0)
+      others(StepsCsv, stepsHeader, &TRowCheck::Steps, all.Steps);
   }
-  int64_t missing = 0, firstMissing = -1;
+  std::string missingShards;
+  int32_t missingShardCount = 0;
+  if (shardCount > 0)
+    for (int32_t k = 0; k < shardCount; ++k) {
+      const std::string name = std::to_string(k) + "/" + std::to_string(shardCount);
+      if (!shards.contains(name) && missingShardCount++ < 10)
+        missingShards += (missingShards.empty() ? "" : ", ") + name;
+    }
+  if (missingShardCount > 0)
+    throw EExperimentInput(std::to_string(missingShardCount) + " of " + std::to_string(shardCount) +
+                           " shards are in none of the folders (" + missingShards +
+                           (missingShardCount > 10 ? ", ..." : "") +
+                           "); give every shard's folder.");
+  std::vector<int64_t> missing;
   for (int64_t r = 0; r < experiment.RunCount(); ++r)
-    if (!runs.contains(r) && missing++ == 0)
-      firstMissing = r;
-  if (missing > 0)
-    throw EExperimentInput(std::to_string(missing) + " of " +
-                           std::to_string(experiment.RunCount()) +
-                           " runs are in none of the folders (the first: run " +
-                           std::to_string(firstMissing) + "); finish every shard first.");
+    if (!all.Runs.contains(r))
+      missing.push_back(r);
+  if (!missing.empty()) {
+    std::string list;
+    for (size_t i = 0; i < missing.size() && i < 10; ++i)
+      list += (i == 0 ? "" : ", ") + std::to_string(missing[i]);
+    std::string where;
+    if (shardCount > 0) {
+      const int64_t r = missing[0] % shardCount;
+      where = " (run " + std::to_string(missing[0]) + " belongs to shard " + std::to_string(r) +
+              "/" + std::to_string(shardCount) + ", in \"" +
+              shards[std::to_string(r) + "/" + std::to_string(shardCount)] + "\")";
+    }
+    throw EExperimentInput(std::to_string(missing.size()) + " of " +
+                           std::to_string(experiment.RunCount()) + " runs are missing: " + list +
+                           (missing.size() > 10 ? ", ..." : "") + where +
+                           "; finish every shard first (its command again goes on where it "
+                           "stopped).");
+  }
   const QString out = QString::fromStdString(FOptions.Out);
   if (QFileInfo::exists(out) && !(QFileInfo(out).isDir() && QDir(out).isEmpty()))
     throw EExperimentInput("\"" + FOptions.Out + "\" exists and is not an empty folder.");
   if (!QFileInfo::exists(out) && !QDir().mkdir(out))
     throw EExperimentInput("Cannot make the folder \"" + FOptions.Out + "\".");
-  const_cast<TExperimentOptions&>(FOptions).EveryStep = everyStep;
-  WriteExperimentJson(experiment, "");
-  Finish(experiment, runs, everyStep ? &steps : nullptr);
+  WriteExperimentJson(experiment, "", every, hashes);
+  Finish(experiment, all, every > 0);
 }
 
-void TExperimentRunner::Finish(const TExperiment& Experiment,
-                               const std::map<int64_t, std::string>& Runs,
-                               const std::map<int64_t, std::string>* Steps) {
-  // In the order of the runs, whatever order they finished in: the same file from one machine
-  // and from merged shards.
-  WriteWhole(Path(RunsCsv), "the runs' table", Joined(Runs, TRunsTable::RunsHeader(Experiment)));
-  if (Steps != nullptr)
-    WriteWhole(Path(StepsCsv), "the steps' table", Joined(*Steps, TRunsTable::StepsHeader()));
-  const TSummary summary(Experiment, Runs);
+void TExperimentRunner::Finish(const TExperiment& Experiment, const TTables& Tables, bool Steps) {
+  // In the order of the runs, whatever order they finished in: the same files from one machine
+  // and from merged shards, and a shard's as sorted as the whole.
+  WriteWhole(Path(RunsCsv), "the runs' table",
+             Joined(Tables.Runs, TRunsTable::RunsHeader(Experiment)));
+  WriteWhole(Path(PlayersCsv), "the players' table",
+             Joined(Tables.Players, TRunsTable::PlayersHeader(Experiment)));
+  if (Steps)
+    WriteWhole(Path(StepsCsv), "the steps' table",
+               Joined(Tables.Steps, TRunsTable::StepsHeader(Experiment)));
+  if (FOptions.Sharded())
+    return;
+  const TSummary summary(Experiment, Tables.Runs);
   WriteWhole(Path("summary.csv"), "the summary", summary.Csv());
   const std::string plots = Path("plots");
   if (!QDir().mkpath(QString::fromStdString(plots)))

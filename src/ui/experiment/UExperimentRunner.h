@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include <QJsonObject>
+
 #include "ui/experiment/UExperiment.h"
 #include "ui/experiment/UExperimentOptions.h"
 
@@ -18,14 +20,21 @@ public:
 
 private:
   TExperimentRunner(const TExperimentOptions& Options, std::ostream& Out, std::ostream& Err);
+  // The lines of the three tables, by run.
+  struct TTables {
+    std::map<int64_t, std::string> Runs, Steps, Players;
+  };
+
   void Run();
   void Merge();
-  // Makes Out ready for this experiment: a new folder, or one it was started in before.
-  void PrepareFolder(const TExperiment& Experiment);
-  void WriteExperimentJson(const TExperiment& Experiment, const std::string& Shard);
-  // Sorted tables, summary.csv, the plots and the printed summary, once every run is there.
-  void Finish(const TExperiment& Experiment, const std::map<int64_t, std::string>& Runs,
-              const std::map<int64_t, std::string>* Steps);
+  // Makes Out ready for this experiment: a new folder, or one it was started in before by the
+  // same program from the same scenes (Hashes) with the same options.
+  void PrepareFolder(const TExperiment& Experiment, int32_t Every, const QJsonObject& Hashes);
+  void WriteExperimentJson(const TExperiment& Experiment, const std::string& Shard, int32_t Every,
+                           const QJsonObject& Hashes);
+  // The sorted tables once every run of the folder is there; then, but for a shard, summary.csv,
+  // the plots and the printed summary.
+  void Finish(const TExperiment& Experiment, const TTables& Tables, bool Steps);
   std::string Path(const std::string& Name) const;
 
   const TExperimentOptions& FOptions;

@@ -21,7 +21,15 @@ public:
   // Opens the scene's world on the calling thread, or raises EError when Scene cannot be opened
   // (the scene file's own error); its stream starts from Seed. Nothing paints it: a run only
   // measures.
-  static std::unique_ptr<TExperimentWorld> Open(const std::string& Scene, uint64_t Seed);
+  // A Circuit file, when given, replaces the scene's circuit before the stream is seeded.
+  static std::unique_ptr<TExperimentWorld> Open(const std::string& Scene, uint64_t Seed,
+                                                const std::string& Circuit = "");
+
+  // The SHA-256 of the scene's bytes as hexadecimal digits: the file's, or a built-in scene's as
+  // it would be saved. Raises EError as Open does.
+  static std::string Hash(const std::string& Scene);
+  // The same of a circuit file's bytes, once the file has been read as a circuit.
+  static std::string CircuitHash(const std::string& Circuit);
 
   // Goal kinds a variable can set: the names of the goal catalogue.
   static std::vector<std::string> GoalKinds();

@@ -1,13 +1,13 @@
 #include "ui/experiment/USummary.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <iomanip>
 #include <limits>
 #include <sstream>
 
 #include "ui/experiment/UExperiment.h"
-#include "ui/experiment/UExperimentRun.h"
 #include "ui/experiment/URunsTable.h"
 
 namespace {
@@ -58,10 +58,13 @@ TSummary::TStats TSummary::Of(const std::vector<double>& Values) {
 }
 
 TSummary::TSummary(const TExperiment& Experiment, const std::map<int64_t, std::string>& Runs)
-    : FMeasures(TExperimentRun::MeasureNames()) {
+    : FExperiment(Experiment) {
+  for (const TMeasure& m : Experiment.Measures())
+    FMeasures.push_back(m.Name());
   for (const TExperiment::TVariable& v : Experiment.Variables())
     FVariables.push_back(v.Setting);
-  const size_t firstMeasure = 3 + FVariables.size() + 1;
+  // After the run's labels, its seed and its stop step.
+  const size_t firstMeasure = 3 + FVariables.size() + 2;
   // Per combination, per measure, the values of its runs in the order of their numbers.
   std::map<int64_t, std::vector<std::vector<double>>> values;
   std::map<int64_t, std::vector<std::string>> labels;
@@ -79,9 +82,17 @@ TSummary::TSummary(const TExperiment& Experiment, const std::map<int64_t, std::s
     v.resize(FMeasures.size());
     labels[c] = std::vector<std::string>(fields.begin() + 3,
                                          fields.begin() + 3 + static_cast<long>(FVariables.size()));
-    for (size_t m = 0; m < FMeasures.size(); ++m)
-      if (!fields[firstMeasure + m].empty())
-        v[m].push_back(std::stod(fields[firstMeasure + m]));
+    for (size_t m = 0; m < FMeasures.size(); ++m) {
+      const std::string& text = fields[firstMeasure + m];
+      double x = 0;
+      if (text.empty())
+        continue;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), x);
+      if (ec != std::errc() || end != text.data() + text.size())
+        throw EExperimentInput("Run " + std::to_string(run) + ": \"" + FMeasures[m] + "\" is \"" +
+                               text + "\", not a number.");
+      v[m].push_back(x);
+    }
   }
   for (const auto& [c, perMeasure] : values) {
     TCombination combination;
@@ -89,6 +100,7 @@ TSummary::TSummary(const TExperiment& Experiment, const std::map<int64_t, std::s
     combination.Values = labels[c];
     for (const std::vector<double>& v : perMeasure)
       combination.Measures.push_back(Of(v));
+    combination.Runs = perMeasure;
     FCombinations.push_back(std::move(combination));
   }
 }
@@ -112,6 +124,10 @@ std::string TSummary::Csv() const {
 }
 
 std::string TSummary::Text() const {
+  // A column as wide as the longest measure's name: the experiment file names them.
+  int width = 18;
+  for (const std::string& m : FMeasures)
+    width = std::max(width, static_cast<int>(m.size()) + 2);
   std::ostringstream out;
   auto cell = [](double X) {
     std::ostringstream s;
@@ -126,13 +142,13 @@ std::string TSummary::Text() const {
     for (size_t v = 0; v < FVariables.size(); ++v)
       out << (v == 0 ? ": " : ", ") << FVariables[v] << " = " << c.Values[v];
     out << "\n";
-    out << "  " << std::left << std::setw(18) << "measure" << std::right << std::setw(5) << "n"
+    out << "  " << std::left << std::setw(width) << "measure" << std::right << std::setw(5) << "n"
         << std::setw(14) << "mean" << std::setw(14) << "sd" << std::setw(30) << "95 % CI of mean"
         << "\n";
     for (size_t m = 0; m < FMeasures.size(); ++m) {
       const TStats& s = c.Measures[m];
-      out << "  " << std::left << std::setw(18) << FMeasures[m] << std::right << std::setw(5) << s.N
-          << std::setw(14) << cell(s.Mean) << std::setw(14) << cell(s.Sd) << std::setw(30)
+      out << "  " << std::left << std::setw(width) << FMeasures[m] << std::right << std::setw(5)
+          << s.N << std::setw(14) << cell(s.Mean) << std::setw(14) << cell(s.Sd) << std::setw(30)
           << (std::isfinite(s.Low) ? "[" + cell(s.Low) + ", " + cell(s.High) + "]" : "-") << "\n";
     }
   }

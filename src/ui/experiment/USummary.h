@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-class TExperiment;
+#include "ui/experiment/UExperiment.h"
 
 // The statistics of an experiment's runs, per combination of the variables and per measure:
 // n, mean, standard deviation and the 95 % confidence interval of the mean (Student's t).
@@ -21,6 +21,8 @@ public:
     int64_t Index = 0;
     std::vector<std::string> Values; // the variables' values as runs.csv writes them
     std::vector<TStats> Measures;    // in the runs' measures' order
+    // Per measure, the value of each run that has one, in the order of the runs' numbers.
+    std::vector<std::vector<double>> Runs;
   };
 
   // Measures whose cell is empty in a row (none in that run) do not count for it.
@@ -33,12 +35,14 @@ public:
   const std::vector<TCombination>& Combinations() const { return FCombinations; }
   const std::vector<std::string>& Variables() const { return FVariables; }
   const std::vector<std::string>& Measures() const { return FMeasures; }
+  const TExperiment& Experiment() const { return FExperiment; }
   // summary.csv: one line per combination and measure.
   std::string Csv() const;
   // The same for a terminal, in columns.
   std::string Text() const;
 
 private:
+  TExperiment FExperiment;
   std::vector<std::string> FVariables;
   std::vector<std::string> FMeasures;
   std::vector<TCombination> FCombinations;

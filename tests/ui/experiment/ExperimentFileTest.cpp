@@ -84,6 +84,37 @@ TEST(ExperimentFile, EveryFaultIsRefusedWithItsPath) {
       {WithVariables("[]", "kart", R"(, "colour": 1)"), "$.colour: unknown key"},
       {WithVariables("[]", "tracks/oval.scene.json"),
        "$.scene: Cannot open the scene \"tracks/oval.scene.json\": the file does not exist."},
+      {WithVariables("[]", "kart", R"(, "measures": ["speed"])"),
+       "$.measures[0]: unknown measure \"speed\""},
+      {WithVariables("[]", "kart",
+                     R"(, "measures": [{"name": "v", "of": "speed", "aggregate": "mode"}])"),
+       "$.measures[0].aggregate: expected one of mean, median"},
+      {WithVariables("[]", "kart",
+                     R"(, "measures": [{"name": "v", "of": "colour", "aggregate": "sum"}])"),
+       "$.measures[0].of: unknown quantity \"colour\""},
+      {WithVariables("[]", "kart",
+                     R"(, "measures": [{"name": "v", "of": "x", "aggregate": "max", "team": 1}])"),
+       "$.measures[0].team: expected a team's number from 0 to 0"},
+      {WithVariables("[]", "kart",
+                     R"(, "measures": [{"name": "v", "of": "births", "alive": true}])"),
+       "$.measures[0].alive: \"births\" is a team's"},
+      {WithVariables(R"([{"setting": "size", "values": [5]}])", "kart",
+                     R"(, "measures": [{"name": "size", "of": "x", "aggregate": "max"}])"),
+       "$.measures[0].name: \"size\" is the name of a variable"},
+      {WithVariables("[]", "kart", R"(, "stop": [{"measure": "speed", "below": 1}])"),
+       "$.stop[0].measure: \"speed\" is none of the experiment's measures"},
+      {WithVariables("[]", "kart",
+                     R"(, "stop": [{"measure": "removals", "below": 1, "above": 3}])"),
+       "$.stop[0]: expected an object with \"measure\" and one of"},
+      {WithVariables("[]", "kart", R"(, "every": 6)"),
+       "$.every: expected a whole number from 1 to 5"},
+      {WithVariables(R"([{"setting": "scene", "values": ["kart"]}])"),
+       "$.variables[0]: the scenes are given both here and in $.scene"},
+      {WithVariables(R"([{"setting": "circuit", "values": ["/nonexistent/a.bmp"]}])"),
+       "$.variables[0].values[0]: "},
+      {R"({"format": "kartsim-experiment", "version": 1, "steps": 5, "futures": 3, "repetitions": 1,
+          "seed": 1, "variables": [{"setting": "scene", "values": ["kart", "nowhere.json"]}]})",
+       "$.variables[0].values[1]: Cannot open the scene \"nowhere.json\""},
       {R"({"format": "kartsim-scene", "version": 1})", "$.format: expected \"kartsim-experiment\""},
       {R"({"format": "kartsim-experiment", "version": 2})", "$.version: expected 1"},
       {R"({"format": "kartsim-experiment", "version": 1, "scene": "kart", "steps": 0})",
@@ -118,4 +149,19 @@ TEST(ExperimentFile, AFileThatIsNotJsonIsRefusedWithItsName) {
   } catch (const EExperimentInput& e) {
     EXPECT_NE(std::string(e.what()).find("\"/nonexistent/x.experiment.json\""), std::string::npos);
   }
+}
+
+TEST(ExperimentFile, ScenesAreTheSlowestVariableWhereverTheyAreListed) {
+  const TExperiment x = TExperiment::FromJson(Parse(
+      R"({"format": "kartsim-experiment", "version": 1, "steps": 5, "futures": 3,
+          "repetitions": 2, "seed": 1, "variables": [{"setting": "ai_level", "values": [4, 8]},
+          {"setting": "scene", "values": ["kart", "drops"]}]})"));
+  ASSERT_EQ(x.Variables().size(), 2u);
+  EXPECT_EQ(x.Variables()[0].Setting, "scene");
+  EXPECT_EQ(x.RunCount(), 8);
+  EXPECT_EQ(x.SceneOf(x.CombinationOf(5)), "drops");
+  EXPECT_EQ(x.ValueText(0, x.ValuesOf(2)[0]), "drops");
+  EXPECT_EQ(x.ValuesOf(2)[1], 4);
+  // Without "measures", the thirteen built-in ones.
+  EXPECT_EQ(x.Measures().size(), 13u);
 }
