@@ -116,10 +116,15 @@ void TBatchRun::BuildWorld() {
     FWorld = TSceneFile::OpenScenario(FOptions.Scenario);
   }
   ApplyOptions();
+  FFirstStep = static_cast<int32_t>(FWorld->StepCount());
+  // A scene saved from a run goes on with that run's stream, unless a seed starts a new one.
+  FSceneStream = FWorld->StreamKept() && !FOptions.Seed;
+  FNewStream = FWorld->StreamKept() && FOptions.Seed;
   // After the world is built or opened, so that a scenario and the scene saved from it run the
   // same: nothing drawn while building comes before the run's first draw.
-  FWorld->Reseed(FSeed);
-  Track(0);
+  if (!FSceneStream)
+    FWorld->Reseed(FSeed);
+  Track(FFirstStep);
   FFrame = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
 }
 
@@ -235,13 +240,15 @@ void TBatchRun::Run(std::ostream* Progress) {
     FFutures.push_back(track.LastFutureCount());
     FFuturesNs += track.LastFuturesNs();
     FBodySubSteps += static_cast<int64_t>(track.LastFutureCount()) * subSteps * players;
-    Track(step);
+    // Numbered on from the steps of the run a scene was saved from.
+    const int32_t number = CheckedAdd(FFirstStep, step);
+    Track(number);
     if (csv) {
-      WriteCsvRows(csv->Rows(), step);
+      WriteCsvRows(csv->Rows(), number);
       csv->Flush();
     }
     if (decisions) {
-      WriteDecisionRows(decisions->Rows(), step);
+      WriteDecisionRows(decisions->Rows(), number);
       decisions->Flush();
     }
     if (!FOptions.FramesStem.empty() || video)
@@ -399,7 +406,10 @@ std::string TBatchRun::JsonSummary() const {
   summary["steps"] = FOptions.Steps;
   // Seeds use all 64 bits, more than a JSON number keeps exactly in most readers: every seed is
   // written as its digits, so that a reader finds one type whatever the seed.
-  summary["seed"] = QString::number(FSeed);
+  summary["seed"] = FSceneStream ? QJsonValue() : QJsonValue(QString::number(FSeed));
+  // Where the stream came from: the seed, the scene's saved run, or a seed in place of it.
+  summary["stream"] = FSceneStream ? "scene" : (FNewStream ? "new" : "seed");
+  summary["first_step"] = FFirstStep + 1;
   const std::optional<int32_t> level = CommonAILevel();
   summary["ai_level"] = level ? QJsonValue(*level) : QJsonValue();
   summary["threads"] = track.Threads();
@@ -465,7 +475,14 @@ std::string TBatchRun::TextSummary() const {
   const std::optional<int32_t> level = CommonAILevel();
   std::ostringstream out;
   out << (FOptions.SceneFile.empty() ? "Scenario " : "Scene ") << Name() << ", " << FOptions.Steps
-      << " steps, seed " << FSeed << ", "
+      << " steps, ";
+  if (FSceneStream)
+    out << "the scene's stream from step " << FFirstStep + 1;
+  else
+    out << "seed " << FSeed;
+  if (FNewStream)
+    out << " (a new stream in place of the scene's)";
+  out << ", "
       << (level ? "AI level " + std::to_string(*level) : std::string("each player's own AI level"))
       << ", " << FWorld->Track().SubStepCount() << " sub-steps per future, "
       << FWorld->Track().Threads() << (FWorld->Track().Threads() == 1 ? " thread\n" : " threads\n");

@@ -82,6 +82,9 @@ private:
 
   TBatchOptions FOptions;
   uint64_t FSeed = 0;
+  int32_t FFirstStep = 0;    // steps the opened world had done: the run's are numbered on from it
+  bool FSceneStream = false; // the run draws on the stream its scene kept
+  bool FNewStream = false;   // the scene kept a stream, and the seed given replaced it
   std::unique_ptr<TWorld> FWorld;
   std::unique_ptr<TQtPicture> FFrame; // what the world shows, painted after each step
   std::vector<TPlayerRecord> FRecords;

@@ -202,7 +202,23 @@ std::unique_ptr<TWorld> TSceneReader::World(const QJsonObject& Scene) {
   }
   world->SetCurrentTeam(
       Whole(Scene, "", "current_team", 0, static_cast<int32_t>(teams.size()) - 1));
+  // Last: what making the players drew is not the run's.
+  Run(*world, Scene);
   return world;
+}
+
+void TSceneReader::Run(TWorld& World, const QJsonObject& Scene) {
+  if (!Scene.contains("run"))
+    return;
+  const QJsonObject run = Object(Scene, "", "run");
+  const QString text = Text(run, "run", "stream");
+  TRandom::TState state{};
+  bool ok = text.size() == 64;
+  for (int32_t i = 0; ok && i < 4; ++i)
+    state[i] = text.mid(16 * i, 16).toULongLong(&ok, 16);
+  if (!ok || state == TRandom::TState{})
+    Fail("run.stream", "expected the 64 hexadecimal digits of a stream, not all zeros");
+  World.Resume(state, Whole(run, "run", "step", 0, std::numeric_limits<int32_t>::max()));
 }
 
 std::unique_ptr<TWorld> TSceneReader::Circuit(const QJsonObject& Scene) {

@@ -39,6 +39,8 @@ private:
 
   static std::unique_ptr<TWorld> Circuit(const QJsonObject& Scene);
   static void Settings(TWorld& World, const QJsonObject& Scene);
+  // The stream and the steps of a run, when the scene keeps them.
+  static void Run(TWorld& World, const QJsonObject& Scene);
   static std::unique_ptr<TGoal> Goal(const QJsonObject& Goal, const QString& Path);
   // Values are checked against what the world can hold: a body's unbounded parameters (its
   // place, speeds and heading) against the picture and bounds that keep a run in range.

@@ -59,7 +59,10 @@ std::unique_ptr<TPlayer> Fresh(const TPlayer& Player) {
 QJsonObject TSceneWriter::Scene(const TWorld& World) {
   QJsonObject scene;
   scene["format"] = "kartsim-scene";
-  scene["version"] = TSceneFile::Version;
+  // The run's block only where there is a run to go on with: a world that never ran is the
+  // version 1 scene it always was, readable by every program that reads scenes.
+  const bool run = World.StepCount() > 0 || World.StreamKept();
+  scene["version"] = run ? TSceneFile::Version : 1;
   scene["circuit"] = Circuit(World);
   scene["settings"] = Settings(World);
   QJsonArray teams, players;
@@ -83,7 +86,19 @@ QJsonObject TSceneWriter::Scene(const TWorld& World) {
   scene["teams"] = teams;
   scene["current_team"] = World.CurrentTeamIndex();
   scene["players"] = players;
+  if (run)
+    scene["run"] = Run(World);
   return scene;
+}
+
+QJsonObject TSceneWriter::Run(const TWorld& World) {
+  QJsonObject run;
+  QString stream;
+  for (const uint64_t word : const_cast<TWorld&>(World).RandomStream().State())
+    stream += QString::asprintf("%016llx", static_cast<unsigned long long>(word));
+  run["stream"] = stream;
+  run["step"] = static_cast<qint64>(World.StepCount());
+  return run;
 }
 
 QJsonObject TSceneWriter::Circuit(const TWorld& World) {

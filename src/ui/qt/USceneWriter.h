@@ -14,6 +14,8 @@ public:
 private:
   static QJsonObject Circuit(const TWorld& World);
   static QJsonObject Settings(const TWorld& World);
+  // The stream as 64 hexadecimal digits, its four words in order, and the steps done.
+  static QJsonObject Run(const TWorld& World);
   static QJsonObject Goal(const TGoal& Goal);
   static QJsonObject Player(const TPlayer& Player, int32_t Team);
 };
