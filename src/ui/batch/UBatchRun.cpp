@@ -28,11 +28,13 @@
 #include "ui/batch/UCsvFile.h"
 #include "ui/qt/UOutputFile.h"
 #include "ui/qt/UQtPicture.h"
+#include "ui/qt/UReplayFile.h"
 #include "ui/qt/USceneFile.h"
 #include "ui/qt/UVideoRecorder.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
 #include "world/UWorldDefaults.h"
+#include "world/UWorldHash.h"
 
 namespace {
 
@@ -106,6 +108,10 @@ int TBatchRun::Execute(const TBatchOptions& Options, std::ostream& Out, std::ost
 }
 
 void TBatchRun::BuildWorld() {
+  if (!FOptions.ReplayFile.empty()) {
+    OpenReplay();
+    return;
+  }
   if (!FOptions.SceneFile.empty()) {
     try {
       FWorld = TSceneFile::OpenBytes(FOptions.SceneFile);
@@ -126,6 +132,60 @@ void TBatchRun::BuildWorld() {
     FWorld->Reseed(FSeed);
   Track(FFirstStep);
   FFrame = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
+  if (!FOptions.SaveReplayFile.empty())
+    FReplayOut.Start(*FWorld);
+}
+
+void TBatchRun::OpenReplay() {
+  TReplayFile::TOpened opened;
+  try {
+    opened = TReplayFile::OpenBytes(FOptions.ReplayFile);
+  } catch (const EError& e) {
+    throw EBatchUsage(std::string("--replay: ") + e.what());
+  }
+  FWorld = std::move(opened.World);
+  FReplayIn = std::move(opened.Replay);
+  FReplaying = true;
+  FOptions.Steps = static_cast<int32_t>(FReplayIn.Steps.size());
+  FWorld->Track().SetThreads(FOptions.Threads);
+  FFirstStep = static_cast<int32_t>(FWorld->StepCount());
+  FSceneStream = true;
+  Track(FFirstStep);
+  FFrame = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
+  if (!FOptions.SaveReplayFile.empty())
+    FReplayOut.Start(*FWorld);
+}
+
+void TBatchRun::Apply(const std::vector<TWorldCommand>& Commands) {
+  for (const TWorldCommand& command : Commands) {
+    command.Apply(*FWorld);
+    FReplayOut.Record(command);
+  }
+}
+
+void TBatchRun::StepWorld(int32_t Step, int32_t Number) {
+  if (!FReplaying) {
+    FWorld->Step(FOptions.BudgetMs);
+    return;
+  }
+  const TReplay::TStep& recorded = FReplayIn.Steps[static_cast<size_t>(Step - 1)];
+  Apply(recorded.Commands);
+  FWorld->Track().SetFixedFutures(recorded.Futures);
+  FWorld->Step(FOptions.BudgetMs);
+  if (!recorded.Hash)
+    throw EError("The replay recorded an error at step " + std::to_string(Number) +
+                 ", which now runs without one.");
+  const std::string hash = TWorldHash::Short(TWorldHash::Of(*FWorld));
+  if (hash != *recorded.Hash)
+    throw EError("The replay parts from its record at step " + std::to_string(Number) +
+                 ": the world's hash is " + hash + ", the replay recorded " + *recorded.Hash +
+                 " (a program that computes differently).");
+}
+
+void TBatchRun::SaveReplay() {
+  if (FOptions.SaveReplayFile.empty())
+    return;
+  TReplayFile::SaveBytes(FReplayOut, FOptions.SaveReplayFile);
 }
 
 void TBatchRun::ApplyOptions() {
@@ -154,6 +214,8 @@ void TBatchRun::ApplyOptions() {
 }
 
 std::string TBatchRun::Name() const {
+  if (FReplaying)
+    return FOptions.ReplayFile;
   return FOptions.SceneFile.empty() ? FOptions.Scenario : FOptions.SceneFile;
 }
 
@@ -233,15 +295,26 @@ void TBatchRun::Run(std::ostream* Progress) {
   const int32_t subSteps = track.SubStepCount();
   for (int32_t step = 1; step <= FOptions.Steps; ++step) {
     const int64_t players = track.PlayerCount();
+    // Numbered on from the steps of the run a scene was saved from.
+    const int32_t number = CheckedAdd(FFirstStep, step);
     const auto stepStarted = Clock::now();
-    FWorld->Step(FOptions.BudgetMs);
+    try {
+      StepWorld(step, number);
+    } catch (...) {
+      // The replay up to the step that failed, so that it fails again the same way.
+      if (FWorld->StepCount() == number) {
+        FReplayOut.StepFailed(*FWorld);
+        SaveReplay();
+      }
+      throw;
+    }
+    if (!FOptions.SaveReplayFile.empty())
+      FReplayOut.StepDone(*FWorld);
     const auto stepEnded = Clock::now();
     FStepMs.push_back(std::chrono::duration<double, std::milli>(stepEnded - stepStarted).count());
     FFutures.push_back(track.LastFutureCount());
     FFuturesNs += track.LastFuturesNs();
     FBodySubSteps += static_cast<int64_t>(track.LastFutureCount()) * subSteps * players;
-    // Numbered on from the steps of the run a scene was saved from.
-    const int32_t number = CheckedAdd(FFirstStep, step);
     Track(number);
     if (csv) {
       WriteCsvRows(csv->Rows(), number);
@@ -264,10 +337,13 @@ void TBatchRun::Run(std::ostream* Progress) {
                 << " futures per step" << std::endl;
     }
   }
+  if (FReplaying)
+    Apply(FReplayIn.After);
   // The video is the last to fail (ffmpeg writes its end only now): the other files take their
   // names once it has ended well, and it takes its own last.
   if (video)
     video->Close();
+  SaveReplay();
   if (scene) {
     scene->Write(TSceneFile::Encode(*FWorld));
     scene->Commit();
@@ -292,7 +368,8 @@ void TBatchRun::CheckOutputsApart() const {
       {"--csv", &FOptions.CsvFile},
       {"--decisions", &FOptions.DecisionsFile},
       {"--save-scene", &FOptions.SaveSceneFile},
-      {"--video", &FOptions.VideoFile}};
+      {"--video", &FOptions.VideoFile},
+      {"--save-replay", &FOptions.SaveReplayFile}};
   const auto same = [](const std::filesystem::path& A, const std::filesystem::path& B) {
     std::error_code ec;
     return A == B || std::filesystem::equivalent(A, B, ec); // hard links too
@@ -403,6 +480,10 @@ std::string TBatchRun::JsonSummary() const {
     summary["scenario"] = QJsonValue::Null;
   if (!FOptions.SceneFile.empty())
     summary["scene"] = QFile::decodeName(FOptions.SceneFile.c_str());
+  if (FReplaying) {
+    summary["scenario"] = QJsonValue::Null;
+    summary["replay"] = QFile::decodeName(FOptions.ReplayFile.c_str());
+  }
   summary["steps"] = FOptions.Steps;
   // Seeds use all 64 bits, more than a JSON number keeps exactly in most readers: every seed is
   // written as its digits, so that a reader finds one type whatever the seed.
@@ -474,9 +555,13 @@ void TBatchRun::PaintFrame() {
 std::string TBatchRun::TextSummary() const {
   const std::optional<int32_t> level = CommonAILevel();
   std::ostringstream out;
-  out << (FOptions.SceneFile.empty() ? "Scenario " : "Scene ") << Name() << ", " << FOptions.Steps
-      << " steps, ";
-  if (FSceneStream)
+  out << (FReplaying                   ? "Replay "
+          : FOptions.SceneFile.empty() ? "Scenario "
+                                       : "Scene ")
+      << Name() << ", " << FOptions.Steps << " steps, ";
+  if (FReplaying)
+    out << "its stream from step " << FFirstStep + 1;
+  else if (FSceneStream)
     out << "the scene's stream from step " << FFirstStep + 1;
   else
     out << "seed " << FSeed;

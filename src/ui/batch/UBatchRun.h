@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/batch/UBatchOptions.h"
+#include "ui/qt/UReplay.h"
 
 class TPlayer;
 class TQtPicture;
@@ -61,6 +62,14 @@ public:
 private:
   // Raises EBatchUsage for a scene that cannot be opened.
   void BuildWorld();
+  // The world and the steps of the replay; raises EBatchUsage for a replay that cannot be opened.
+  void OpenReplay();
+  // Applies the commands to the world, and keeps them in the replay being saved.
+  void Apply(const std::vector<TWorldCommand>& Commands);
+  // Step Step of the run (Number of the world): by the budget, or as the replay recorded it,
+  // after its commands and checked against its hash.
+  void StepWorld(int32_t Step, int32_t Number);
+  void SaveReplay();
   void ApplyOptions();
   void Track(int32_t Step);
   void WriteCsvRows(std::ostream& Csv, int32_t Step) const;
@@ -85,6 +94,9 @@ private:
   int32_t FFirstStep = 0;    // steps the opened world had done: the run's are numbered on from it
   bool FSceneStream = false; // the run draws on the stream its scene kept
   bool FNewStream = false;   // the scene kept a stream, and the seed given replaced it
+  bool FReplaying = false;   // the run is a replay's (FReplayIn)
+  TReplay FReplayIn;
+  TReplay FReplayOut; // kept when the run is to be saved as a replay
   std::unique_ptr<TWorld> FWorld;
   std::unique_ptr<TQtPicture> FFrame; // what the world shows, painted after each step
   std::vector<TPlayerRecord> FRecords;

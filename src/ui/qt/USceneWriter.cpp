@@ -56,12 +56,12 @@ std::unique_ptr<TPlayer> Fresh(const TPlayer& Player) {
 
 } // namespace
 
-QJsonObject TSceneWriter::Scene(const TWorld& World) {
+QJsonObject TSceneWriter::Scene(const TWorld& World, bool WithRun) {
   QJsonObject scene;
   scene["format"] = "kartsim-scene";
   // The run's block only where there is a run to go on with: a world that never ran is the
   // version 1 scene it always was, readable by every program that reads scenes.
-  const bool run = World.StepCount() > 0 || World.StreamKept();
+  const bool run = WithRun || World.StepCount() > 0 || World.StreamKept();
   scene["version"] = run ? TSceneFile::Version : 1;
   scene["circuit"] = Circuit(World);
   scene["settings"] = Settings(World);

@@ -9,7 +9,8 @@ class TWorld;
 // The JSON of a scene, from a world (see TSceneFile for what it holds).
 class TSceneWriter {
 public:
-  static QJsonObject Scene(const TWorld& World);
+  // WithRun: the run's block whether or not the world has run (the start of a replay).
+  static QJsonObject Scene(const TWorld& World, bool WithRun = false);
 
 private:
   static QJsonObject Circuit(const TWorld& World);
