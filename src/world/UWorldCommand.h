@@ -29,6 +29,8 @@ public:
   std::string Text;
   std::vector<double> Values;
   std::shared_ptr<const TPicture> Picture; // the circuit a "circuit" command loads
+  // It raised when it was first applied: applied again, it is to raise the same way.
+  bool Failed = false;
 
   TWorldCommand() = default;
   TWorldCommand(std::string Kind, std::vector<double> Values = {}, std::string Text = {});

@@ -16,6 +16,7 @@
 #include <QVariant>
 #include <cerrno>
 #include <cstdlib>
+#include <iostream>
 #include <system_error>
 #include <unistd.h>
 
@@ -156,10 +157,24 @@ void TBatchRun::OpenReplay() {
     FReplayOut.Start(*FWorld);
 }
 
-void TBatchRun::Apply(const std::vector<TWorldCommand>& Commands) {
-  for (const TWorldCommand& command : Commands) {
-    command.Apply(*FWorld);
+void TBatchRun::Apply(const std::vector<TWorldCommand>& Commands, bool Last) {
+  for (size_t i = 0; i < Commands.size(); ++i) {
+    const TWorldCommand& command = Commands[i];
     FReplayOut.Record(command);
+    try {
+      command.Apply(*FWorld);
+    } catch (const std::exception& e) {
+      // A change that raised in the window too: the window reported it and went on, and so does
+      // the replay, unless the replay ends with it (it was saved from its error report).
+      if (!command.Failed || (Last && i + 1 == Commands.size()))
+        throw;
+      std::cerr << "kartsim-batch: " << e.what() << " (raised where the replay was recorded too)"
+                << std::endl;
+      continue;
+    }
+    if (command.Failed)
+      throw EError("The replay parts from its record: the command \"" + command.Kind +
+                   "\" raised where it was recorded, and now runs without an error.");
   }
 }
 
@@ -169,7 +184,7 @@ void TBatchRun::StepWorld(int32_t Step, int32_t Number) {
     return;
   }
   const TReplay::TStep& recorded = FReplayIn.Steps[static_cast<size_t>(Step - 1)];
-  Apply(recorded.Commands);
+  Apply(recorded.Commands, false);
   FWorld->Track().SetFixedFutures(recorded.Futures);
   FWorld->Step(FOptions.BudgetMs);
   if (!recorded.Hash)
@@ -338,7 +353,7 @@ void TBatchRun::Run(std::ostream* Progress) {
     }
   }
   if (FReplaying)
-    Apply(FReplayIn.After);
+    Apply(FReplayIn.After, true);
   // The video is the last to fail (ffmpeg writes its end only now): the other files take their
   // names once it has ended well, and it takes its own last.
   if (video)

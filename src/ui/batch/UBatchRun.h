@@ -64,8 +64,9 @@ private:
   void BuildWorld();
   // The world and the steps of the replay; raises EBatchUsage for a replay that cannot be opened.
   void OpenReplay();
-  // Applies the commands to the world, and keeps them in the replay being saved.
-  void Apply(const std::vector<TWorldCommand>& Commands);
+  // Applies the commands to the world, and keeps them in the replay being saved. Last: the
+  // commands that end the replay.
+  void Apply(const std::vector<TWorldCommand>& Commands, bool Last);
   // Step Step of the run (Number of the world): by the budget, or as the replay recorded it,
   // after its commands and checked against its hash.
   void StepWorld(int32_t Step, int32_t Number);

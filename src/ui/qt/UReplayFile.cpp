@@ -64,6 +64,8 @@ QJsonObject TReplayFile::Command(const TWorldCommand& Command) {
       throw EError("The circuit could not be encoded as a PNG picture.");
     json["png"] = QString::fromLatin1(png.toBase64());
   }
+  if (Command.Failed)
+    json["failed"] = true;
   return json;
 }
 
@@ -122,6 +124,9 @@ TWorldCommand TReplayFile::Command(const QJsonValue& Json, const QString& Path) 
       throw EReplayPlace(Path + ".png", "not a base64 PNG picture");
     command.Picture = std::make_shared<TQtPicture>(image);
   }
+  if (object.contains("failed") && !object.value("failed").isBool())
+    throw EReplayPlace(Path + ".failed", "not true or false");
+  command.Failed = object.value("failed").toBool();
   try {
     command.Check();
   } catch (const EError& e) {

@@ -17,7 +17,8 @@ class TWorld;
 //    "after": [...commands applied after the last step...]}
 // A step is its futures, the hash of the world after it (null where it raised) and, when there
 // were any, the commands applied before it. A command is {"do": kind, its text and numbers by
-// name}; a circuit loaded mid-run is embedded in its command as a base64 PNG.
+// name}; a circuit loaded mid-run is embedded in its command as a base64 PNG, and a command that
+// raised when it was applied says so ("failed": true).
 class TReplayFile {
 public:
   static constexpr int64_t MaxBytes = 1024LL * 1024 * 1024;

@@ -12,7 +12,8 @@ class TWorld;
 // scene saved, opened and saved again gives the same bytes and diffs show only what changed.
 // Version 2 adds the block "run": the world's random stream and its count of steps, so that a
 // world saved once it has run goes on exactly as it would have. A world that never ran is saved
-// as version 1, without it; version 1 files still open. Not kept: futures and their drawing, windows.
+// as version 1, without it; version 1 files still open. Not kept: futures and their drawing,
+// windows.
 class TSceneFile {
 public:
   static constexpr int64_t MaxBytes = 64LL * 1024 * 1024;
