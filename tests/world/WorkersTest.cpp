@@ -469,3 +469,28 @@ TEST(Workers, AStepRunByTheBudgetIsTheStepWithAsManyFixedFutures) {
     ASSERT_EQ(timed.Numbers(), fixed.Numbers()) << "step " << step << ", " << count << " futures";
   }
 }
+
+TEST(Workers, AStepThatFailedByTheBudgetFailsAgainWithOneFutureMoreThanItsFailure) {
+  // What a replay keeps of a step that raised: run again with the futures up to the one that
+  // failed, it raises the same error and leaves the same futures.
+  std::vector<int32_t> kept[2];
+  int32_t failed[2] = {-1, -1};
+  for (int32_t run = 0; run < 2; ++run) {
+    TCrowd w(2, 6);
+    TSteadyClock clock;
+    w.Track.SetClock(&clock);
+    w.Track.SetFixedFutures(run == 0 ? 0 : failed[0] + 1);
+    w.Track.SetMinFutures(400);
+    auto failing = std::make_unique<TGoalFailingByDraw>();
+    failing->SetValue(1);
+    TPlayer& rocket = *w.Team.Members(0);
+    rocket.AddGoal(std::move(failing));
+    EXPECT_THROW(w.Track.Step(100), EError);
+    failed[run] = w.Track.LastFailedFuture();
+    for (int32_t f = 0; f < rocket.Futures().FutureCount(); ++f)
+      kept[run].push_back(rocket.Futures().GetFuture(f).FreeParam(0).Milli);
+  }
+  EXPECT_GT(failed[0], 0);
+  EXPECT_EQ(failed[1], failed[0]);
+  EXPECT_EQ(kept[1], kept[0]);
+}
