@@ -178,15 +178,26 @@ void TBatchRun::Apply(const std::vector<TWorldCommand>& Commands, bool Last) {
   }
 }
 
-void TBatchRun::StepWorld(int32_t Step, int32_t Number) {
+bool TBatchRun::StepWorld(int32_t Step, int32_t Number) {
   if (!FReplaying) {
     FWorld->Step(FOptions.BudgetMs);
-    return;
+    return true;
   }
   const TReplay::TStep& recorded = FReplayIn.Steps[static_cast<size_t>(Step - 1)];
   Apply(recorded.Commands, false);
   FWorld->Track().SetFixedFutures(recorded.Futures);
-  FWorld->Step(FOptions.BudgetMs);
+  try {
+    FWorld->Step(FOptions.BudgetMs);
+  } catch (const std::exception& e) {
+    // A step that raised where it was recorded too: the window reported it and ran on, and so
+    // does the replay, unless the replay ends with it (it was saved from its error report).
+    const bool last = Step == FOptions.Steps && FReplayIn.After.empty();
+    if (recorded.Hash || last)
+      throw;
+    std::cerr << "kartsim-batch: " << e.what() << " (raised where the replay was recorded too)"
+              << std::endl;
+    return false;
+  }
   if (!recorded.Hash)
     throw EError("The replay recorded an error at step " + std::to_string(Number) +
                  ", which now runs without one.");
@@ -195,6 +206,7 @@ void TBatchRun::StepWorld(int32_t Step, int32_t Number) {
     throw EError("The replay parts from its record at step " + std::to_string(Number) +
                  ": the world's hash is " + hash + ", the replay recorded " + *recorded.Hash +
                  " (a program that computes differently).");
+  return true;
 }
 
 void TBatchRun::SaveReplay() {
@@ -313,8 +325,9 @@ void TBatchRun::Run(std::ostream* Progress) {
     // Numbered on from the steps of the run a scene was saved from.
     const int32_t number = CheckedAdd(FFirstStep, step);
     const auto stepStarted = Clock::now();
+    bool done = true;
     try {
-      StepWorld(step, number);
+      done = StepWorld(step, number);
     } catch (...) {
       // The replay up to the step that failed, so that it fails again the same way.
       if (FWorld->StepCount() == number) {
@@ -323,8 +336,12 @@ void TBatchRun::Run(std::ostream* Progress) {
       }
       throw;
     }
-    if (!FOptions.SaveReplayFile.empty())
-      FReplayOut.StepDone(*FWorld);
+    if (!FOptions.SaveReplayFile.empty()) {
+      if (done)
+        FReplayOut.StepDone(*FWorld);
+      else
+        FReplayOut.StepFailed(*FWorld);
+    }
     const auto stepEnded = Clock::now();
     FStepMs.push_back(std::chrono::duration<double, std::milli>(stepEnded - stepStarted).count());
     FFutures.push_back(track.LastFutureCount());

@@ -68,8 +68,9 @@ private:
   // commands that end the replay.
   void Apply(const std::vector<TWorldCommand>& Commands, bool Last);
   // Step Step of the run (Number of the world): by the budget, or as the replay recorded it,
-  // after its commands and checked against its hash.
-  void StepWorld(int32_t Step, int32_t Number);
+  // after its commands and checked against its hash. False for a step that raised as it did
+  // where the replay was recorded, and after which the replay goes on.
+  bool StepWorld(int32_t Step, int32_t Number);
   void SaveReplay();
   void ApplyOptions();
   void Track(int32_t Step);

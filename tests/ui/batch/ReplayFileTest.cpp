@@ -25,8 +25,11 @@ bool Write(const QString& Name, const QByteArray& Bytes) {
 TEST(ReplayFile, ABadReplayIsRefusedWithItsJsonPathAndNothingRuns) {
   QTemporaryDir dir;
   const QString good = dir.filePath("good.kartsim-replay.json");
-  const std::string quick = " --steps 2 --futures 10 --seconds 1 --seed 3 --scenario kart";
-  ASSERT_EQ(RunBatch("--save-replay " + good.toStdString() + quick).Status, 0);
+  // Steps whose futures the budget decided, on two threads.
+  const std::string rows = " --csv " + dir.filePath("a.csv").toStdString() + " --decisions " +
+                           dir.filePath("a.dec").toStdString();
+  const std::string quick = " --steps 2 --budget-ms 20 --seconds 1 --seed 3 --scenario kart";
+  ASSERT_EQ(RunBatch("--save-replay " + good.toStdString() + quick + rows).Status, 0);
   QFile file(good);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QJsonObject replay = QJsonDocument::fromJson(file.readAll()).object();
@@ -88,5 +91,13 @@ TEST(ReplayFile, ABadReplayIsRefusedWithItsJsonPathAndNothingRuns) {
     EXPECT_EQ(r.Err,
               "kartsim-batch: " + option + ": a replay fixes it; give --replay without it\n");
   }
-  EXPECT_EQ(RunBatch("--replay " + good.toStdString()).Status, 0);
+  // Replayed on three threads: the same rows.
+  const std::string again = " --csv " + dir.filePath("b.csv").toStdString() + " --decisions " +
+                            dir.filePath("b.dec").toStdString();
+  EXPECT_EQ(RunBatch("--replay " + good.toStdString() + again + " --threads 3").Status, 0);
+  for (const char* name : {"csv", "dec"}) {
+    QFile a(dir.filePath(QString("a.") + name)), b(dir.filePath(QString("b.") + name));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll()) << name;
+  }
 }
