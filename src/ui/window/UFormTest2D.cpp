@@ -380,10 +380,9 @@ void TFormTest2D::BtnAddPlayerClick() {
 }
 
 void TFormTest2D::AddPlayerAhead(int32_t Kind) {
-  const int32_t before = Track().PlayerCount();
+  const int32_t before = CurrentTeam().MemberCount();
   FRunLoop->Command(TWorldCommand("add_player", {double(Kind), 1}));
-  Track().RebuildPlayers();
-  if (Track().PlayerCount() == before)
+  if (CurrentTeam().MemberCount() == before)
     return;
   AddPlayerEntry();
   CopyParamsFromPlayer();
