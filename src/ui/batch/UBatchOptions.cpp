@@ -303,6 +303,7 @@ std::string TBatchOptions::HelpText() {
     text += line + "\n";
   }
   return text + "\nOptions given override the settings of the scene or scenario that runs.\n"
-                "Exit status: 0 on success, 2 for bad arguments, a bad scene or an output that\n"
-                "cannot be written (found before the first step), 1 when the run fails.\n";
+                "Exit status: 0 on success, 2 for bad arguments, a bad scene or replay or an\n"
+                "output that cannot be written (found before the first step), 1 when the run\n"
+                "fails or a replay parts from its record.\n";
 }
