@@ -1,5 +1,7 @@
 #include "ui/qt/UReplay.h"
 
+#include <algorithm>
+
 #include "ui/qt/USceneWriter.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
@@ -24,6 +26,8 @@ void TReplay::StepDone(TWorld& World) {
 void TReplay::StepFailed(const TWorld& World) {
   const TTrack2D& track = World.Track();
   const int32_t failed = track.LastFailedFuture();
-  Steps.push_back({std::move(After), failed >= 0 ? failed + 1 : track.LastFutureCount(), {}});
+  // At least one: a step that raised before its futures raises again with any number of them.
+  Steps.push_back(
+      {std::move(After), std::max(1, failed >= 0 ? failed + 1 : track.LastFutureCount()), {}});
   After.clear();
 }
