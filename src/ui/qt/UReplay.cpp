@@ -8,7 +8,8 @@
 #include "world/UWorldHash.h"
 
 void TReplay::Start(const TWorld& World) {
-  Scene = TSceneWriter::Scene(World, true);
+  Scene = TSceneWriter::Scene(World);
+  Stream = const_cast<TWorld&>(World).RandomStream().State();
   Steps.clear();
   After.clear();
 }

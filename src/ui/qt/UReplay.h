@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/URandom.h"
 #include "world/UWorldCommand.h"
 
 class TWorld;
 
-// What reproduces a run: the scene it started from (its stream and step count included), then,
+// What reproduces a run: the scene it started from and its random stream, then,
 // for every step, the commands applied before it, in order, the number of futures it ran and a
 // short hash of the world after it (none for a step that raised). Commands applied after the last
 // step come last. Kept as the run goes; written out by TReplayFile.
@@ -22,7 +23,10 @@ public:
     std::optional<std::string> Hash; // none: the step raised
   };
 
+  // The world as it started, and its stream then: the scene keeps the stream only of a world
+  // that has run, and the world a replay ends in saves as the recorded one did.
   QJsonObject Scene;
+  TRandom::TState Stream{};
   std::vector<TStep> Steps;
   std::vector<TWorldCommand> After; // applied since the last step
 

@@ -12,6 +12,7 @@
 #include "ui/qt/UOutputFile.h"
 #include "ui/qt/UQtPicture.h"
 #include "ui/qt/USceneReader.h"
+#include "ui/qt/USceneWriter.h"
 #include "world/UWorld.h"
 
 namespace {
@@ -81,6 +82,7 @@ QByteArray TReplayFile::Encode(const TReplay& Replay) {
   json["format"] = "kartsim-replay";
   json["version"] = Version;
   json["scene"] = Replay.Scene;
+  json["stream"] = TSceneWriter::StreamText(Replay.Stream);
   QJsonArray steps;
   for (const TReplay::TStep& step : Replay.Steps) {
     QJsonArray entry{step.Futures,
@@ -189,6 +191,10 @@ TReplayFile::TOpened TReplayFile::Decode(const QByteArray& Bytes, const QString&
     } catch (const EError& e) {
       throw EError(std::string("scene.") + e.what());
     }
+    if (!TSceneReader::StreamState(json.value("stream").toString(), opened.Replay.Stream))
+      throw EReplayPlace("stream", "expected the 64 hexadecimal digits of a stream, not all zeros");
+    // In place, whatever the scene kept: the world goes on from the stream it had.
+    opened.World->RandomStream().SetState(opened.Replay.Stream);
     if (!json.value("steps").isArray())
       throw EReplayPlace("steps", json.contains("steps") ? "not a list" : "missing");
     const QJsonArray steps = json.value("steps").toArray();

@@ -12,7 +12,7 @@
 class TWorld;
 
 // Replay files: a TReplay as a compact JSON document, "format": "kartsim-replay", "version": 1:
-//   {"format": "kartsim-replay", "version": 1, "scene": {...a scene, with its "run"...},
+//   {"format": "kartsim-replay", "version": 1, "scene": {...}, "stream": "<64 hex digits>",
 //    "steps": [[57, "9f3a01c2"], [61, "77ab0d1e", [{"do": "size", "size": 9}]], ...],
 //    "after": [...commands applied after the last step...]}
 // A step is its futures, the hash of the world after it (null where it raised) and, when there

@@ -211,12 +211,8 @@ void TSceneReader::Run(TWorld& World, const QJsonObject& Scene) {
   if (!Scene.contains("run"))
     return;
   const QJsonObject run = Object(Scene, "", "run");
-  const QString text = Text(run, "run", "stream");
   TRandom::TState state{};
-  bool ok = text.size() == 64;
-  for (int32_t i = 0; ok && i < 4; ++i)
-    state[i] = text.mid(16 * i, 16).toULongLong(&ok, 16);
-  if (!ok || state == TRandom::TState{})
+  if (!StreamState(Text(run, "run", "stream"), state))
     Fail("run.stream", "expected the 64 hexadecimal digits of a stream, not all zeros");
   World.Resume(state, Whole(run, "run", "step", 0, std::numeric_limits<int32_t>::max()));
 }
@@ -424,4 +420,11 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
   for (int32_t g = 0; g < goals.size(); ++g)
     player->AddGoal(Goal(ObjectAt(goals, Join(Path, "goals"), g), At(Join(Path, "goals"), g)));
   return player;
+}
+
+bool TSceneReader::StreamState(const QString& Text, TRandom::TState& State) {
+  bool ok = Text.size() == 64;
+  for (int32_t i = 0; ok && i < 4; ++i)
+    State[i] = Text.mid(16 * i, 16).toULongLong(&ok, 16);
+  return ok && State != TRandom::TState{};
 }

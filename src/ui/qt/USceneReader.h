@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/URandom.h"
+
 class TGoal;
 class TPlayer;
 class TWorld;
@@ -20,6 +22,8 @@ struct TSettingRow;
 class TSceneReader {
 public:
   static std::unique_ptr<TWorld> World(const QJsonObject& Scene);
+  // A stream's state from its 64 hexadecimal digits; false when Text is not one.
+  static bool StreamState(const QString& Text, TRandom::TState& State);
 
 private:
   [[noreturn]] static void Fail(const QString& Path, const std::string& What);

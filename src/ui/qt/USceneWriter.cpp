@@ -56,12 +56,12 @@ std::unique_ptr<TPlayer> Fresh(const TPlayer& Player) {
 
 } // namespace
 
-QJsonObject TSceneWriter::Scene(const TWorld& World, bool WithRun) {
+QJsonObject TSceneWriter::Scene(const TWorld& World) {
   QJsonObject scene;
   scene["format"] = "kartsim-scene";
   // The run's block only where there is a run to go on with: a world that never ran is the
   // version 1 scene it always was, readable by every program that reads scenes.
-  const bool run = WithRun || World.StepCount() > 0 || World.StreamKept();
+  const bool run = World.StepCount() > 0 || World.StreamKept();
   scene["version"] = run ? TSceneFile::Version : 1;
   scene["circuit"] = Circuit(World);
   scene["settings"] = Settings(World);
@@ -93,10 +93,7 @@ QJsonObject TSceneWriter::Scene(const TWorld& World, bool WithRun) {
 
 QJsonObject TSceneWriter::Run(const TWorld& World) {
   QJsonObject run;
-  QString stream;
-  for (const uint64_t word : const_cast<TWorld&>(World).RandomStream().State())
-    stream += QString::asprintf("%016llx", static_cast<unsigned long long>(word));
-  run["stream"] = stream;
+  run["stream"] = StreamText(const_cast<TWorld&>(World).RandomStream().State());
   run["step"] = static_cast<qint64>(World.StepCount());
   return run;
 }
@@ -196,4 +193,11 @@ QJsonObject TSceneWriter::Player(const TPlayer& Player, int32_t Team) {
     goals.append(Goal(*Player.Goals(g)));
   player["goals"] = goals;
   return player;
+}
+
+QString TSceneWriter::StreamText(const TRandom::TState& State) {
+  QString text;
+  for (const uint64_t word : State)
+    text += QString::asprintf("%016llx", static_cast<unsigned long long>(word));
+  return text;
 }

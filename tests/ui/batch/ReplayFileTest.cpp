@@ -49,6 +49,8 @@ TEST(ReplayFile, ABadReplayIsRefusedWithItsJsonPathAndNothingRuns) {
       {edited([](QJsonObject& j) { j["format"] = "kartsim-scene"; }), "format: not a kartsim"},
       {edited([](QJsonObject& j) { j["version"] = 2; }), "version: expected 1"},
       {edited([](QJsonObject& j) { j.remove("after"); }), "after: missing"},
+      {edited([](QJsonObject& j) { j["stream"] = QString(64, '0'); }),
+       "stream: expected the 64 hexadecimal digits"},
       {edited([&](QJsonObject& j) {
          step(j, 1, {0, "0123abcd"});
        }),
