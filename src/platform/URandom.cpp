@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "platform/UErrors.h"
+
 namespace {
 
 uint64_t SplitMix(uint64_t& x) {
@@ -37,6 +39,13 @@ void TRandom::ReseedForFuture(uint64_t StepSeed, int32_t Future) {
   // Seeds that differ only in the future's index still give unrelated streams: splitmix64
   // scatters them.
   Reseed(StepSeed ^ (static_cast<uint64_t>(Future) * 0xD1B54A32D192ED03ull));
+}
+
+void TRandom::SetState(const TState& State) {
+  if (State == TState{})
+    throw EError("A random stream cannot start from a state of all zeros.");
+  for (size_t i = 0; i < State.size(); ++i)
+    FS[i] = State[i];
 }
 
 uint64_t TRandom::NextBits() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // A stream of uniform reals in [0, 1): xoshiro256**, seeded through splitmix64. Fast, small, and
@@ -19,6 +20,12 @@ public:
   void ReseedForFuture(uint64_t StepSeed, int32_t Future);
   double Next() { return static_cast<double>(NextBits() >> 11) * 0x1.0p-53; }
   uint64_t NextBits();
+
+  // The whole state of the stream: a stream given it draws on exactly as this one would.
+  using TState = std::array<uint64_t, 4>;
+  TState State() const { return {FS[0], FS[1], FS[2], FS[3]}; }
+  // Raises EError for the state of all zeros, which no stream reaches and which draws only zeros.
+  void SetState(const TState& State);
 
   // Makes a stream the one Random() draws from on this thread, until destroyed.
   class TUse {

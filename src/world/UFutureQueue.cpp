@@ -66,14 +66,23 @@ int32_t TFutureQueue::NextBlock() {
 }
 
 int32_t TFutureQueue::Future(int32_t Block, int32_t K, TRandom& Stream) {
-  if (K >= BlockFutures || Stopped())
+  if (K >= BlockFutures || Abandoned())
     return -1;
   const int32_t future = Block * BlockFutures + K;
   if ((FFixedFutures > 0 && future >= FFixedFutures) || future >= FailedAt())
     return -1;
-  int32_t seen = FHandedOut.load(std::memory_order_relaxed);
-  while (seen <= future &&
-         !FHandedOut.compare_exchange_weak(seen, future + 1, std::memory_order_relaxed)) {
+  uint64_t seen = FHandedOut.load(std::memory_order_relaxed);
+  for (;;) {
+    const uint64_t count = seen & CountMask;
+    // Below the count: handed out with its block already, and run whether or not the count is
+    // closed. At or above a closed count: the step has run enough.
+    if (static_cast<uint64_t>(future) < count)
+      break;
+    if ((seen & Closed) != 0)
+      return -1;
+    if (FHandedOut.compare_exchange_weak(seen, static_cast<uint64_t>(future) + 1,
+                                         std::memory_order_relaxed))
+      break;
   }
   Stream.ReseedForFuture(FStepSeed, future);
   return future;
@@ -83,8 +92,10 @@ void TFutureQueue::Finished() {
   const int32_t finished = FFinished.fetch_add(1, std::memory_order_relaxed) + 1;
   if (FFixedFutures > 0)
     return;
-  // Past the deadline and past the minimum in total: this runner stops, and so does every other
-  // once its own future ends.
-  if (FClock.NowMs() > FDeadlineMs && finished > FMinFutures)
+  // Past the deadline and past the minimum in total: no future above those handed out begins,
+  // and no further block; the futures below the count are still run by the runners holding them.
+  if (FClock.NowMs() > FDeadlineMs && finished > FMinFutures) {
+    FHandedOut.fetch_or(Closed, std::memory_order_relaxed);
     FEnough.store(true, std::memory_order_relaxed);
+  }
 }

@@ -12,6 +12,11 @@ class TRandom;
 // once the deadline has passed and more than the minimum have been run in total. Both are
 // decided only after whole futures, and the clock is read once per future.
 //
+// The budget decides how many futures a step runs, never which: once it has run enough, the
+// futures handed out so far fix the count, and every future numbered below the highest of them
+// is still run to its end, on whichever runner holds it. So a step that ran N futures by the
+// budget is the step with N fixed futures, on any number of threads.
+//
 // Futures are numbered from 0 and handed out in blocks of BlockFutures consecutive numbers, a
 // block to one runner, which runs its futures in order. Each future draws its random numbers from
 // a stream of its own, derived from the step's seed and its number, so that what a future does
@@ -64,11 +69,18 @@ public:
   }
 
   int32_t FinishedCount() const { return FFinished.load(std::memory_order_relaxed); }
-  // The highest future number handed out, plus one: the futures run are numbered below it.
-  int32_t HandedOut() const { return FHandedOut.load(std::memory_order_relaxed); }
+  // The highest future number handed out, plus one: the futures run are numbered below it, and,
+  // once every runner has returned, each of them has run.
+  int32_t HandedOut() const {
+    return static_cast<int32_t>(FHandedOut.load(std::memory_order_relaxed) & CountMask);
+  }
 
 private:
   static constexpr int32_t NoFailure = std::numeric_limits<int32_t>::max();
+  // FHandedOut: the count below, and above it the flag that closes it once the step has run
+  // enough. Both in one word, so that no future is handed out above a count already closed.
+  static constexpr uint64_t CountMask = 0xFFFFFFFFull;
+  static constexpr uint64_t Closed = 1ull << 32;
 
   bool StepDone() const;
   // No further future is to begin: enough have run, or the step was abandoned.
@@ -88,7 +100,7 @@ private:
   // for the line the counters keep moving between the cores.
   alignas(64) std::atomic<int32_t> FNextBlock{0};
   std::atomic<int32_t> FFinished{0};
-  std::atomic<int32_t> FHandedOut{0};
+  std::atomic<uint64_t> FHandedOut{0};
   alignas(64) std::atomic<bool> FEnough{false};
   std::atomic<int32_t> FFailedAt{NoFailure};
 };

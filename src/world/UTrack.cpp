@@ -134,6 +134,7 @@ bool TTrack::Step(int32_t BudgetMs, const std::atomic<bool>* Abandon) {
 
 bool TTrack::RunFutures(int32_t BudgetMs, int32_t Count, const std::atomic<bool>* Abandon) {
   const auto started = std::chrono::steady_clock::now();
+  FLastFailedFuture = -1;
   // A monotonic clock: a budget that spans midnight still ends.
   const int64_t deadline =
       CheckedAdd(FClock->NowMs(), static_cast<int64_t>(RoundToInt32(BudgetMs * 0.9)));
@@ -163,9 +164,12 @@ bool TTrack::RunFutures(int32_t BudgetMs, int32_t Count, const std::atomic<bool>
   }
   if (queue.Abandoned())
     return false;
+  // Every future below the count handed out has run, on whichever runner held it: the step is
+  // the step with that many fixed futures.
   const int32_t limit = queue.Failed() ? queue.FailedAt() : queue.HandedOut();
   HandBackFutures(limit);
-  FLastFutureCount = queue.Failed() ? limit : queue.FinishedCount();
+  FLastFutureCount = limit;
+  FLastFailedFuture = queue.Failed() ? limit : -1;
   FLastFuturesNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
                        std::chrono::steady_clock::now() - started)
                        .count();

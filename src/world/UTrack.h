@@ -113,6 +113,9 @@ public:
 
   // Measurements of the last step, for the batch runner and the benchmarks.
   int32_t LastFutureCount() const { return FLastFutureCount; }
+  // The number of the future whose error ended the last step; -1 when none did. A step run
+  // again with one future more than this fails the same way.
+  int32_t LastFailedFuture() const { return FLastFailedFuture; }
   int64_t LastFuturesNs() const { return FLastFuturesNs; }
 
 private:
@@ -133,6 +136,7 @@ private:
   TClock* FClock;
   std::vector<TDrain> FDrains; // of the last real move
   int32_t FLastFutureCount = 0;
+  int32_t FLastFailedFuture = -1;
   int64_t FLastFuturesNs = 0;
   // One copy of the world per runner, what their futures consume in turn, and the threads of all
   // runners but the calling one (which runs copy 0). Declared in this order so that the threads

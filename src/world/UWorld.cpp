@@ -59,11 +59,28 @@ void TWorld::SetCurrentTeam(int32_t Index) {
   FTrack->FTeam = &Teams(Index);
 }
 
+void TWorld::Resume(const TRandom::TState& Stream, int64_t Steps) {
+  if (Steps < 0)
+    throw ERangeError("A run cannot have done fewer than no steps.");
+  FRandom.SetState(Stream);
+  FSteps = Steps;
+  FStreamKept = true;
+}
+
 bool TWorld::Step(int32_t BudgetMs, const std::atomic<bool>* Abandon) {
   const TRandom before = FRandom;
   const TRandom::TUse use(FRandom);
-  if (FTrack->Step(BudgetMs, Abandon))
+  bool done = false;
+  try {
+    done = FTrack->Step(BudgetMs, Abandon);
+  } catch (...) {
+    ++FSteps;
+    throw;
+  }
+  if (done) {
+    ++FSteps;
     return true;
+  }
   FRandom = before;
   return false;
 }

@@ -54,7 +54,16 @@ public:
 
   // ---- randomness ----
   TRandom& RandomStream() { return FRandom; }
-  void Reseed(uint64_t Seed) { FRandom.Reseed(Seed); }
+  // A new stream from the seed: the stream a saved run kept is no longer the world's.
+  void Reseed(uint64_t Seed) {
+    FRandom.Reseed(Seed);
+    FStreamKept = false;
+  }
+  // The stream and the count of steps of a run saved before, so that the world goes on as that
+  // run would have. Raises EError for a stream state no stream reaches.
+  void Resume(const TRandom::TState& Stream, int64_t Steps);
+  // The stream is still the one a saved run kept (Resume, and no Reseed since).
+  bool StreamKept() const { return FStreamKept; }
   // Puts the world's stream in place on this thread for as long as the answer lives.
   [[nodiscard]] TRandom::TUse UseRandom() { return TRandom::TUse(FRandom); }
 
@@ -63,6 +72,9 @@ public:
   // before its futures were done: the world is then exactly as before the step, its stream
   // included, and the next step does what this one would have.
   bool Step(int32_t BudgetMs, const std::atomic<bool>* Abandon = nullptr);
+  // Steps done since the world was made, those of a resumed run included. A step that raised
+  // counts: it changed the world.
+  int64_t StepCount() const { return FSteps; }
   // The pointer the mouse goals follow or avoid, in picture pixels, read between steps.
   void SetMouse(int32_t X, int32_t Y);
   // Draws the world onto the canvas, which holds the clean circuit: after a step, everything the
@@ -71,6 +83,8 @@ public:
 
 private:
   TRandom FRandom;
+  bool FStreamKept = false;
+  int64_t FSteps = 0;
   std::unique_ptr<TPicture> FCircuit;
   std::string FCircuitName;
   // Declared after the track: the teams free their players first, while the world still knows

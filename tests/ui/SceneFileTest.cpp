@@ -141,7 +141,17 @@ TEST(SceneFile, ABadSceneNamesTheFileAndWhereAndOpensNothing) {
       {"{\"format\": ", "not JSON"},
       {"[1, 2]", "not a kartsim scene"},
       {Edited(good, [](QJsonObject& j) { j["format"] = "kartsim-world"; }), "format: not a"},
-      {Edited(good, [](QJsonObject& j) { j["version"] = 2; }), "version: version 2 is newer"},
+      {Edited(good, [](QJsonObject& j) { j["version"] = 3; }), "version: version 3 is newer"},
+      {Edited(good,
+              [](QJsonObject& j) {
+                j["run"] = QJsonObject{{"stream", "0"}, {"step", 4}};
+              }),
+       "run.stream: expected the 64 hexadecimal digits"},
+      {Edited(good,
+              [](QJsonObject& j) {
+                j["run"] = QJsonObject{{"stream", QString(64, '7')}, {"step", -1}};
+              }),
+       "run.step: out of range"},
       {Edited(good, [](QJsonObject& j) { j.remove("settings"); }), "settings: missing"},
       {Edited(good,
               [](QJsonObject& j) {

@@ -421,3 +421,76 @@ TEST(Workers, AnAbandonedStepLeavesTheWorldAndItsStreamAsTheyWere) {
   EXPECT_EQ(plain.World.CurrentTeam().Members(0)->Futures().FutureCount(), 40);
   EXPECT_FALSE(plain.Drops->FNeedsPlacing);
 }
+
+TEST(Workers, AStepRunByTheBudgetIsTheStepWithAsManyFixedFutures) {
+  // A clock that every runner reads, a millisecond further at each reading: the deadline passes
+  // while both threads are in the middle of their blocks, wherever the scheduler put them.
+  struct TSharedTicks : TClock {
+    std::atomic<int64_t> Now{0};
+    int64_t NowMs() override { return ++Now; }
+  };
+  struct TRun {
+    TWorld World{TTestPicture::OpenRoad(400, 300, 5), "", 21};
+    TGoal2DSweets* Drops;
+    TRun() {
+      World.Track().SetThreads(2);
+      World.Track().SetMinFutures(6);
+      TTeam& team = World.CurrentTeam();
+      team.AddMember(TKart::New(100, 150, 0));
+      team.AddMember(TKart::New(110, 190, 1));
+      team.AddMember(TRocket::New(250, 150, 0));
+      Drops =
+          static_cast<TGoal2DSweets*>(team.Goals(team.AddGoal(std::make_unique<TGoal2DSweets>(1))));
+    }
+    std::vector<double> Numbers() {
+      const TTeam& team = World.CurrentTeam();
+      std::vector<double> out = Outcome(team);
+      for (int32_t i = 0; i < team.MemberCount(); ++i) {
+        const TListOfFutures& futures = team.Members(i)->Futures();
+        for (int32_t f = 0; f < futures.FutureCount(); ++f)
+          out.push_back(futures.GetFuture(f).FreeParam(0).Milli);
+      }
+      for (int32_t i = 0; i < TGoal2DSweets::MaxDrops; ++i)
+        out.insert(out.end(), {double(Drops->FDropAmount[i]), double(Drops->FFutureAmount[i])});
+      out.push_back(double(World.RandomStream().NextBits() % 1000003));
+      return out;
+    }
+  };
+  TSharedTicks ticks;
+  TRun timed, fixed;
+  timed.World.Track().SetClock(&ticks);
+  for (int32_t step = 0; step < 12; ++step) {
+    timed.World.Step(60);
+    const int32_t count = timed.World.Track().LastFutureCount();
+    ASSERT_GT(count, 6);
+    fixed.World.Track().SetFixedFutures(count);
+    fixed.World.Step(60);
+    ASSERT_EQ(fixed.World.Track().LastFutureCount(), count);
+    ASSERT_EQ(timed.Numbers(), fixed.Numbers()) << "step " << step << ", " << count << " futures";
+  }
+}
+
+TEST(Workers, AStepThatFailedByTheBudgetFailsAgainWithOneFutureMoreThanItsFailure) {
+  // What a replay keeps of a step that raised: run again with the futures up to the one that
+  // failed, it raises the same error and leaves the same futures.
+  std::vector<int32_t> kept[2];
+  int32_t failed[2] = {-1, -1};
+  for (int32_t run = 0; run < 2; ++run) {
+    TCrowd w(2, 6);
+    TSteadyClock clock;
+    w.Track.SetClock(&clock);
+    w.Track.SetFixedFutures(run == 0 ? 0 : failed[0] + 1);
+    w.Track.SetMinFutures(400);
+    auto failing = std::make_unique<TGoalFailingByDraw>();
+    failing->SetValue(1);
+    TPlayer& rocket = *w.Team.Members(0);
+    rocket.AddGoal(std::move(failing));
+    EXPECT_THROW(w.Track.Step(100), EError);
+    failed[run] = w.Track.LastFailedFuture();
+    for (int32_t f = 0; f < rocket.Futures().FutureCount(); ++f)
+      kept[run].push_back(rocket.Futures().GetFuture(f).FreeParam(0).Milli);
+  }
+  EXPECT_GT(failed[0], 0);
+  EXPECT_EQ(failed[1], failed[0]);
+  EXPECT_EQ(kept[1], kept[0]);
+}

@@ -117,6 +117,17 @@ const std::vector<TOption>& Options() {
        "save the world as it stands when the run ends as a scene\n"
        "(with --steps 0: the world as it starts)",
        [](O& o, S n, S v) { o.SaveSceneFile = NonEmpty(n, v, "a file name"); }},
+      {{"save-replay"},
+       "FILE",
+       "save the run as a replay: its start, and each step's\n"
+       "futures and the hash of the world after it",
+       [](O& o, S n, S v) { o.SaveReplayFile = NonEmpty(n, v, "a file name"); }},
+      {{"replay"},
+       "FILE",
+       "run a replay saved by the window or by --save-replay: its\n"
+       "steps, futures and commands; stops with status 1 at a step\n"
+       "whose world differs from the recorded one",
+       [](O& o, S n, S v) { o.ReplayFile = NonEmpty(n, v, "a file name"); }},
       {{"steps"},
        "N",
        "steps to run (default 100)",
@@ -256,6 +267,15 @@ TBatchOptions TBatchOptions::Parse(const std::vector<std::string>& Args) {
   }
   if (!o.SceneFile.empty() && o.IsGiven("scenario"))
     throw EBatchUsage("--scene: runs a scene instead of a scenario, not both");
+  // A replay fixes its world, its stream, its steps and the futures of each: whatever would
+  // change them is refused rather than silently ignored or let break the replay.
+  if (!o.ReplayFile.empty())
+    for (const char* fixed :
+         {"seed", "futures", "budget-ms", "scene", "scenario", "steps", "min-futures", "seconds",
+          "ai-level", "evolution", "no-collisions", "circuit"})
+      if (o.IsGiven(fixed))
+        throw EBatchUsage("--" + std::string(fixed) +
+                          ": a replay fixes it; give --replay without it");
   return o;
 }
 
@@ -283,6 +303,7 @@ std::string TBatchOptions::HelpText() {
     text += line + "\n";
   }
   return text + "\nOptions given override the settings of the scene or scenario that runs.\n"
-                "Exit status: 0 on success, 2 for bad arguments, a bad scene or an output that\n"
-                "cannot be written (found before the first step), 1 when the run fails.\n";
+                "Exit status: 0 on success, 2 for bad arguments, a bad scene or replay or an\n"
+                "output that cannot be written (found before the first step), 1 when the run\n"
+                "fails or a replay parts from its record.\n";
 }

@@ -16,6 +16,8 @@ public:
   std::string Scenario = "rocket"; // rocket, kart, circle or drops
   std::string SceneFile;           // a saved scene to run instead of a scenario
   std::string SaveSceneFile;       // where the world is saved when the run ends; empty: nowhere
+  std::string SaveReplayFile;      // where the run is saved as a replay; empty: nowhere
+  std::string ReplayFile;          // a replay to run instead of a scene or a scenario
   int32_t Steps = 100;             // 0 runs nothing: with SaveSceneFile, exports the start
   std::optional<uint64_t> Seed;    // none: taken from the clock
   int32_t Futures = 0;             // exactly this many futures per step; 0: the budget decides

@@ -16,6 +16,7 @@
 #include <QVariant>
 #include <cerrno>
 #include <cstdlib>
+#include <iostream>
 #include <system_error>
 #include <unistd.h>
 
@@ -28,11 +29,13 @@
 #include "ui/batch/UCsvFile.h"
 #include "ui/qt/UOutputFile.h"
 #include "ui/qt/UQtPicture.h"
+#include "ui/qt/UReplayFile.h"
 #include "ui/qt/USceneFile.h"
 #include "ui/qt/UVideoRecorder.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
 #include "world/UWorldDefaults.h"
+#include "world/UWorldHash.h"
 
 namespace {
 
@@ -93,6 +96,10 @@ int TBatchRun::Execute(const TBatchOptions& Options, std::ostream& Out, std::ost
 }
 
 void TBatchRun::BuildWorld() {
+  if (!FOptions.ReplayFile.empty()) {
+    OpenReplay();
+    return;
+  }
   if (!FOptions.SceneFile.empty()) {
     try {
       FWorld = TSceneFile::OpenBytes(FOptions.SceneFile);
@@ -103,11 +110,96 @@ void TBatchRun::BuildWorld() {
     FWorld = TSceneFile::OpenScenario(FOptions.Scenario);
   }
   ApplyOptions();
+  FFirstStep = static_cast<int32_t>(FWorld->StepCount());
+  // A scene saved from a run goes on with that run's stream, unless a seed starts a new one.
+  FSceneStream = FWorld->StreamKept() && !FOptions.Seed;
+  FNewStream = FWorld->StreamKept() && FOptions.Seed;
   // After the world is built or opened, so that a scenario and the scene saved from it run the
   // same: nothing drawn while building comes before the run's first draw.
-  FWorld->Reseed(FSeed);
-  FRecords.Track(*FWorld, 0);
+  if (!FSceneStream)
+    FWorld->Reseed(FSeed);
+  FRecords.Track(*FWorld, FFirstStep);
   FFrame = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
+  if (!FOptions.SaveReplayFile.empty())
+    FReplayOut.Start(*FWorld);
+}
+
+void TBatchRun::OpenReplay() {
+  TReplayFile::TOpened opened;
+  try {
+    opened = TReplayFile::OpenBytes(FOptions.ReplayFile);
+  } catch (const EError& e) {
+    throw EBatchUsage(std::string("--replay: ") + e.what());
+  }
+  FWorld = std::move(opened.World);
+  FReplayIn = std::move(opened.Replay);
+  FReplaying = true;
+  FOptions.Steps = static_cast<int32_t>(FReplayIn.Steps.size());
+  FWorld->Track().SetThreads(FOptions.Threads);
+  FFirstStep = static_cast<int32_t>(FWorld->StepCount());
+  FSceneStream = true;
+  FRecords.Track(*FWorld, FFirstStep);
+  FFrame = std::make_unique<TQtPicture>(FWorld->Circuit().Width(), FWorld->Circuit().Height());
+  if (!FOptions.SaveReplayFile.empty())
+    FReplayOut.Start(*FWorld);
+}
+
+void TBatchRun::Apply(const std::vector<TWorldCommand>& Commands, bool Last) {
+  for (size_t i = 0; i < Commands.size(); ++i) {
+    const TWorldCommand& command = Commands[i];
+    FReplayOut.Record(command);
+    try {
+      command.Apply(*FWorld);
+    } catch (const std::exception& e) {
+      // A change that raised in the window too: the window reported it and went on, and so does
+      // the replay, unless the replay ends with it (it was saved from its error report).
+      if (!command.Failed || (Last && i + 1 == Commands.size()))
+        throw;
+      std::cerr << "kartsim-batch: " << e.what() << " (raised where the replay was recorded too)"
+                << std::endl;
+      continue;
+    }
+    if (command.Failed)
+      throw EError("The replay parts from its record: the command \"" + command.Kind +
+                   "\" raised where it was recorded, and now runs without an error.");
+  }
+}
+
+bool TBatchRun::StepWorld(int32_t Step, int32_t Number) {
+  if (!FReplaying) {
+    FWorld->Step(FOptions.BudgetMs);
+    return true;
+  }
+  const TReplay::TStep& recorded = FReplayIn.Steps[static_cast<size_t>(Step - 1)];
+  Apply(recorded.Commands, false);
+  FWorld->Track().SetFixedFutures(recorded.Futures);
+  try {
+    FWorld->Step(FOptions.BudgetMs);
+  } catch (const std::exception& e) {
+    // A step that raised where it was recorded too: the window reported it and ran on, and so
+    // does the replay, unless the replay ends with it (it was saved from its error report).
+    const bool last = Step == FOptions.Steps && FReplayIn.After.empty();
+    if (recorded.Hash || last)
+      throw;
+    std::cerr << "kartsim-batch: " << e.what() << " (raised where the replay was recorded too)"
+              << std::endl;
+    return false;
+  }
+  if (!recorded.Hash)
+    throw EError("The replay recorded an error at step " + std::to_string(Number) +
+                 ", which now runs without one.");
+  const std::string hash = TWorldHash::Short(TWorldHash::Of(*FWorld));
+  if (hash != *recorded.Hash)
+    throw EError("The replay parts from its record at step " + std::to_string(Number) +
+                 ": the world's hash is " + hash + ", the replay recorded " + *recorded.Hash +
+                 " (a program that computes differently).");
+  return true;
+}
+
+void TBatchRun::SaveReplay() {
+  if (FOptions.SaveReplayFile.empty())
+    return;
+  TReplayFile::SaveBytes(FReplayOut, FOptions.SaveReplayFile);
 }
 
 void TBatchRun::ApplyOptions() {
@@ -136,6 +228,8 @@ void TBatchRun::ApplyOptions() {
 }
 
 std::string TBatchRun::Name() const {
+  if (FReplaying)
+    return FOptions.ReplayFile;
   return FOptions.SceneFile.empty() ? FOptions.Scenario : FOptions.SceneFile;
 }
 
@@ -167,20 +261,38 @@ void TBatchRun::Run(std::ostream* Progress) {
   const int32_t subSteps = track.SubStepCount();
   for (int32_t step = 1; step <= FOptions.Steps; ++step) {
     const int64_t players = track.PlayerCount();
+    // Numbered on from the steps of the run a scene was saved from.
+    const int32_t number = CheckedAdd(FFirstStep, step);
     const auto stepStarted = Clock::now();
-    FWorld->Step(FOptions.BudgetMs);
+    bool done = true;
+    try {
+      done = StepWorld(step, number);
+    } catch (...) {
+      // The replay up to the step that failed, so that it fails again the same way.
+      if (FWorld->StepCount() == number) {
+        FReplayOut.StepFailed(*FWorld);
+        SaveReplay();
+      }
+      throw;
+    }
+    if (!FOptions.SaveReplayFile.empty()) {
+      if (done)
+        FReplayOut.StepDone(*FWorld);
+      else
+        FReplayOut.StepFailed(*FWorld);
+    }
     const auto stepEnded = Clock::now();
     FStepMs.push_back(std::chrono::duration<double, std::milli>(stepEnded - stepStarted).count());
     FFutures.push_back(track.LastFutureCount());
     FFuturesNs += track.LastFuturesNs();
     FBodySubSteps += static_cast<int64_t>(track.LastFutureCount()) * subSteps * players;
-    FRecords.Track(*FWorld, step);
+    FRecords.Track(*FWorld, number);
     if (csv) {
-      FRecords.WriteCsvRows(csv->Rows(), step);
+      FRecords.WriteCsvRows(csv->Rows(), number);
       csv->Flush();
     }
     if (decisions) {
-      FRecords.WriteDecisionRows(decisions->Rows(), step);
+      FRecords.WriteDecisionRows(decisions->Rows(), number);
       decisions->Flush();
     }
     if (!FOptions.FramesStem.empty() || video)
@@ -196,10 +308,13 @@ void TBatchRun::Run(std::ostream* Progress) {
                 << " futures per step" << std::endl;
     }
   }
+  if (FReplaying)
+    Apply(FReplayIn.After, true);
   // The video is the last to fail (ffmpeg writes its end only now): the other files take their
   // names once it has ended well, and it takes its own last.
   if (video)
     video->Close();
+  SaveReplay();
   if (scene) {
     scene->Write(TSceneFile::Encode(*FWorld));
     scene->Commit();
@@ -224,7 +339,8 @@ void TBatchRun::CheckOutputsApart() const {
       {"--csv", &FOptions.CsvFile},
       {"--decisions", &FOptions.DecisionsFile},
       {"--save-scene", &FOptions.SaveSceneFile},
-      {"--video", &FOptions.VideoFile}};
+      {"--video", &FOptions.VideoFile},
+      {"--save-replay", &FOptions.SaveReplayFile}};
   const auto same = [](const std::filesystem::path& A, const std::filesystem::path& B) {
     std::error_code ec;
     return A == B || std::filesystem::equivalent(A, B, ec); // hard links too
@@ -301,10 +417,17 @@ std::string TBatchRun::JsonSummary() const {
     summary["scenario"] = QJsonValue::Null;
   if (!FOptions.SceneFile.empty())
     summary["scene"] = QFile::decodeName(FOptions.SceneFile.c_str());
+  if (FReplaying) {
+    summary["scenario"] = QJsonValue::Null;
+    summary["replay"] = QFile::decodeName(FOptions.ReplayFile.c_str());
+  }
   summary["steps"] = FOptions.Steps;
   // Seeds use all 64 bits, more than a JSON number keeps exactly in most readers: every seed is
   // written as its digits, so that a reader finds one type whatever the seed.
-  summary["seed"] = QString::number(FSeed);
+  summary["seed"] = FSceneStream ? QJsonValue() : QJsonValue(QString::number(FSeed));
+  // Where the stream came from: the seed, the scene's saved run, or a seed in place of it.
+  summary["stream"] = FSceneStream ? "scene" : (FNewStream ? "new" : "seed");
+  summary["first_step"] = FFirstStep + 1;
   const std::optional<int32_t> level = CommonAILevel();
   summary["ai_level"] = level ? QJsonValue(*level) : QJsonValue();
   summary["threads"] = track.Threads();
@@ -362,8 +485,19 @@ void TBatchRun::PaintFrame() {
 std::string TBatchRun::TextSummary() const {
   const std::optional<int32_t> level = CommonAILevel();
   std::ostringstream out;
-  out << (FOptions.SceneFile.empty() ? "Scenario " : "Scene ") << Name() << ", " << FOptions.Steps
-      << " steps, seed " << FSeed << ", "
+  out << (FReplaying                   ? "Replay "
+          : FOptions.SceneFile.empty() ? "Scenario "
+                                       : "Scene ")
+      << Name() << ", " << FOptions.Steps << " steps, ";
+  if (FReplaying)
+    out << "its stream from step " << FFirstStep + 1;
+  else if (FSceneStream)
+    out << "the scene's stream from step " << FFirstStep + 1;
+  else
+    out << "seed " << FSeed;
+  if (FNewStream)
+    out << " (a new stream in place of the scene's)";
+  out << ", "
       << (level ? "AI level " + std::to_string(*level) : std::string("each player's own AI level"))
       << ", " << FWorld->Track().SubStepCount() << " sub-steps per future, "
       << FWorld->Track().Threads() << (FWorld->Track().Threads() == 1 ? " thread\n" : " threads\n");

@@ -10,6 +10,7 @@
 
 #include "ui/batch/UBatchOptions.h"
 #include "ui/batch/UBatchRecords.h"
+#include "ui/qt/UReplay.h"
 
 class TQtPicture;
 class TWorld;
@@ -50,6 +51,16 @@ public:
 private:
   // Raises EBatchUsage for a scene that cannot be opened.
   void BuildWorld();
+  // The world and the steps of the replay; raises EBatchUsage for a replay that cannot be opened.
+  void OpenReplay();
+  // Applies the commands to the world, and keeps them in the replay being saved. Last: the
+  // commands that end the replay.
+  void Apply(const std::vector<TWorldCommand>& Commands, bool Last);
+  // Step Step of the run (Number of the world): by the budget, or as the replay recorded it,
+  // after its commands and checked against its hash. False for a step that raised as it did
+  // where the replay was recorded, and after which the replay goes on.
+  bool StepWorld(int32_t Step, int32_t Number);
+  void SaveReplay();
   void ApplyOptions();
   void WriteFrame(int32_t Step) const;
   // The picture of the last step: painted only when frames or a video are written.
@@ -67,6 +78,12 @@ private:
 
   TBatchOptions FOptions;
   uint64_t FSeed = 0;
+  int32_t FFirstStep = 0;    // steps the opened world had done: the run's are numbered on from it
+  bool FSceneStream = false; // the run draws on the stream its scene kept
+  bool FNewStream = false;   // the scene kept a stream, and the seed given replaced it
+  bool FReplaying = false;   // the run is a replay's (FReplayIn)
+  TReplay FReplayIn;
+  TReplay FReplayOut; // kept when the run is to be saved as a replay
   std::unique_ptr<TWorld> FWorld;
   std::unique_ptr<TQtPicture> FFrame; // what the world shows, painted after each step
   TBatchRecords FRecords;

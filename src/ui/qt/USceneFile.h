@@ -10,11 +10,14 @@ class TWorld;
 // states and settings) as an indented JSON document, "format": "kartsim-scene", "version": 1.
 // Keys come in a fixed (alphabetical) order and numbers read back to the same double, so that a
 // scene saved, opened and saved again gives the same bytes and diffs show only what changed.
-// Not kept: futures and their drawing, the random stream (a seed belongs to a run), windows.
+// Version 2 adds the block "run": the world's random stream and its count of steps, so that a
+// world saved once it has run goes on exactly as it would have. A world that never ran is saved
+// as version 1, without it; version 1 files still open. Not kept: futures and their drawing,
+// windows.
 class TSceneFile {
 public:
   static constexpr int64_t MaxBytes = 64LL * 1024 * 1024;
-  static constexpr int32_t Version = 1;
+  static constexpr int32_t Version = 2;
   // The file dialogs' filter, and the suffix a scene file is saved with.
   static const QString& Filter();
 

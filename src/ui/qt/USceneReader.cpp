@@ -202,7 +202,19 @@ std::unique_ptr<TWorld> TSceneReader::World(const QJsonObject& Scene) {
   }
   world->SetCurrentTeam(
       Whole(Scene, "", "current_team", 0, static_cast<int32_t>(teams.size()) - 1));
+  // Last: what making the players drew is not the run's.
+  Run(*world, Scene);
   return world;
+}
+
+void TSceneReader::Run(TWorld& World, const QJsonObject& Scene) {
+  if (!Scene.contains("run"))
+    return;
+  const QJsonObject run = Object(Scene, "", "run");
+  TRandom::TState state{};
+  if (!StreamState(Text(run, "run", "stream"), state))
+    Fail("run.stream", "expected the 64 hexadecimal digits of a stream, not all zeros");
+  World.Resume(state, Whole(run, "run", "step", 0, std::numeric_limits<int32_t>::max()));
 }
 
 std::unique_ptr<TWorld> TSceneReader::Circuit(const QJsonObject& Scene) {
@@ -408,4 +420,11 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
   for (int32_t g = 0; g < goals.size(); ++g)
     player->AddGoal(Goal(ObjectAt(goals, Join(Path, "goals"), g), At(Join(Path, "goals"), g)));
   return player;
+}
+
+bool TSceneReader::StreamState(const QString& Text, TRandom::TState& State) {
+  bool ok = Text.size() == 64;
+  for (int32_t i = 0; ok && i < 4; ++i)
+    State[i] = Text.mid(16 * i, 16).toULongLong(&ok, 16);
+  return ok && State != TRandom::TState{};
 }

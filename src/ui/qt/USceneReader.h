@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/URandom.h"
+
 class TGoal;
 class TPlayer;
 class TWorld;
@@ -20,6 +22,8 @@ struct TSettingRow;
 class TSceneReader {
 public:
   static std::unique_ptr<TWorld> World(const QJsonObject& Scene);
+  // A stream's state from its 64 hexadecimal digits; false when Text is not one.
+  static bool StreamState(const QString& Text, TRandom::TState& State);
 
 private:
   [[noreturn]] static void Fail(const QString& Path, const std::string& What);
@@ -39,6 +43,8 @@ private:
 
   static std::unique_ptr<TWorld> Circuit(const QJsonObject& Scene);
   static void Settings(TWorld& World, const QJsonObject& Scene);
+  // The stream and the steps of a run, when the scene keeps them.
+  static void Run(TWorld& World, const QJsonObject& Scene);
   static std::unique_ptr<TGoal> Goal(const QJsonObject& Goal, const QString& Path);
   // Values are checked against what the world can hold: a body's unbounded parameters (its
   // place, speeds and heading) against the picture and bounds that keep a run in range.

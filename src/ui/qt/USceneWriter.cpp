@@ -59,7 +59,10 @@ std::unique_ptr<TPlayer> Fresh(const TPlayer& Player) {
 QJsonObject TSceneWriter::Scene(const TWorld& World) {
   QJsonObject scene;
   scene["format"] = "kartsim-scene";
-  scene["version"] = TSceneFile::Version;
+  // The run's block only where there is a run to go on with: a world that never ran is the
+  // version 1 scene it always was, readable by every program that reads scenes.
+  const bool run = World.StepCount() > 0 || World.StreamKept();
+  scene["version"] = run ? TSceneFile::Version : 1;
   scene["circuit"] = Circuit(World);
   scene["settings"] = Settings(World);
   QJsonArray teams, players;
@@ -83,7 +86,16 @@ QJsonObject TSceneWriter::Scene(const TWorld& World) {
   scene["teams"] = teams;
   scene["current_team"] = World.CurrentTeamIndex();
   scene["players"] = players;
+  if (run)
+    scene["run"] = Run(World);
   return scene;
+}
+
+QJsonObject TSceneWriter::Run(const TWorld& World) {
+  QJsonObject run;
+  run["stream"] = StreamText(const_cast<TWorld&>(World).RandomStream().State());
+  run["step"] = static_cast<qint64>(World.StepCount());
+  return run;
 }
 
 QJsonObject TSceneWriter::Circuit(const TWorld& World) {
@@ -181,4 +193,11 @@ QJsonObject TSceneWriter::Player(const TPlayer& Player, int32_t Team) {
     goals.append(Goal(*Player.Goals(g)));
   player["goals"] = goals;
   return player;
+}
+
+QString TSceneWriter::StreamText(const TRandom::TState& State) {
+  QString text;
+  for (const uint64_t word : State)
+    text += QString::asprintf("%016llx", static_cast<unsigned long long>(word));
+  return text;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QString>
+
+#include "platform/URandom.h"
 
 class TGoal;
 class TPlayer;
@@ -10,10 +13,14 @@ class TWorld;
 class TSceneWriter {
 public:
   static QJsonObject Scene(const TWorld& World);
+  // The stream's state as 64 hexadecimal digits, its four words in order.
+  static QString StreamText(const TRandom::TState& State);
 
 private:
   static QJsonObject Circuit(const TWorld& World);
   static QJsonObject Settings(const TWorld& World);
+  // The stream (StreamText) and the steps done.
+  static QJsonObject Run(const TWorld& World);
   static QJsonObject Goal(const TGoal& Goal);
   static QJsonObject Player(const TPlayer& Player, int32_t Team);
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <string>
@@ -12,6 +13,8 @@ public:
   std::string Type;   // the exception's class, e.g. "EError"
   std::string Origin; // the handlers it left and the event or step they ran for
   QDateTime Time;
+  // What the window did up to the error, as a replay file's bytes; empty when there is none.
+  QByteArray Replay;
 
   // The report of the exception being handled; to be called inside a catch block. Where says
   // which event or step was being handled; the handlers the error left are added before it.

@@ -32,6 +32,7 @@
 #include "world/USettingsTable.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
+#include "world/UWorldCommand.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ TFormTest2D::TFormTest2D(std::unique_ptr<TDialogs> Dialogs, QWidget* Parent)
   FGoalRows = std::make_unique<TGoalRows>(*this);
   FGoalMenu = std::make_unique<TGoalMenu>(*this);
   if (auto* app = dynamic_cast<TKartsimApp*>(QCoreApplication::instance()))
-    app->SetReportSink([this](const TErrorReport& Report) { FDialogs->ShowReport(this, Report); });
+    app->SetReportSink([this](const TErrorReport& Report) { ShowReport(Report); });
   ConnectHandlers();
   FormCreate();
 }
@@ -146,6 +147,7 @@ void TFormTest2D::FormCreate() {
   FUi->ImgRoad->SetPicture(FPicture.get());
   AddPlayer(TRoster::pkRocket);
   Redraw();
+  FRunLoop->StartReplay();
 }
 
 TTrack2D& TFormTest2D::Track() const {
@@ -171,6 +173,8 @@ void TFormTest2D::ReplaceWorld(std::unique_ptr<TWorld> World) {
   // positions stays as it was opened (the value handlers change only what a slider moved).
   CopyParamsFromPlayer();
   Redraw();
+  // What the sliders' rounding changed belongs to the world the replay starts from.
+  FRunLoop->StartReplay();
 }
 
 void TFormTest2D::OpenScene(const QString& FileName) {
@@ -222,6 +226,10 @@ void TFormTest2D::SaveSceneAsClick() {
   UseFolderOf(*name);
   // The world as it stands between steps, never half through one.
   FRunLoop->RunOrDefer(__func__, [this, file = *name] { SaveScene(file); });
+}
+
+void TFormTest2D::SetWorld(const char* Key, double Value) {
+  FRunLoop->Command(TWorldCommand("world_setting", {Value}, Key));
 }
 
 void TFormTest2D::UseFolderOf(const QString& FileName) {
@@ -336,7 +344,14 @@ void TFormTest2D::ReportCurrentError(const std::string& Where) {
   if (auto* app = dynamic_cast<TKartsimApp*>(QCoreApplication::instance()))
     app->Report(report);
   else
-    FDialogs->ShowReport(this, report);
+    ShowReport(report);
+}
+
+void TFormTest2D::ShowReport(TErrorReport Report) {
+  // The replay as it stands when the error is shown: up to the step or the change that failed.
+  if (Report.Replay.isEmpty())
+    Report.Replay = FRunLoop->EncodedReplay();
+  FDialogs->ShowReport(this, Report);
 }
 
 // ---- players ----
@@ -365,10 +380,9 @@ void TFormTest2D::BtnAddPlayerClick() {
 }
 
 void TFormTest2D::AddPlayerAhead(int32_t Kind) {
-  // New players' colours and goal values come from the world's own stream.
-  const TRandom::TUse use = FWorld->UseRandom();
-  TPlayer2D* player = TRoster(Track()).AddPlayerAhead(Kind);
-  if (player == nullptr)
+  const int32_t before = CurrentTeam().MemberCount();
+  FRunLoop->Command(TWorldCommand("add_player", {double(Kind), 1}));
+  if (CurrentTeam().MemberCount() == before)
     return;
   AddPlayerEntry();
   CopyParamsFromPlayer();
@@ -384,7 +398,7 @@ void TFormTest2D::RemoveSelectedPlayer() {
   TPlayer2D* player = SelectedPlayer();
   if (Track().PlayerCount() < 2 || player == nullptr)
     return;
-  CurrentTeam().RemoveMember(player, true);
+  FRunLoop->Command(TWorldCommand("remove_player"));
   if (FUi->EdPlayerId->count() > 0)
     FUi->EdPlayerId->removeItem(FUi->EdPlayerId->count() - 1);
   FUi->EdPlayerId->setCurrentIndex(0);
@@ -398,10 +412,8 @@ void TFormTest2D::Addacircleofkarts1Click() {
 }
 
 void TFormTest2D::AddCircleOfKarts() {
-  ClearPlayers();
-  // New players' colours and goal values come from the world's own stream.
-  const TRandom::TUse use = FWorld->UseRandom();
-  TRoster(Track()).AddCircleOfKarts();
+  FUi->EdPlayerId->clear();
+  FRunLoop->Command(TWorldCommand("circle_of_karts"));
   for (int32_t i = 1; i <= Track().PlayerCount(); ++i)
     FUi->EdPlayerId->addItem("Player #" + QString::number(i));
   FUi->EdPlayerId->setCurrentIndex(FUi->EdPlayerId->count() - 1);
@@ -439,7 +451,8 @@ void TFormTest2D::EdPlayerIdChange() {
   const int32_t index = FUi->EdPlayerId->currentIndex();
   if (index < 0 || index >= team.MemberCount())
     return;
-  team.Select(team.Members(index));
+  if (team.Selected() != team.Members(index))
+    FRunLoop->Command(TWorldCommand("choose_player", {double(index)}));
   CopyParamsFromPlayer();
 }
 
@@ -463,7 +476,7 @@ void TFormTest2D::EdColorClick() {
   if (!color || player == nullptr)
     return;
   SetColorPanel(TQtCanvas::FromQColor(*color));
-  player->SetColor(TQtCanvas::FromQColor(*color));
+  FRunLoop->Command(TWorldCommand("color", {double(TQtCanvas::FromQColor(*color))}));
   Redraw();
 }
 
@@ -478,13 +491,14 @@ void TFormTest2D::EdSecondsChange() {
   const int32_t position = FUi->EdSeconds->value();
   const TSettingRow& seconds = Setting("future_ms");
   if (seconds.PositionOf(Track().Settings().FFutureMs) != position)
-    Track().SetFutureMs(RoundToInt32(seconds.AtPosition(position)));
+    SetWorld("future_ms", RoundToInt32(seconds.AtPosition(position)));
   FUi->LbSeconds->setText(Shortest(Track().Settings().FFutureMs / 1000.0) + " s.");
 }
 
 void TFormTest2D::EdMinFuturesChange() {
   const THandlerTrace trace(__func__);
-  Track().SetMinFutures(FUi->EdMinFutures->value());
+  if (FUi->EdMinFutures->value() != Track().Settings().FMinFutures)
+    SetWorld("min_futures", FUi->EdMinFutures->value());
   FUi->LbMinFutures->setText(QString::number(FUi->EdMinFutures->value()));
 }
 
@@ -492,7 +506,7 @@ void TFormTest2D::EdFrictionChange() {
   const THandlerTrace trace(__func__);
   const int32_t position = FUi->EdFriction->value();
   if (Setting("friction").PositionOf(Track().Settings().FFriction) != position)
-    Track().SetFriction(Setting("friction").AtPosition(position));
+    SetWorld("friction", Setting("friction").AtPosition(position));
   FUi->LbFriction->setText(Shortest(Track().Settings().FFriction));
 }
 
@@ -500,18 +514,19 @@ void TFormTest2D::EdSideFrictionChange() {
   const THandlerTrace trace(__func__);
   const int32_t position = FUi->EdSideFriction->value();
   if (Setting("side_friction").PositionOf(Track().Settings().FSideFriction) != position)
-    Track().SetSideFriction(Setting("side_friction").AtPosition(position));
+    SetWorld("side_friction", Setting("side_friction").AtPosition(position));
   FUi->LbSideFriction->setText(Shortest(Track().Settings().FSideFriction));
 }
 
 void TFormTest2D::EdCollisionsClick() {
   const THandlerTrace trace(__func__);
-  Track().SetCollisions(FUi->EdCollisions->isChecked());
+  if (FUi->EdCollisions->isChecked() != Track().Settings().FCollisions)
+    SetWorld("collisions", FUi->EdCollisions->isChecked() ? 1 : 0);
 }
 
 void TFormTest2D::EdEvolutionClick() {
   const THandlerTrace trace(__func__);
-  Track().SetEvolution(FUi->EdEvolution->isChecked());
+  FRunLoop->Command(TWorldCommand("evolution", {FUi->EdEvolution->isChecked() ? 1.0 : 0.0}));
 }
 
 void TFormTest2D::EdSizeChange() {
@@ -521,7 +536,7 @@ void TFormTest2D::EdSizeChange() {
     return;
   const int32_t position = FUi->EdSize->value();
   if (RoundToInt32(player->Size()) != position)
-    player->SetSize(position);
+    FRunLoop->Command(TWorldCommand("size", {double(position)}));
   FUi->LbSize->setText(Shortest(player->Size()) + "px");
   Redraw();
 }
@@ -531,14 +546,16 @@ void TFormTest2D::EdRadioChange() {
   TPlayer2D* player = SelectedPlayer();
   if (player == nullptr)
     return;
-  player->SetGridSize(FUi->EdRadio->value());
+  if (player->GridSize() != FUi->EdRadio->value())
+    FRunLoop->Command(TWorldCommand("grid_size", {double(FUi->EdRadio->value())}));
   FUi->LbRadio->setText(QString::number(FUi->EdRadio->value()) + "px");
 }
 
 void TFormTest2D::EdAutoRadioClick() {
   const THandlerTrace trace(__func__);
-  if (TPlayer2D* player = SelectedPlayer())
-    player->SetAutoGrid(FUi->EdAutoRadio->isChecked());
+  const TPlayer2D* player = SelectedPlayer();
+  if (player != nullptr && player->AutoGrid() != FUi->EdAutoRadio->isChecked())
+    FRunLoop->Command(TWorldCommand("auto_grid", {FUi->EdAutoRadio->isChecked() ? 1.0 : 0.0}));
 }
 
 void TFormTest2D::EdAI_LevelChange() {
@@ -546,20 +563,26 @@ void TFormTest2D::EdAI_LevelChange() {
   TPlayer2D* player = SelectedPlayer();
   const int32_t index = FUi->EdAI_Level->currentIndex();
   // No entry chosen chooses no level.
-  if (player != nullptr && index >= 0)
-    player->SetAILevel(index + 1);
+  if (player != nullptr && index >= 0 && player->AILevel() != index + 1)
+    FRunLoop->Command(TWorldCommand("ai_level", {double(index + 1)}));
 }
 
 void TFormTest2D::EdDebugChange() {
   const THandlerTrace trace(__func__);
   Ui::TFormTest2D& ui = *FUi;
-  if (TPlayer2D* player = SelectedPlayer()) {
-    player->SetDrawTraces(ui.MenuDebugTraces->isChecked());
-    player->SetDrawEndPoints(ui.MenuDebugOptions->isChecked());
-    player->SetDrawLevels(ui.MenuDebugLevels->isChecked());
-    player->SetDrawGoals(ui.MenuDebugGoals->isChecked());
-  }
-  CurrentTeam().FDrawGoals = ui.MenuDebugTeamGoals->isChecked();
+  const std::vector<double> flags = {
+      double(ui.MenuDebugTraces->isChecked()), double(ui.MenuDebugOptions->isChecked()),
+      double(ui.MenuDebugLevels->isChecked()), double(ui.MenuDebugGoals->isChecked()),
+      double(ui.MenuDebugTeamGoals->isChecked())};
+  const TPlayer2D* player = SelectedPlayer();
+  const bool same =
+      CurrentTeam().FDrawGoals == ui.MenuDebugTeamGoals->isChecked() &&
+      (player == nullptr ||
+       std::vector<double>{double(player->DrawsTraces()), double(player->DrawsEndPoints()),
+                           double(player->DrawsLevels()), double(player->DrawsGoals()),
+                           flags[4]} == flags);
+  if (!same)
+    FRunLoop->Command(TWorldCommand("draw", flags));
   Redraw();
 }
 
@@ -695,9 +718,8 @@ void TFormTest2D::MoveSelected(double DX, double DY, double DAngle) {
   TPlayer2D* player = SelectedPlayer();
   if (player == nullptr)
     return;
-  player->MoveBy(DX, DY, DAngle);
-  if (!FUi->StartBtn->isChecked())
-    player->Commit();
+  FRunLoop->Command(
+      TWorldCommand("move", {DX, DY, DAngle, FUi->StartBtn->isChecked() ? 0.0 : 1.0}));
   Redraw();
 }
 
@@ -741,10 +763,7 @@ void TFormTest2D::GiveLevel(int32_t Tag) {
   TPlayer2D* player = SelectedPlayer();
   if (player == nullptr)
     return;
-  if (Tag == 0)
-    player->SetEnergy(GivenLevel);
-  else
-    player->SetHealth(GivenLevel);
+  FRunLoop->Command(TWorldCommand("give", {Tag == 0 ? 0.0 : 1.0, GivenLevel}));
   Redraw();
 }
 

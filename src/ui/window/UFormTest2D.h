@@ -11,6 +11,7 @@ class TFormTest2D;
 }
 class QLabel;
 class TDialogs;
+class TErrorReport;
 class TGoalMenu;
 class TGoalRows;
 class TMonitorsWindow;
@@ -87,6 +88,8 @@ public:
   void PaintStep();
   // Shows the report of the exception being handled; to be called inside a catch block.
   void ReportCurrentError(const std::string& Where);
+  // Shows a report with the replay of what the window did up to it.
+  void ShowReport(TErrorReport Report);
 
 public slots:
   void BtnAddPlayerClick();
@@ -129,6 +132,8 @@ private:
   // Captions that the toolkit's font makes wider than the design's are fitted to their room.
   void FitCaptions();
   void ConnectHandlers();
+  // A setting of the world, by its key, changed through the run loop (and so kept in the replay).
+  void SetWorld(const char* Key, double Value);
   void AddPlayerAhead(int32_t Kind);
   void AddCircleOfKarts();
   void RemoveSelectedPlayer();

@@ -11,6 +11,7 @@
 #include "ui_UFormTest2D.h"
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
+#include "world/UWorldCommand.h"
 
 TGoalMenu::TGoalMenu(TFormTest2D& Form) : FForm(Form) {
   Ui::TFormTest2D& ui = Form.Controls();
@@ -38,9 +39,7 @@ void TGoalMenu::AddTeamGoal(const char* Handler, const std::string& Kind) {
   FForm.RunLoop().RunOrDefer(Handler, [this, Kind] {
     // Made only now, so that a goal that cannot be made (no place for a box) adds nothing; a box
     // is placed from the world's own stream.
-    const TRandom::TUse use = FForm.World().UseRandom();
-    FForm.CurrentTeam().AddGoal(
-        TGoalCatalogue::NewOnTrack(Kind, TGoalCatalogue::StartValue(Kind), FForm.Track()));
+    FForm.RunLoop().Command(TWorldCommand("add_team_goal", {}, Kind));
     FForm.UpdateGoals();
     if (TGoalCatalogue::ShowsWhenAdded(Kind)) {
       FForm.Controls().MenuDebugTeamGoals->setChecked(true);
@@ -94,10 +93,8 @@ void TGoalMenu::FollowMouseClick() {
 void TGoalMenu::DeleteallTeamsGoals1Click() {
   const THandlerTrace trace(__func__);
   FForm.RunLoop().RunOrDefer(__func__, [this] {
-    TTeam& team = FForm.CurrentTeam();
     // Each goal is freed as it leaves the list.
-    while (team.GoalCount() > 0)
-      team.DeleteGoal(0);
+    FForm.RunLoop().Command(TWorldCommand("delete_team_goals"));
     FForm.UpdateGoals();
   });
 }
@@ -106,12 +103,7 @@ void TGoalMenu::Deleteallplayerspersonalgoals1Click() {
   const THandlerTrace trace(__func__);
   FForm.RunLoop().RunOrDefer(__func__, [this] {
     // The members themselves, whatever the player list shows.
-    TTeam& team = FForm.CurrentTeam();
-    for (int32_t i = 0; i < team.MemberCount(); ++i) {
-      TPlayer& member = *team.Members(i);
-      while (member.GoalCount() > 0)
-        member.DeleteGoal(0);
-    }
+    FForm.RunLoop().Command(TWorldCommand("delete_player_goals"));
     FForm.UpdateGoals();
   });
 }

@@ -16,6 +16,7 @@
 #include "ui/window/URunLoop.h"
 #include "ui_UFormTest2D.h"
 #include "world/USettingsTable.h"
+#include "world/UWorldCommand.h"
 
 namespace {
 
@@ -141,8 +142,9 @@ void TGoalRows::SetGoalFromSlider(const QSlider& Slider) {
   TGoal* goal = GoalOfTag(tag);
   if (goal == nullptr)
     return;
-  goal->SetValue(static_cast<double>(slider->value()) / Strength().LastPosition() *
-                 goal->FMaxValue);
+  FForm.RunLoop().Command(
+      TWorldCommand("goal_value", {double(tag), static_cast<double>(slider->value()) /
+                                                    Strength().LastPosition() * goal->FMaxValue}));
   for (QLabel* label : FForm.Controls().EdGoals->findChildren<QLabel*>())
     if ((label->alignment() & Qt::AlignRight) && TagOf(label) == tag)
       label->setText(ValueText(*goal));
@@ -176,15 +178,15 @@ void TGoalRows::menuBetterSooerClick() {
   const THandlerTrace trace(__func__);
   const QAction& item = *FForm.Controls().menuBetterSooner;
   FForm.RunLoop().ApplyOrDefer(__func__, [this, tag = TagOf(&item), on = item.isChecked()] {
-    if (TGoal* goal = GoalOfTag(tag))
-      goal->FSoonerBetter = on;
+    if (GoalOfTag(tag) != nullptr)
+      FForm.RunLoop().Command(TWorldCommand("goal_sooner", {double(tag), on ? 1.0 : 0.0}));
   });
 }
 
 void TGoalRows::SetModeOfItemGoal(const char* Handler, const QObject* Item, uint8_t Mode) {
   FForm.RunLoop().ApplyOrDefer(Handler, [this, tag = TagOf(Item), Mode] {
-    if (TGoal* goal = GoalOfTag(tag))
-      goal->FMode = Mode;
+    if (GoalOfTag(tag) != nullptr)
+      FForm.RunLoop().Command(TWorldCommand("goal_mode", {double(tag), double(Mode)}));
   });
 }
 

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/qt/UOutputFile.h"
+#include "ui/qt/UReplayFile.h"
 #include "ui/window/UDialogs.h"
 #include "ui/window/UHandlerTrace.h"
 #include "ui/window/UKartsimApp.h"
@@ -37,7 +39,11 @@ TReportDialog::TReportDialog(TErrorReport Report, TDialogs& Dialogs, QWidget* Pa
   save->setObjectName("BtnSaveReport");
   QPushButton* copy = buttons->addButton("Copy to clipboard", QDialogButtonBox::ActionRole);
   copy->setObjectName("BtnCopyReport");
+  QPushButton* replay = buttons->addButton("Save replay...", QDialogButtonBox::ActionRole);
+  replay->setObjectName("BtnSaveReplay");
+  replay->setEnabled(!FReport.Replay.isEmpty());
   layout->addWidget(buttons);
+  ConnectHandler(replay, &QPushButton::clicked, this, &TReportDialog::BtnSaveReplayClick);
   ConnectHandler(save, &QPushButton::clicked, this, &TReportDialog::BtnSaveReportClick);
   ConnectHandler(copy, &QPushButton::clicked, this, &TReportDialog::BtnCopyReportClick);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -53,4 +59,15 @@ void TReportDialog::BtnSaveReportClick() {
 void TReportDialog::BtnCopyReportClick() {
   const THandlerTrace trace(__func__);
   QApplication::clipboard()->setText(FReport.Text());
+}
+
+void TReportDialog::BtnSaveReplayClick() {
+  const THandlerTrace trace(__func__);
+  const std::optional<QString> name =
+      FDialogs.SaveFileAs(this, QString(), TReplayFile::Filter(), {".kartsim-replay.json"});
+  if (!name)
+    return;
+  TOutputFile file(TOutputFile::NativeName(*name), "the replay");
+  file.Write(FReport.Replay);
+  file.Commit();
 }

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <memory>
 
+#include "agents/UPlayer.h"
+#include "goals/UGoalMouse.h"
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
@@ -11,6 +13,7 @@
 #include "platform/URandom.h"
 #include "ui/qt/UOutputFile.h"
 #include "ui/qt/UQtPicture.h"
+#include "ui/qt/UReplayFile.h"
 #include "ui/qt/UVideoRecorder.h"
 #include "ui/window/UDialogs.h"
 #include "ui/window/UFormTest2D.h"
@@ -27,6 +30,23 @@ namespace {
 const QString CircuitFilter = QStringLiteral("Image (BMP at 800x600) (*.BMP *.bmp)");
 const QString VideoFilter = QStringLiteral("Video (*.mp4 *.gif)");
 
+// Whether a goal of the world follows or avoids the pointer: only then is its position part of
+// what the world does.
+bool ReadsMouse(const TWorld& World) {
+  const auto reads = [](const TGoal* Goal) { return dynamic_cast<const TGoalMouse*>(Goal); };
+  for (int32_t t = 0; t < World.TeamCount(); ++t) {
+    const TTeam& team = World.Teams(t);
+    for (int32_t g = 0; g < team.GoalCount(); ++g)
+      if (reads(team.Goals(g)))
+        return true;
+    for (int32_t m = 0; m < team.MemberCount(); ++m)
+      for (int32_t g = 0; g < team.Members(m)->GoalCount(); ++g)
+        if (reads(team.Members(m)->Goals(g)))
+          return true;
+  }
+  return false;
+}
+
 } // namespace
 
 TRunLoop::TRunLoop(TFormTest2D& Form) : FForm(Form) {
@@ -38,6 +58,7 @@ TRunLoop::TRunLoop(TFormTest2D& Form) : FForm(Form) {
   ConnectHandler(ui.Saveimagestofolder, &QAction::triggered, this,
                  &TRunLoop::SaveimagestofolderClick);
   ConnectHandler(ui.RecordVideo, &QAction::triggered, this, &TRunLoop::RecordVideoClick);
+  ConnectHandler(ui.SaveReplay, &QAction::triggered, this, &TRunLoop::SaveReplayClick);
   connect(&FSimulation, &TSimulationThread::Finished, this, &TRunLoop::StepFinished);
 }
 
@@ -53,6 +74,43 @@ void TRunLoop::RunOrDefer(const char* Handler, std::function<void()> Change) {
     return;
   }
   Change();
+}
+
+void TRunLoop::Command(TWorldCommand Command) {
+  RunOrDefer("a change of the world", [this, command = std::move(Command)]() mutable {
+    try {
+      command.Apply(FForm.World());
+    } catch (...) {
+      command.Failed = true;
+      FReplay.Record(std::move(command));
+      throw;
+    }
+    FReplay.Record(std::move(command));
+  });
+}
+
+void TRunLoop::StartReplay() {
+  FReplay.Start(FForm.World());
+  FMouse.reset();
+}
+
+QByteArray TRunLoop::EncodedReplay() const {
+  try {
+    return TReplayFile::Encode(FReplay);
+  } catch (const EError&) {
+    return {};
+  }
+}
+
+void TRunLoop::SaveReplayClick() {
+  const THandlerTrace trace(__func__);
+  const std::optional<QString> name = FForm.Dialogs().SaveFileAs(
+      &FForm, FForm.StartFolder(), TReplayFile::Filter(), {".kartsim-replay.json"});
+  if (!name)
+    return;
+  FForm.UseFolderOf(*name);
+  // What the world has done up to the step in progress, which is not part of it yet.
+  TReplayFile::Save(FReplay, *name);
 }
 
 void TRunLoop::Stop() {
@@ -85,7 +143,7 @@ void TRunLoop::StartBtnClick() {
   if (FRunning)
     return;
   FRunning = true;
-  FForm.World().Reseed(SeedFromClock());
+  Command(TWorldCommand("seed", {}, std::to_string(SeedFromClock())));
   BeginPass();
 }
 
@@ -98,7 +156,13 @@ void TRunLoop::BeginPass() {
   FChosenBefore = FForm.CurrentTeam().Selected();
   // One reading of the pointer for the whole step: every future sees the same.
   const TPointer& pointer = *FForm.Controls().ImgRoad;
-  FForm.World().SetMouse(pointer.X(), pointer.Y());
+  const std::pair<int32_t, int32_t> mouse{pointer.X(), pointer.Y()};
+  if (ReadsMouse(FForm.World()) && FMouse != mouse) {
+    Command(TWorldCommand("mouse", {double(mouse.first), double(mouse.second)}));
+    FMouse = mouse;
+  } else {
+    FForm.World().SetMouse(mouse.first, mouse.second);
+  }
   FInStep = true;
   FSimulation.Begin(FForm.World(), StepBudgetMs);
   emit PassBegun();
@@ -114,10 +178,13 @@ void TRunLoop::StepFinished() {
   std::string where = "step " + pass + " of the run";
   try {
     if (result->Error) {
+      FReplay.StepFailed(FForm.World());
       // The loop ends and the world stays as the error left it; "Run" starts it again.
       AfterStep();
       std::rethrow_exception(result->Error);
     }
+    if (result->Done)
+      FReplay.StepDone(FForm.World());
     FLastStepMs = result->Ms;
     where = "pass " + pass + " of the run, after its step";
     FForm.PaintStep();
@@ -225,10 +292,9 @@ void TRunLoop::ResetBtnClick() {
 
 void TRunLoop::Reset() {
   FFrameCounter = 1;
-  TTrack2D& track = FForm.Track();
-  for (int32_t t = 0; t < track.TeamCount(); ++t)
-    track.Teams(t)->Reset();
+  Command(TWorldCommand("reset"));
   FForm.CopyParamsFromScreen();
+  StartReplay();
   FForm.Redraw();
 }
 
@@ -262,7 +328,10 @@ void TRunLoop::LoadCircuit(const QString& FileName) {
     throw EError("Only BMP files can be loaded as a circuit; \"" + FileName.toStdString() +
                  "\" was not loaded and the circuit is unchanged.");
   // Read whole before anything changes: a file that is not a bitmap leaves picture and road.
-  const std::unique_ptr<TQtPicture> circuit = TQtPicture::LoadBmp(FileName);
-  FForm.World().LoadCircuit(*circuit, "");
+  TWorldCommand command("circuit");
+  command.Picture = std::shared_ptr<const TQtPicture>(TQtPicture::LoadBmp(FileName));
+  Command(std::move(command));
   FForm.Redraw();
+  // The replay starts anew from the world on its new circuit, which its scene holds.
+  StartReplay();
 }

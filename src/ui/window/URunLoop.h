@@ -6,8 +6,11 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
+#include "ui/qt/UReplay.h"
 #include "ui/window/UKartsimApp.h"
 #include "ui/window/USimulationThread.h"
 
@@ -51,6 +54,18 @@ public:
   void ApplyOrDefer(const char* Handler, std::function<void()> Change) {
     RunOrDefer(Handler, std::move(Change));
   }
+  // Applies a change of the world and keeps it in the replay, now or after the step in progress.
+  // Every change a control makes to the world goes through here, so that the replay holds it.
+  // A change that raises is kept as one that raised, and its error goes on.
+  void Command(TWorldCommand Command);
+  // What the window did since its world was made or opened (StartReplay).
+  const TReplay& Replay() const { return FReplay; }
+  // A new replay from the world as it stands: when a world is made or opened, takes another
+  // circuit or is reset.
+  void StartReplay();
+  // The replay as a file's bytes; empty when it cannot be written (a circuit it cannot hold).
+  QByteArray EncodedReplay() const;
+
   // The step in progress, if any, is abandoned (the world as before it) and the loop ends; the
   // changes handed in meanwhile are applied. For closing the window and replacing its world.
   void Stop();
@@ -65,6 +80,8 @@ signals:
 public slots:
   void StartBtnClick();
   void ResetBtnClick();
+  // File > "Save replay...": the replay so far, to a file.
+  void SaveReplayClick();
   void Loadcircuit800x600BMP1Click();
   void SaveimagestofolderClick();
   // "Record video...": checked, asks for a video file (.mp4, or .gif) and records every pass from
@@ -110,6 +127,9 @@ private:
   QString FFrameStem;        // the file name given for the frames
   std::deque<TChange> FDeferred;
   std::unique_ptr<TVideoRecorder> FVideo; // while "Record video..." is checked
+  TReplay FReplay;
+  // The pointer position the replay holds last; none before the first.
+  std::optional<std::pair<int32_t, int32_t>> FMouse;
 };
 
 // Connects a signal to a window handler that changes the world or a player: while a step runs,
