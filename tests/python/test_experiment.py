@@ -1,5 +1,9 @@
 import json
+import os
+import signal
 import subprocess
+import threading
+import time
 
 import pandas
 import pytest
@@ -47,3 +51,23 @@ def test_run_experiment_gives_the_programs_rows(experiment_program, tmp_path):
     bad = dict(EXPERIMENT, variables=[{"setting": "ai_level", "values": [4, 9]}])
     with pytest.raises(ValueError, match=r'^\$\.variables\[0\]\.values\[1\]: "ai_level" takes'):
         kartsim.run_experiment(bad)
+
+
+def test_ctrl_c_starts_no_further_run_and_the_same_call_goes_on(tmp_path):
+    many = dict(EXPERIMENT, steps=3, futures=5, repetitions=150)
+    out = tmp_path / "out"
+
+    def interrupt_once_a_run_is_written():
+        table = out / "runs.csv"
+        while not (table.exists() and table.read_text().count("\n") >= 2):
+            time.sleep(0.01)
+        os.kill(os.getpid(), signal.SIGINT)
+
+    helper = threading.Thread(target=interrupt_once_a_run_is_written)
+    helper.start()
+    with pytest.raises(KeyboardInterrupt):
+        kartsim.run_experiment(many, jobs=1, out=out)
+    helper.join()
+    assert 1 <= len(pandas.read_csv(out / "runs.csv")) < 300
+    runs, _ = kartsim.run_experiment(many, jobs=1, out=out)
+    assert list(runs.run) == list(range(300))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,6 +18,11 @@ public:
   std::vector<std::string> Merge; // shards' folders to join into Out
   bool Help = false;
   bool Version = false;
+  // Not on the command line: a caller that only wants the tables draws no plots, and one that
+  // can be interrupted sets Interrupt from elsewhere, after which no run starts and those already
+  // finished are kept for a resume.
+  bool Plots = true;
+  const std::atomic<bool>* Interrupt = nullptr;
 
   static TExperimentOptions Parse(const QStringList& Arguments);
   static std::string HelpText();

@@ -219,7 +219,7 @@ void TExperimentRunner::Run() {
   auto worker = [&]() {
     for (;;) {
       const size_t i = next++;
-      if (i >= pending.size() || failed)
+      if (i >= pending.size() || failed || Interrupted())
         return;
       const int64_t run = pending[i];
       TExperimentRun::TPlan plan;
@@ -285,6 +285,10 @@ void TExperimentRunner::Run() {
   if (failed)
     throw ERunFailed(failure + " (the runs finished so far are kept; run the same command "
                                "again to go on)");
+  if (Interrupted() && finished < static_cast<int64_t>(pending.size()))
+    throw ERunFailed("Interrupted after " + std::to_string(already + finished) + " of " +
+                     std::to_string(total) +
+                     " runs (they are kept; run the same command again to go on).");
   TTables all;
   all.Runs = TRunsTable::Read(Path(RunsCsv), header, false, true);
   all.Players = TRunsTable::Read(Path(PlayersCsv), playersHeader, false, false);
@@ -408,9 +412,11 @@ void TExperimentRunner::Finish(const TExperiment& Experiment, const TTables& Tab
     return;
   const TSummary summary(Experiment, Tables.Runs);
   WriteWhole(Path("summary.csv"), "the summary", summary.Csv());
-  const std::string plots = Path("plots");
-  if (!QDir().mkpath(QString::fromStdString(plots)))
-    throw EError("Cannot make the folder \"" + plots + "\".");
-  TExperimentPlots::Write(summary, plots);
+  if (FOptions.Plots) {
+    const std::string plots = Path("plots");
+    if (!QDir().mkpath(QString::fromStdString(plots)))
+      throw EError("Cannot make the folder \"" + plots + "\".");
+    TExperimentPlots::Write(summary, plots);
+  }
   FOut << summary.Text() << std::flush;
 }

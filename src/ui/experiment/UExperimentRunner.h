@@ -36,6 +36,7 @@ private:
   // the plots and the printed summary.
   void Finish(const TExperiment& Experiment, const TTables& Tables, bool Steps);
   std::string Path(const std::string& Name) const;
+  bool Interrupted() const { return FOptions.Interrupt != nullptr && *FOptions.Interrupt; }
 
   const TExperimentOptions& FOptions;
   std::ostream& FOut;

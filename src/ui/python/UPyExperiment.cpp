@@ -6,12 +6,15 @@
 #include "ui/experiment/UExperimentRunner.h"
 
 TPyExperiment::TResult TPyExperiment::Run(const std::string& File, const std::string& Out,
-                                          int32_t Jobs, bool EveryStep) {
+                                          int32_t Jobs, bool EveryStep, bool Plots,
+                                          const std::atomic<bool>* Interrupt) {
   TExperimentOptions options;
   options.File = File;
   options.Out = Out;
   options.Jobs = Jobs;
   options.EveryStep = EveryStep;
+  options.Plots = Plots;
+  options.Interrupt = Interrupt;
   std::ostringstream out, err;
   TResult result;
   result.Status = TExperimentRunner::Execute(options, out, err);

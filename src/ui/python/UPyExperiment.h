@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,8 @@ public:
     std::string Printed; // the summary it prints
     std::string Error;   // the error's message, without the program's name; empty for none
   };
-  // Jobs: runs at once, 0 for every hardware thread. EveryStep writes steps.csv as well.
-  static TResult Run(const std::string& File, const std::string& Out, int32_t Jobs, bool EveryStep);
+  // Jobs: runs at once, 0 for every hardware thread. EveryStep writes steps.csv as well; Plots
+  // draws the plots. Once Interrupt is set no run starts, and those finished stay in Out.
+  static TResult Run(const std::string& File, const std::string& Out, int32_t Jobs, bool EveryStep,
+                     bool Plots, const std::atomic<bool>* Interrupt);
 };

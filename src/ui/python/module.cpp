@@ -4,6 +4,8 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -26,6 +28,46 @@ using namespace pybind11::literals;
 namespace {
 
 using TWorldPtr = std::shared_ptr<TPyWorld>;
+
+std::atomic<bool> GInterrupted{false};
+
+extern "C" void CatchInterrupt(int) {
+  GInterrupted.store(true);
+}
+
+// An experiment runs with the interpreter let go, and Python's own handler of Ctrl-C would act
+// only once it ended. On the main thread (the only one that handler runs on) SIGINT is caught
+// here for that time instead, so that no further run starts; the caller hands the signal back to
+// Python afterwards. A SIGINT the script ignores stays ignored.
+class TInterruptCatcher {
+public:
+  TInterruptCatcher() {
+    static_assert(std::atomic<bool>::is_always_lock_free);
+    const py::module_ threading = py::module_::import("threading");
+    if (!threading.attr("current_thread")().is(threading.attr("main_thread")()))
+      return;
+    struct sigaction catching {};
+    catching.sa_handler = CatchInterrupt;
+    sigemptyset(&catching.sa_mask);
+    if (sigaction(SIGINT, nullptr, &FBefore) != 0 || FBefore.sa_handler == SIG_IGN)
+      return;
+    GInterrupted = false;
+    FInstalled = sigaction(SIGINT, &catching, nullptr) == 0;
+  }
+  ~TInterruptCatcher() {
+    if (FInstalled)
+      sigaction(SIGINT, &FBefore, nullptr);
+  }
+  TInterruptCatcher(const TInterruptCatcher&) = delete;
+  TInterruptCatcher& operator=(const TInterruptCatcher&) = delete;
+
+  const std::atomic<bool>& Interrupted() const { return FInstalled ? GInterrupted : FNever; }
+
+private:
+  struct sigaction FBefore {};
+  bool FInstalled = false;
+  std::atomic<bool> FNever{false};
+};
 
 // The world for this thread alone. Another thread that holds it (stepping) is waited for without
 // the interpreter's lock, so that it can go on meanwhile.
@@ -326,12 +368,23 @@ PYBIND11_MODULE(_kartsim, m) {
 
   m.def(
       "_run_experiment",
-      [](const std::string& File, const std::string& Out, int32_t Jobs, bool EveryStep) {
+      [](const std::string& File, const std::string& Out, int32_t Jobs, bool EveryStep,
+         bool Plots) {
         TPyApplication::Ensure();
         TPyExperiment::TResult result;
+        bool interrupted = false;
         {
+          const TInterruptCatcher catcher;
           py::gil_scoped_release release;
-          result = TPyExperiment::Run(File, Out, Jobs, EveryStep);
+          result = TPyExperiment::Run(File, Out, Jobs, EveryStep, Plots, &catcher.Interrupted());
+          interrupted = catcher.Interrupted();
+        }
+        if (interrupted) {
+          // Handed to Python's own handler, as if it had come now: KeyboardInterrupt, or
+          // whatever the script put in its place.
+          PyErr_SetInterruptEx(SIGINT);
+          if (PyErr_CheckSignals() != 0)
+            throw py::error_already_set();
         }
         if (result.Status == 2)
           throw py::value_error(result.Error);
@@ -339,5 +392,5 @@ PYBIND11_MODULE(_kartsim, m) {
           throw EError(result.Error);
         return result.Printed;
       },
-      "file"_a, "out"_a, "jobs"_a, "every_step"_a);
+      "file"_a, "out"_a, "jobs"_a, "every_step"_a, "plots"_a);
 }

@@ -51,8 +51,9 @@ def run_experiment(path_or_dict, jobs=None, out=None, every_step=False):
 
     path_or_dict: an experiment file, or its document as a dict (a scene file named relative to
     the current folder). jobs: runs at once, every hardware thread by default. out: the results'
-    folder, kept with the plots; without it the results go to a temporary folder that is removed.
-    every_step: steps.csv as well. Raises ValueError for a fault of the experiment or of the
+    folder, kept with the plots; without it the results go to a temporary folder that is removed,
+    and no plots are drawn. Ctrl-C starts no further run and raises KeyboardInterrupt; with out=,
+    the runs finished are kept and the same call goes on from them. every_step: steps.csv as well. Raises ValueError for a fault of the experiment or of the
     folder, with the program's message, and kartsim.Error when a run fails."""
     jobs = 0 if jobs is None else int(jobs)
     with tempfile.TemporaryDirectory(prefix="kartsim-") as work:
@@ -68,7 +69,7 @@ def run_experiment(path_or_dict, jobs=None, out=None, every_step=False):
             file = os.fspath(path_or_dict)
         folder = os.fspath(out) if out is not None else os.path.join(work, "results")
         try:
-            printed = _run_experiment(file, folder, jobs, bool(every_step))
+            printed = _run_experiment(file, folder, jobs, bool(every_step), out is not None)
         except ValueError as e:
             # A document given as a dict has no file of its own to name.
             named = f'The experiment file "{file}": '
