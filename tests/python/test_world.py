@@ -27,6 +27,13 @@ def test_steps_write_the_batch_runners_csv_byte_for_byte(batch, tmp_path):
     assert numpy.allclose(decision.weight, mine.weight, rtol=1e-9)
     assert decision.futures.sum() == decision.attrs["dot_count"]
 
+    # A scene saved mid-run goes on with its stream and step numbers, as the whole run did.
+    world.save_scene(tmp_path / "mid.kartsim.json")
+    rest = world.step(2, futures=30)
+    resumed = kartsim.World.open(tmp_path / "mid.kartsim.json")
+    assert resumed.seed is None and resumed.step_number == 4
+    pandas.testing.assert_frame_equal(resumed.step(2, futures=30), rest)
+
 
 def test_settings_by_key_keep_to_the_tables_ranges(tmp_path):
     world = kartsim.World(seed=1)

@@ -55,9 +55,14 @@ std::vector<std::string> KeysOf(bool World) {
 } // namespace
 
 TPyWorld::TPyWorld(std::unique_ptr<TWorld> World, std::optional<uint64_t> Seed)
-    : FWorld(std::move(World)), FSeed(Seed ? *Seed : SeedFromClock()) {
-  FWorld->Reseed(FSeed);
-  FRecords.Track(*FWorld, 0);
+    : FWorld(std::move(World)), FStep(static_cast<int32_t>(FWorld->StepCount())) {
+  // A scene saved from a run goes on with that run's stream, as the batch runner's does, unless
+  // a seed starts a new one; its steps are numbered on from the saved count either way.
+  if (!FWorld->StreamKept() || Seed) {
+    FSeed = Seed ? *Seed : SeedFromClock();
+    FWorld->Reseed(*FSeed);
+  }
+  FRecords.Track(*FWorld, FStep);
 }
 
 TPyWorld::~TPyWorld() = default;

@@ -45,7 +45,8 @@ public:
 
   std::mutex& Mutex() { return FMutex; }
   TWorld& World() const { return *FWorld; }
-  uint64_t Seed() const { return FSeed; }
+  // None for a world that goes on with the stream its scene kept.
+  std::optional<uint64_t> Seed() const { return FSeed; }
   int32_t StepNumber() const { return FStep; }
   const TBatchRecords& Records() const { return FRecords; }
   void SaveScene(const std::string& FileName) const;
@@ -108,7 +109,7 @@ private:
 
   std::mutex FMutex;
   std::unique_ptr<TWorld> FWorld;
-  uint64_t FSeed = 0;
+  std::optional<uint64_t> FSeed;
   int32_t FStep = 0;
   bool FAfterStep = false;
   TBatchRecords FRecords;

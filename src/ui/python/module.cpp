@@ -361,7 +361,8 @@ PYBIND11_MODULE(_kartsim, m) {
           "player"_a)
       .def("__repr__", [](TPyWorld& W) {
         const auto lock = Hold(W);
-        return "<kartsim.World seed=" + std::to_string(W.Seed()) + ", step " +
+        return "<kartsim.World seed=" +
+               (W.Seed() ? std::to_string(*W.Seed()) : std::string("kept")) + ", step " +
                std::to_string(W.StepNumber()) + ", " +
                std::to_string(W.World().Track().PlayerCount()) + " players>";
       });
