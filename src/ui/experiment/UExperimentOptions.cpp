@@ -32,9 +32,14 @@ void Declare(QCommandLineParser& Parser) {
 std::string TExperimentOptions::HelpText() {
   QCommandLineParser parser;
   Declare(parser);
+  // The second way in on an "or:" line: the manual page is made from this text, and help2man
+  // reads such lines as its synopsis.
+  QString options = parser.helpText().section('\n', 2);
+  while (options.startsWith('\n'))
+    options.remove(0, 1);
   return "Usage: kartsim-experiment FILE --out DIR [--jobs N] [--shard K/N] [--every-step]\n"
-         "       kartsim-experiment --merge DIR... --out DIR\n\n" +
-         parser.helpText().section('\n', 2).toStdString();
+         "  or:  kartsim-experiment --merge DIR... --out DIR\n\n" +
+         options.toStdString();
 }
 
 std::string TExperimentOptions::VersionText() {
