@@ -23,6 +23,7 @@ PACKAGES=(
   g++            # C++20 compiler
   qt6-base-dev   # window, pictures and drawing (Qt 6 Widgets and Gui)
   qt6-charts-dev # the monitors' plots (Qt Charts, GPL-3)
+  qt6-svg-dev    # the experiments' plots as SVG too (QSvgGenerator)
   libgtest-dev   # unit tests
   libbenchmark-dev # micro-benchmarks
   xvfb           # a virtual display for running the window without a screen

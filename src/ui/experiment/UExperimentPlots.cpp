@@ -11,6 +11,7 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QScatterSeries>
+#include <QSvgGenerator>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -20,7 +21,6 @@
 #include <thread>
 
 #include "platform/UErrors.h"
-#include "ui/experiment/UChartSvg.h"
 #include "ui/experiment/USummary.h"
 #include "ui/qt/UOutputFile.h"
 #include "world/USettingsTable.h"
@@ -289,6 +289,25 @@ QByteArray Png(QGraphicsScene& Scene, int Width, int Height) {
   return bytes;
 }
 
+// The same drawing as vectors, for papers.
+QByteArray Svg(QGraphicsScene& Scene, int Width, int Height, const QString& Title) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator svg;
+  svg.setOutputDevice(&buffer);
+  svg.setSize(QSize(Width, Height));
+  svg.setViewBox(QRect(0, 0, Width, Height));
+  // A pixel of the PNG is a CSS pixel of the SVG: the two open at one size.
+  svg.setResolution(96);
+  svg.setTitle(Title);
+  {
+    QPainter painter(&svg);
+    painter.fillRect(QRectF(0, 0, Width, Height), Qt::white);
+    Scene.render(&painter, QRectF(0, 0, Width, Height), QRectF(0, 0, Width, Height));
+  }
+  return buffer.data();
+}
+
 } // namespace
 
 std::vector<std::unique_ptr<QChart>> TExperimentPlots::Charts(const TSummary& Summary,
@@ -335,7 +354,7 @@ void TExperimentPlots::Write(const TSummary& Summary, const std::string& Folder)
     png.Write(Png(scene, width, Height));
     png.Commit();
     TOutputFile svg(stem + ".svg", "the plot");
-    svg.Write(TChartSvg::Of(panels, Width, Height).toUtf8());
+    svg.Write(Svg(scene, width, Height, QString::fromStdString(Summary.Measures()[m])));
     svg.Commit();
   }
 }
