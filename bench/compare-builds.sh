@@ -9,16 +9,22 @@
 # revision is exported and built in Release under ${BUILDS:-/tmp/kartsim-builds}/<commit>, once.
 # FUTURES (default 1000) sets the fixed futures of the timing runs, SEEDS the seeds.
 set -euo pipefail
-cd "$(dirname "$0")/.."
 [ $# -ge 2 ] || { sed -n 2,10p "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+# Binaries named relative to where the script was called from.
+args=()
+for a in "$1" "$2"; do
+  if [ -f "$a" ]; then args+=("$(realpath "$a")"); else args+=("$a"); fi
+done
+cd "$(dirname "$0")/.."
 steps=${3:-30}
 futures=${FUTURES:-1000}
 source bench/measure-lib.sh
 
 # The binary for a path or a git revision (building the revision if it has not been yet).
 binary() {
-  if [ -x "$1" ] && [ -f "$1" ]; then
-    realpath "$1"
+  if [ -f "$1" ]; then
+    [ -x "$1" ] || { echo "$1: not an executable" >&2; exit 2; }
+    echo "$1"
     return
   fi
   local commit dir
@@ -33,8 +39,8 @@ binary() {
   echo "$dir/build/src/ui/batch/kartsim-batch"
 }
 
-before=$(binary "$1")
-after=$(binary "$2")
+before=$(binary "${args[0]}")
+after=$(binary "${args[1]}")
 echo "before: $before" >&2
 echo "after:  $after" >&2
 
