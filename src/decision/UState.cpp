@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <mutex>
+#include <type_traits>
+#include <unordered_set>
 
 #include "agents/UPlayer.h"
 #include "platform/UArith.h"
@@ -10,6 +13,9 @@
 #include "platform/URandom.h"
 
 // ---- TStateParam ----
+
+// Copying states is the futures' daily work: it must stay a copy of plain data.
+static_assert(std::is_trivially_copyable_v<TStateParam>);
 
 TStateParam TStateParam::Create(const std::string& Name, TParamKind Kind, double Value,
                                 double MaxValue, double MinValue, double Precision) {
@@ -51,27 +57,35 @@ void TStateParam::UpdateMilli() {
   Milli = RoundToInt32(Value * 1000);
 }
 
+const std::string* TStateParam::NoName() {
+  static const std::string* none = new std::string();
+  return none;
+}
+
+const std::string* TStateParam::Interned(std::string Text) {
+  if (Text.empty())
+    return NoName();
+  // Never freed: parameters made by static objects may outlive any owner of the texts.
+  static auto* names = new std::unordered_set<std::string>();
+  static auto* guard = new std::mutex();
+  const std::lock_guard<std::mutex> lock(*guard);
+  return &*names->insert(std::move(Text)).first;
+}
+
 void TStateParam::SetName(const std::string& Text) {
   const auto isBlank = [](unsigned char c) { return c <= ' '; };
   auto first = std::find_if_not(Text.begin(), Text.end(), isBlank);
   auto last = std::find_if_not(Text.rbegin(), Text.rend(), isBlank).base();
-  Name.assign(first, first < last ? last : first);
-  for (char& c : Name)
+  std::string name(first, first < last ? last : first);
+  for (char& c : name)
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  FName = Interned(std::move(name));
 }
 
 void TStateParam::Assign(const TStateParam& Source) {
-  Name = Source.Name;
-  Kind = Source.Kind;
-  MaxValue = Source.MaxValue;
-  MinValue = Source.MinValue;
-  Precision = Source.Precision;
-  Sensitivity = Source.Sensitivity;
-  Value = Source.Value;
-  StartValue = Source.StartValue;
-  SavedValue = Source.SavedValue;
-  Milli = Source.Milli;
-  Gaussian = Source.Gaussian;
+  const int32_t macro = Macro;
+  *this = Source;
+  Macro = macro;
 }
 
 void TStateParam::ChooseOption() {
@@ -110,7 +124,7 @@ void TStateParam::Randomize() {
 
 int32_t TStateParam::CellOf() const {
   if (Precision == 0)
-    throw EStateError("Precision zero param \"" + Name + "\" can not be converted to macro.");
+    throw EStateError("Precision zero param \"" + Name() + "\" can not be converted to macro.");
   return RoundToInt32(Value / Precision);
 }
 
@@ -148,9 +162,9 @@ int32_t TState::IndexOfParam(const std::string& Name) const {
   TStateParam probe;
   probe.SetName(Name);
   for (size_t i = 0; i < FParams.size(); ++i)
-    if (FParams[i].Name == probe.Name)
+    if (&FParams[i].Name() == &probe.Name())
       return static_cast<int32_t>(i);
-  throw EStateError("TState: Param with name \"" + probe.Name + "\" not found.");
+  throw EStateError("TState: Param with name \"" + probe.Name() + "\" not found.");
 }
 
 void TState::Assign(const TState& Source) {
@@ -158,16 +172,11 @@ void TState::Assign(const TState& Source) {
     FParams.resize(Source.FParams.size());
     ParamsChanged();
   }
-  FFreeParams.clear();
-  FPositionalParams.clear();
-  for (size_t i = 0; i < FParams.size(); ++i) {
-    TStateParam& p = FParams[i];
-    p.Assign(Source.FParams[i]);
-    if (p.IsFree())
-      FFreeParams.push_back(static_cast<int32_t>(i));
-    if (p.IsPositional())
-      FPositionalParams.push_back(static_cast<int32_t>(i));
-  }
+  for (size_t i = 0; i < FParams.size(); ++i)
+    FParams[i].Assign(Source.FParams[i]);
+  // The kinds came along with the parameters, and with them the lists (whose storage stays).
+  FFreeParams = Source.FFreeParams;
+  FPositionalParams = Source.FPositionalParams;
   SetGaussian(Source.Gaussian);
   ScorePositive = Source.ScorePositive;
   ScoreNegative = Source.ScoreNegative;

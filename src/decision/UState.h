@@ -10,7 +10,9 @@ class TPlayer;
 // snapped to the grid of dots, free parameters are what the futures vary and the decision picks.
 enum TParamKind : uint8_t { pkAttribute = 0, pkVariable = 1, pkPositional = 2, pkFree = 3 };
 
-// One named real value of a state, with its bounds and the bookkeeping of the decision.
+// One named real value of a state, with its bounds and the bookkeeping of the decision. Plain data:
+// the name is shared by every copy of the parameter, so that copying a state, which the futures do
+// at every one of them, is a copy of numbers.
 class TStateParam {
 public:
   // The fields the sub-steps read and write come first, together in the parameter's first cache
@@ -26,7 +28,6 @@ public:
   int32_t Macro = 0;        // index of the grid cell, set by ConvertToMacro
   TParamKind Kind = pkAttribute;
   bool Gaussian = true; // Randomize draws from a normal distribution when set
-  std::string Name;     // trimmed, upper case
 
   // An empty attribute (all zero).
   TStateParam() = default;
@@ -50,6 +51,8 @@ public:
   void UpdateMilli();
   double RoundedValue() const { return Milli / 1000.0; }
   double MilliValue() const { return Milli; }
+  // Trimmed, upper case.
+  const std::string& Name() const { return *FName; }
   void SetName(const std::string& Text);
   // Copies everything but Macro.
   void Assign(const TStateParam& Source);
@@ -71,6 +74,14 @@ public:
     Macro = Cell;
     SetValue(Cell * Precision);
   }
+
+private:
+  // One stored text per distinct name, for the life of the program: names are few (a kind's
+  // parameters) and set only when parameters are made.
+  static const std::string* Interned(std::string Text);
+  static const std::string* NoName();
+
+  const std::string* FName = NoName();
 };
 
 // The state vector of a player: its named parameters and the score a future has collected. The

@@ -27,7 +27,7 @@ TEST(StateParam, SetValueClampsOnlyWhileTheBoundsAreOrdered) {
 
 TEST(StateParam, ConstructorsKeepTheInitialValueAsPassedBesideTheClampedOne) {
   TStateParam p = TStateParam::CreateVariable("  health ", 150, 100, 0);
-  EXPECT_EQ(p.Name, "HEALTH");
+  EXPECT_EQ(p.Name(), "HEALTH");
   EXPECT_EQ(p.Kind, pkVariable);
   EXPECT_EQ(p.Value, 100);
   EXPECT_EQ(p.StartValue, 150);
@@ -48,7 +48,7 @@ TEST(StateParam, ConstructorsKeepTheInitialValueAsPassedBesideTheClampedOne) {
 
   TStateParam empty = TStateParam::CreateEmpty();
   EXPECT_EQ(empty.Kind, pkAttribute);
-  EXPECT_EQ(empty.Name, "");
+  EXPECT_EQ(empty.Name(), "");
 }
 
 TEST(StateParam, MilliLagsBehindTheValueUntilUpdated) {
@@ -71,7 +71,7 @@ TEST(StateParam, AssignCopiesEverythingButTheMacroCell) {
   TStateParam target;
   target.Macro = 7;
   target.Assign(source);
-  EXPECT_EQ(target.Name, "POSX");
+  EXPECT_EQ(target.Name(), "POSX");
   EXPECT_EQ(target.Value, source.Value);
   EXPECT_EQ(target.Sensitivity, 0.9);
   EXPECT_EQ(target.Precision, 15);
@@ -148,4 +148,16 @@ TEST(StateParam, LaterActionsStayWithinTheSmallPushAndLeaveMilli) {
     sumSquares += p.Value * p.Value;
   }
   EXPECT_NEAR(std::sqrt(sumSquares / 20000), 5, 0.2);
+}
+
+TEST(StateParam, CopiesShareTheNameButRenamingOneLeavesTheOthers) {
+  TStateParam source = TStateParam::CreateVariable("Power", 3, 15, -15);
+  TStateParam copy = source;
+  EXPECT_EQ(&copy.Name(), &source.Name());
+  copy.SetName(" turn");
+  EXPECT_EQ(copy.Name(), "TURN");
+  EXPECT_EQ(source.Name(), "POWER");
+  EXPECT_EQ(&TStateParam::CreateFree("power ", 1).Name(), &source.Name());
+  copy.SetName("  ");
+  EXPECT_EQ(copy.Name(), "");
 }

@@ -39,9 +39,9 @@ TEST(State, FilesParametersByKindInTheirOrder) {
   EXPECT_EQ(s.ParamCount(), 6);
   ASSERT_EQ(s.FreeParamCount(), 2);
   ASSERT_EQ(s.PositionalParamCount(), 2);
-  EXPECT_EQ(s.FreeParam(0).Name, "PUSHTURN");
-  EXPECT_EQ(s.FreeParam(1).Name, "PUSHPOWER");
-  EXPECT_EQ(s.PositionalParam(1).Name, "POSY");
+  EXPECT_EQ(s.FreeParam(0).Name(), "PUSHTURN");
+  EXPECT_EQ(s.FreeParam(1).Name(), "PUSHPOWER");
+  EXPECT_EQ(s.PositionalParam(1).Name(), "POSY");
   EXPECT_TRUE(s.HasFreeParams());
 }
 
@@ -102,7 +102,7 @@ TEST(State, AssignGrowsAndShrinksAndKeepsTheFutureBookkeeping) {
   EXPECT_EQ(copy.ParamCount(), 1);
   EXPECT_EQ(copy.FreeParamCount(), 0);
   EXPECT_EQ(copy.PositionalParamCount(), 1);
-  EXPECT_EQ(copy.Param(0).Name, "Z");
+  EXPECT_EQ(copy.Param(0).Name(), "Z");
 }
 
 TEST(State, AssignHandsTheStateFlagToEveryFreeParameter) {

@@ -69,7 +69,7 @@ void TBatchRecords::WriteDecisionRows(std::ostream& Csv, int32_t Step) const {
       const TDecisionRecord::TOption& option = decision.Options[k];
       const bool pushed = option.Param >= 0 && option.Param < state.FreeParamCount();
       Csv << Step << ',' << r.Index << ',' << k << ','
-          << (pushed ? state.FreeParam(option.Param).Name : std::string()) << ','
+          << (pushed ? state.FreeParam(option.Param).Name() : std::string()) << ','
           << Num(option.Push) << ',' << option.Futures << ','
           << Num(static_cast<double>(option.Score)) << ','
           << Num(static_cast<double>(option.Weight)) << '\n';

@@ -41,8 +41,8 @@ py::object TPyTables::Players(const TPyWorld& World) {
     const TState& state = r.Player->RealState();
     for (int32_t i = 0; i < state.ParamCount(); ++i) {
       const TStateParam& param = state.Param(i);
-      AddColumn(columns, param.Name);
-      row[py::str(param.Name)] = param.Value;
+      AddColumn(columns, param.Name());
+      row[py::str(param.Name())] = param.Value;
     }
     rows.append(row);
   }
@@ -85,7 +85,7 @@ py::object TPyTables::LastDecision(const TPyWorld& World, int32_t Player) {
   const TState& state = player.RealState();
   const TDecisionRecord& decision = player.Futures().LastDecision();
   const auto name = [&](int32_t Param) {
-    return Param >= 0 && Param < state.FreeParamCount() ? state.FreeParam(Param).Name
+    return Param >= 0 && Param < state.FreeParamCount() ? state.FreeParam(Param).Name()
                                                         : std::string();
   };
   py::list rows;

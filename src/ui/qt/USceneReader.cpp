@@ -42,7 +42,7 @@ std::string Range(double Min, double Max) {
 // By the exact name a scene writes: the state's own, in capitals.
 bool HasParam(const TState& State, const QString& Name) {
   for (int32_t i = 0; i < State.ParamCount(); ++i)
-    if (State.Param(i).Name == Name.toStdString())
+    if (State.Param(i).Name() == Name.toStdString())
       return true;
   return false;
 }
@@ -351,12 +351,12 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
     const TStateParam& p = state.Param(i);
     ranges.push_back(p.MaxValue > p.MinValue ? std::pair(p.MinValue, p.MaxValue)
-                                             : UnboundedRange(p.Name, World.Circuit().Width(),
+                                             : UnboundedRange(p.Name(), World.Circuit().Width(),
                                                               World.Circuit().Height()));
   }
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
     TStateParam& p = state.Param(i);
-    const QString name = QString::fromStdString(p.Name);
+    const QString name = QString::fromStdString(p.Name());
     const auto [least, largest] = ranges[i];
     if (limits.contains(name)) {
       const QString at = Join(Join(Path, "limits"), name);
@@ -384,13 +384,13 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
     TStateParam& p = state.Param(i);
     const bool bounded = p.MaxValue > p.MinValue;
     p.Value =
-        Number(values, Join(Path, "state"), QString::fromStdString(p.Name),
+        Number(values, Join(Path, "state"), QString::fromStdString(p.Name()),
                bounded ? p.MinValue : ranges[i].first, bounded ? p.MaxValue : ranges[i].second);
     p.StartValue = p.Value;
   }
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
     TStateParam& p = state.Param(i);
-    const QString name = QString::fromStdString(p.Name);
+    const QString name = QString::fromStdString(p.Name());
     if (sensitivity.contains(name))
       p.Sensitivity = Number(sensitivity, Join(Path, "sensitivity"), name, 0, 1);
     if (clear.contains(name))

@@ -161,7 +161,7 @@ QJsonObject TSceneWriter::Player(const TPlayer& Player, int32_t Team) {
   QJsonObject values, reset, limits, sensitivity, clear;
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
     const TStateParam& p = state.Param(i);
-    const QString name = QString::fromStdString(p.Name);
+    const QString name = QString::fromStdString(p.Name());
     values[name] = p.Value;
     // What "Reset" returns to: the value of the last commit, in thousandths.
     reset[name] = p.Milli / 1000.0;

@@ -97,7 +97,7 @@ void TDecisionPanel::Show(TPlayer2D* Player, const QString& Name) {
   QStringList params;
   if (Player != nullptr)
     for (int32_t p = 0; p < Player->RealState().FreeParamCount(); ++p)
-      params << QString::fromStdString(Player->RealState().FreeParam(p).Name);
+      params << QString::fromStdString(Player->RealState().FreeParam(p).Name());
   if (Player == nullptr)
     FHeader->setText("No player chosen.");
   else if (record.AILevel == 0) // every decision is made at a level, from 1 up
