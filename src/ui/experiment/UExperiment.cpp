@@ -26,24 +26,8 @@ namespace {
 // The largest whole number a double holds exactly.
 constexpr double MaxExactInteger = 9007199254740992.0;
 
-std::string Num(double X) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.10g", X);
-  return text;
-}
-
-[[noreturn]] void Fail(const std::string& Path, const std::string& Why) {
-  throw EExperimentInput(Path + ": " + Why);
-}
-
-double NumberAt(const QJsonValue& Value, const std::string& Path) {
-  if (!Value.isDouble())
-    Fail(Path, "expected a number");
-  return Value.toDouble();
-}
-
 int64_t WholeAt(const QJsonValue& Value, const std::string& Path, int64_t Min, int64_t Max) {
-  const double x = NumberAt(Value, Path);
+  const double x = TVariableReader::NumberAt(Value, Path);
   const std::string expected =
       "expected a whole number from " + std::to_string(Min) + " to " + std::to_string(Max);
   // The toolkit keeps a whole number that fits 64 bits as such, digit for digit (a seed of
@@ -52,12 +36,12 @@ int64_t WholeAt(const QJsonValue& Value, const std::string& Path, int64_t Min, i
   if (Value.toVariant().typeId() == QMetaType::LongLong) {
     const int64_t whole = Value.toInteger();
     if (whole < Min || whole > Max)
-      Fail(Path, expected + ", got " + std::to_string(whole));
+      TVariableReader::Fail(Path, expected + ", got " + std::to_string(whole));
     return whole;
   }
   if (x != std::floor(x) || std::fabs(x) >= MaxExactInteger || x < static_cast<double>(Min) ||
       x > static_cast<double>(Max))
-    Fail(Path, expected + ", got " + Num(x));
+    TVariableReader::Fail(Path, expected + ", got " + TVariableReader::Num(x));
   return static_cast<int64_t>(x);
 }
 
@@ -75,7 +59,7 @@ TExperiment::TStop ReadStop(const QJsonValue& Value, const std::string& Path,
   const std::string expected = "expected an object with \"measure\" and one of \"below\", "
                                "\"at_most\", \"at_least\", \"above\"";
   if (!Value.isObject())
-    Fail(Path, expected);
+    TVariableReader::Fail(Path, expected);
   const QJsonObject o = Value.toObject();
   TExperiment::TStop stop;
   int found = 0;
@@ -85,18 +69,19 @@ TExperiment::TStop ReadStop(const QJsonValue& Value, const std::string& Path,
       continue;
     const auto test = std::find(std::begin(tests), std::end(tests), key);
     if (test == std::end(tests))
-      Fail(Path + "." + key, "unknown key");
+      TVariableReader::Fail(Path + "." + key, "unknown key");
     stop.Test = static_cast<TExperiment::TStop::TTest>(test - std::begin(tests));
-    stop.Bound = NumberAt(it.value(), Path + "." + key);
+    stop.Bound = TVariableReader::NumberAt(it.value(), Path + "." + key);
     ++found;
   }
   if (found != 1)
-    Fail(Path, expected);
+    TVariableReader::Fail(Path, expected);
   const std::string name = o.value("measure").toString().toStdString();
   const auto m = std::find_if(Measures.begin(), Measures.end(),
                               [&](const TMeasure& M) { return M.Name() == name; });
   if (m == Measures.end())
-    Fail(Path + ".measure", "\"" + name + "\" is none of the experiment's measures");
+    TVariableReader::Fail(Path + ".measure",
+                          "\"" + name + "\" is none of the experiment's measures");
   stop.Measure = static_cast<size_t>(m - Measures.begin());
   return stop;
 }
@@ -132,8 +117,9 @@ TExperiment::TRange TExperiment::RangeOf(const std::string& Setting, const std::
   std::string kinds;
   for (const std::string& k : TExperimentWorld::GoalKinds())
     kinds += (kinds.empty() ? "" : ", ") + k;
-  Fail(Path, "unknown setting \"" + Setting + "\" (known: " + known +
-                 ", fixed_futures, karts, and " + goals + " with KIND one of " + kinds + ")");
+  TVariableReader::Fail(Path, "unknown setting \"" + Setting + "\" (known: " + known +
+                                  ", fixed_futures, karts, and " + goals + " with KIND one of " +
+                                  kinds + ")");
 }
 
 TExperiment TExperiment::Load(const std::string& FileName) {
@@ -203,14 +189,14 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
     for (const char* k : keys)
       found = found || it.key() == k;
     if (!found)
-      Fail("$." + it.key().toStdString(), "unknown key");
+      TVariableReader::Fail("$." + it.key().toStdString(), "unknown key");
   }
   if (Json.value("format").toString() != "kartsim-experiment")
-    Fail("$.format", "expected \"kartsim-experiment\"");
+    TVariableReader::Fail("$.format", "expected \"kartsim-experiment\"");
   if (!Json.value("version").isDouble() || Json.value("version").toDouble() != 1)
-    Fail("$.version", "expected 1 (the only version this program reads)");
+    TVariableReader::Fail("$.version", "expected 1 (the only version this program reads)");
   if (Json.contains("variables") && !Json.value("variables").isArray())
-    Fail("$.variables", "expected a list of variables");
+    TVariableReader::Fail("$.variables", "expected a list of variables");
   const QJsonArray vars = Json.value("variables").toArray();
   // The scenes first: the other variables are checked against every one of them.
   std::vector<std::unique_ptr<TExperimentWorld>> worlds;
@@ -219,31 +205,34 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
     if (vars[i].toObject().value("setting") == "scene") {
       const std::string path = "$.variables[" + std::to_string(i) + "]";
       if (sceneVariable >= 0)
-        Fail(path + ".setting", "\"scene\" is already a variable at $.variables[" +
-                                    std::to_string(sceneVariable) + "]");
+        TVariableReader::Fail(path + ".setting", "\"scene\" is already a variable at $.variables[" +
+                                                     std::to_string(sceneVariable) + "]");
       if (Json.contains("scene"))
-        Fail(path, "the scenes are given both here and in $.scene; give them once");
+        TVariableReader::Fail(path,
+                              "the scenes are given both here and in $.scene; give them once");
       sceneVariable = i;
       x.FVariables.push_back(TVariableReader::Scenes(vars[i].toObject(), path, worlds));
       x.FScene = x.FVariables.back().Names[0];
     }
   if (sceneVariable < 0) {
     if (!Json.value("scene").isString())
-      Fail("$.scene", "expected a built-in scene's name or a scene file (or a variable "
-                      "\"scene\" listing several)");
+      TVariableReader::Fail("$.scene",
+                            "expected a built-in scene's name or a scene file (or a variable "
+                            "\"scene\" listing several)");
     x.FScene = Json.value("scene").toString().toStdString();
     try {
       worlds.push_back(TExperimentWorld::Open(x.FScene, 0));
     } catch (const EError& e) {
-      Fail("$.scene", e.what());
+      TVariableReader::Fail("$.scene", e.what());
     }
   }
   const std::vector<std::string> scenes =
       sceneVariable >= 0 ? x.FVariables[0].Names : std::vector<std::string>{x.FScene};
   x.FSteps = static_cast<int32_t>(WholeAt(Json.value("steps"), "$.steps", 1, 1000000));
   if (Json.contains("futures") == Json.contains("budget_ms"))
-    Fail("$", "give either \"futures\" (a fixed number per step, runs repeat exactly) or "
-              "\"budget_ms\" (real time per step)");
+    TVariableReader::Fail(
+        "$", "give either \"futures\" (a fixed number per step, runs repeat exactly) or "
+             "\"budget_ms\" (real time per step)");
   if (Json.contains("futures"))
     x.FFutures = static_cast<int32_t>(WholeAt(Json.value("futures"), "$.futures", 1, 100000));
   else
@@ -265,18 +254,20 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
       read.push_back(TVariableReader::Setting(vars[i], path, scenes, worlds));
     for (size_t j = 0; j + 1 < read.size(); ++j)
       if (read[j].Setting == read.back().Setting)
-        Fail(path + ".setting", "\"" + read.back().Setting + "\" is already a variable");
+        TVariableReader::Fail(path + ".setting",
+                              "\"" + read.back().Setting + "\" is already a variable");
     runs *= static_cast<double>(read.back().Values.size());
     if (runs > static_cast<double>(MaxRuns))
-      Fail(path, "the experiment would make more than " + std::to_string(MaxRuns) + " runs");
+      TVariableReader::Fail(path, "the experiment would make more than " + std::to_string(MaxRuns) +
+                                      " runs");
   }
   // The scene, when it varies, is the first variable (the slowest), whatever its place in the
   // list: the runs of one world come together.
   for (TVariable& v : read)
     x.FVariables.push_back(std::move(v));
   if (x.RunCount() > MaxRuns)
-    Fail("$.repetitions",
-         "the experiment would make more than " + std::to_string(MaxRuns) + " runs");
+    TVariableReader::Fail("$.repetitions", "the experiment would make more than " +
+                                               std::to_string(MaxRuns) + " runs");
   std::vector<const TWorld*> measured;
   for (const auto& w : worlds)
     measured.push_back(&w->World());
@@ -286,27 +277,28 @@ TExperiment TExperiment::FromJson(const QJsonObject& Json) {
   } else {
     const QJsonArray measures = Json.value("measures").toArray();
     if (!Json.value("measures").isArray() || measures.isEmpty())
-      Fail("$.measures", "expected a list of measures");
+      TVariableReader::Fail("$.measures", "expected a list of measures");
     for (qsizetype i = 0; i < measures.size(); ++i) {
       const std::string path = "$.measures[" + std::to_string(i) + "]";
       x.FMeasures.push_back(TMeasure::FromJson(measures[i], path, measured));
       const std::string& name = x.FMeasures.back().Name();
       for (size_t j = 0; j + 1 < x.FMeasures.size(); ++j)
         if (x.FMeasures[j].Name() == name)
-          Fail(path,
-               "\"" + name + "\" is already a measure at $.measures[" + std::to_string(j) + "]");
+          TVariableReader::Fail(path, "\"" + name + "\" is already a measure at $.measures[" +
+                                          std::to_string(j) + "]");
       // Every column of runs.csv has a name of its own.
       for (const TVariable& v : x.FVariables)
         if (v.Setting == name)
-          Fail(path + ".name", "\"" + name + "\" is the name of a variable");
+          TVariableReader::Fail(path + ".name", "\"" + name + "\" is the name of a variable");
       for (const char* column : {"run", "combination", "repetition", "seed", "stop_step"})
         if (name == column)
-          Fail(path + ".name", "\"" + name + "\" is the name of a column of runs.csv");
+          TVariableReader::Fail(path + ".name",
+                                "\"" + name + "\" is the name of a column of runs.csv");
     }
   }
   if (Json.contains("stop")) {
     if (!Json.value("stop").isArray())
-      Fail("$.stop", "expected a list of conditions");
+      TVariableReader::Fail("$.stop", "expected a list of conditions");
     const QJsonArray stops = Json.value("stop").toArray();
     for (qsizetype i = 0; i < stops.size(); ++i)
       x.FStops.push_back(ReadStop(stops[i], "$.stop[" + std::to_string(i) + "]", x.FMeasures));
@@ -361,7 +353,7 @@ std::string TExperiment::ValueText(size_t Variable, double Value) const {
   const TVariable& v = FVariables[Variable];
   if (!v.Names.empty())
     return v.Names[static_cast<size_t>(Value)];
-  return Num(Value);
+  return TVariableReader::Num(Value);
 }
 
 int64_t TExperiment::CombinationCount() const {

@@ -24,4 +24,10 @@ public:
                                        std::vector<std::unique_ptr<TExperimentWorld>>& Worlds);
   // The "circuit" variable: each circuit file read once.
   static TExperiment::TVariable Circuits(const QJsonObject& O, const std::string& Path);
+
+  // What every reader of the file shares: the fault at Path, a number where one must stand, and
+  // a number as the messages print it.
+  [[noreturn]] static void Fail(const std::string& Path, const std::string& Why);
+  static double NumberAt(const QJsonValue& Value, const std::string& Path);
+  static std::string Num(double X);
 };
