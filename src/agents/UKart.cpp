@@ -12,8 +12,6 @@
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-// Energy a kart uses per second even at rest.
-constexpr double BaseConsumption = 0.05;
 
 } // namespace
 
@@ -44,6 +42,10 @@ void TKart::CreateParams() {
   FPowerIndex = s.IndexOfParam("Power");
   FPushTurnIndex = s.IndexOfParam("PushTurn");
   FPushPowerIndex = s.IndexOfParam("PushPower");
+  FLaneParam[bfControl1] = FTurnIndex;
+  FLaneParam[bfControl2] = FPowerIndex;
+  FLaneParam[bfPush1] = FPushTurnIndex;
+  FLaneParam[bfPush2] = FPushPowerIndex;
 }
 
 std::unique_ptr<TPlayer> TKart::Clone() const {
@@ -60,95 +62,58 @@ int32_t TKart::TraceColor(const TState& S) const {
   return TurnTraceColor(S, FPushTurnIndex);
 }
 
+TKartConstants TKart::MotionConstants() const {
+  const TState& s = State();
+  const TTrack2D& track = Track2D();
+  const auto bounds = [&](int32_t Index) {
+    return TMotionBounds{s.Param(Index).MinValue, s.Param(Index).MaxValue};
+  };
+  TKartConstants c;
+  c.Dt = DeltaT();
+  c.Mu = track.Settings().FFriction;
+  c.Sigma = track.Settings().FSideFriction;
+  c.Time = static_cast<double>(s.Time);
+  c.Turn = bounds(FTurnIndex);
+  c.Power = bounds(FPowerIndex);
+  c.Energy = bounds(FEnergyIndex);
+  c.Dead = bounds(FDeadIndex);
+  c.Angle = bounds(FAngleIndex);
+  c.VelX = bounds(FVelXIndex);
+  c.VelY = bounds(FVelYIndex);
+  c.PosX = bounds(FPosXIndex);
+  c.PosY = bounds(FPosYIndex);
+  return c;
+}
+
 void TKart::Advance() {
   TPlayer2D::Advance();
-  const double dt = DeltaT();
-  const double h = dt * dt / 2;
-  const TTrack2D& track = Track2D();
-  const double mu = track.Settings().FFriction;
-  const double sigma = track.Settings().FSideFriction;
-  // Every parameter this sub-step touches, looked up once.
   TState& st = State();
-  TStateParam& turn = st.Param(FTurnIndex);
-  TStateParam& power = st.Param(FPowerIndex);
-  TStateParam& angle = st.Param(FAngleIndex);
-  TStateParam& velX = st.Param(FVelXIndex);
-  TStateParam& velY = st.Param(FVelYIndex);
-  TStateParam& posX = st.Param(FPosXIndex);
-  TStateParam& posY = st.Param(FPosYIndex);
-  TStateParam& energyLevel = st.Param(FEnergyIndex);
-
-  // Controls: the decision sets how fast they change, the bounds keep them in range.
-  if (IsDead()) {
-    power.SetValue(0);
-  } else {
-    turn.SetValue(turn.Value + st.Param(FPushTurnIndex).Value * dt);
-    power.SetValue(power.Value + st.Param(FPushPowerIndex).Value * dt);
-  }
-
-  // Velocity split at the heading into a forward and a side part.
-  const double a0 = angle.Value;
-  double c0, s0;
-  HeadingCosSin(a0, c0, s0);
-  const double vx = velX.Value, vy = velY.Value;
-  double f = c0 * vx + s0 * vy;
-  double fx = f * c0, fy = f * s0;
-  double sx = vx - fx, sy = vy - fy;
-
-  // Rolling friction grows with forward speed. Kept within [0, 1]: reversing faster than 100
-  // pixels per second would otherwise push it past 1 and speed the kart up without bound.
-  const double damp = std::clamp(1 - 10 * dt * mu * (1 + 0.01 * f), 0.0, 1.0);
-
-  // Drive (pixels per second squared) and energy rate (per second).
-  const double p = power.Value;
-  double a = p;
-  double e = (std::fabs(p) / 10) * (std::fabs(p) / 10) / 10 + BaseConsumption;
-  if (p < 0) {
-    if (f > 0) {
-      // Braking: slows the kart down to a stop, never into reverse within this sub-step.
-      f = std::max(f - dt * mu * 100 * power.MaxValue * std::fabs(p / power.MinValue), 0.0);
-      fx = f * c0;
-      fy = f * s0;
-      a = 0;
-      e = BaseConsumption;
-    } else {
-      // Reverse drive at a tenth of the force.
-      a = p / 10;
-    }
-  }
-
-  // Energy for this sub-step; what is missing weakens the drive.
-  const double energy = energyLevel.Value;
-  double need = e * dt;
-  if (energy < need) {
-    a = a * energy / need;
-    need = energy;
-  }
-  a = (a > 0 ? 1 : (a < 0 ? -1 : 0)) * std::min(std::fabs(a), 200 * energy);
-  energyLevel.SetValue(energy - need);
-  if (energyLevel.Value == 0)
-    SetDead(true);
-
-  // Side friction takes 100 x sigma pixels per second off the side speed each second.
-  const double side = std::sqrt(sx * sx + sy * sy);
-  if (side > 0.0001) {
-    const double k = std::max(side - 100 * dt * sigma, 0.0) / side;
-    sx *= k;
-    sy *= k;
-  }
-
-  // Steering: full rate from 10 pixels per second forward, less when slower, none at rest.
-  SetAngle(a0 + turn.Value * dt * std::min(f / 10, 1.0));
-  double c1, s1;
-  HeadingCosSin(angle.Value, c1, s1);
-  const double accX = a * c1;
-  const double accY = a * s1;
-
-  velX.SetValue(fx * damp + sx + dt * accX);
-  velY.SetValue(fy * damp + sy + dt * accY);
-  posX.SetValue(posX.Value + velX.Value * dt + accX * h);
-  posY.SetValue(posY.Value + velY.Value * dt + accY * h);
-  FShapeDirty = true;
+  TKartMotion<TScalarOps> k;
+  k.Turn = st.Param(FTurnIndex).Value;
+  k.Power = st.Param(FPowerIndex).Value;
+  k.PushTurn = st.Param(FPushTurnIndex).Value;
+  k.PushPower = st.Param(FPushPowerIndex).Value;
+  k.Angle = st.Param(FAngleIndex).Value;
+  k.VelX = st.Param(FVelXIndex).Value;
+  k.VelY = st.Param(FVelYIndex).Value;
+  k.PosX = st.Param(FPosXIndex).Value;
+  k.PosY = st.Param(FPosYIndex).Value;
+  k.Energy = st.Param(FEnergyIndex).Value;
+  k.Dead = st.Param(FDeadIndex).Value;
+  k.DeathTime = static_cast<double>(st.DeathTime);
+  HeadingCosSin(k.Angle, k.Cos0, k.Sin0);
+  AdvanceKart(k, MotionConstants());
+  st.Param(FTurnIndex).Value = k.Turn;
+  st.Param(FPowerIndex).Value = k.Power;
+  st.Param(FVelXIndex).Value = k.VelX;
+  st.Param(FVelYIndex).Value = k.VelY;
+  st.Param(FPosXIndex).Value = k.PosX;
+  st.Param(FPosYIndex).Value = k.PosY;
+  st.Param(FEnergyIndex).Value = k.Energy;
+  st.Param(FDeadIndex).Value = k.Dead;
+  st.DeathTime = static_cast<int64_t>(k.DeathTime);
+  SetAngle(k.Angle);
+  KeepHeadingCosSin(k.Angle, k.Cos1, k.Sin1);
 }
 
 void TKart::Draw(TCanvas& Canvas) {

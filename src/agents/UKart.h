@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "agents/UKartMotion.h"
 #include "agents/UPlayer2D.h"
 
 // The car-like vehicle: steered by the front-wheel angle "Turn", driven by the force "Power",
@@ -22,6 +23,10 @@ public:
   double MaxPower() const { return State().Param(FPowerIndex).MaxValue; }
   double MinPower() const { return State().Param(FPowerIndex).MinValue; }
   void SetMaxPower(double X) { State().Param(FPowerIndex).MaxValue = X; }
+
+  // What a sub-step of this kart's motion takes from its parameters' bounds and its world, at the
+  // state's time.
+  TKartConstants MotionConstants() const;
 
   bool IsKart() const override { return true; }
   bool IsTurning() const override;

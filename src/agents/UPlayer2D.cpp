@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "agents/UMotionOps.h"
 #include "agents/UUtils.h"
 #include "goals/UGoal2DRaced.h"
 #include "goals/UGoalDuplicate.h"
@@ -63,6 +64,16 @@ void TPlayer2D::CreateParams() {
   FVelXIndex = s.IndexOfParam("VelX");
   FVelYIndex = s.IndexOfParam("VelY");
   FVelRotIndex = s.IndexOfParam("VelRot");
+  FLaneParam[bfPosX] = FPosXIndex;
+  FLaneParam[bfPosY] = FPosYIndex;
+  FLaneParam[bfAngle] = FAngleIndex;
+  FLaneParam[bfVelX] = FVelXIndex;
+  FLaneParam[bfVelY] = FVelYIndex;
+  FLaneParam[bfVelRot] = FVelRotIndex;
+  FLaneParam[bfSize] = FSizeIndex;
+  FLaneParam[bfDead] = FDeadIndex;
+  FLaneParam[bfHealth] = FHealthIndex;
+  FLaneParam[bfEnergy] = FEnergyIndex;
   ForgetSavedPose();
 }
 
@@ -124,6 +135,48 @@ void TPlayer2D::SetAngle(double X) {
   const int64_t degrees = RoundToInt32(X * 180 / Pi);
   s.Param(FAngle2Index).SetValue(static_cast<double>(degrees % 360));
   FShapeDirty = true;
+}
+
+// ---- futures side by side ----
+
+void TPlayer2D::LoadLane(const TBodyLanes& Lanes, int32_t Lane, int64_t Time) {
+  TState& s = State();
+  for (int32_t f = 0; f < bfCount; ++f)
+    s.Param(FLaneParam[f]).Value = Lanes.F[f][Lane];
+  SetAngle(Lanes.F[bfAngle][Lane]); // and "Angle2" with it
+  s.Param(FPosXIndex).StartValue = Lanes.StartX[Lane];
+  s.Param(FPosYIndex).StartValue = Lanes.StartY[Lane];
+  s.Param(FPosXIndex).SavedValue = Lanes.SavedX[Lane];
+  s.Param(FPosYIndex).SavedValue = Lanes.SavedY[Lane];
+  s.Param(FAngleIndex).SavedValue = Lanes.SavedAngle[Lane];
+  s.Time = Time;
+  s.DeathTime = static_cast<int64_t>(Lanes.DeathTime[Lane]);
+  for (int32_t i = 0; i < 2; ++i)
+    s.FreeParam(i).Milli = Lanes.FreeMilli[i][Lane];
+  s.ChosenFreeParam = Lanes.Chosen[Lane];
+  s.ScorePositive = Lanes.Positive[Lane];
+  s.ScoreFactor = Lanes.Factor[Lane];
+  s.ScoreNegative = Lanes.Negative[Lane];
+  FShapeDirty = true;
+}
+
+void TPlayer2D::StoreLane(TBodyLanes& Lanes, int32_t Lane) const {
+  const TState& s = State();
+  for (int32_t f = 0; f < bfCount; ++f)
+    Lanes.F[f][Lane] = s.Param(FLaneParam[f]).Value;
+  Lanes.StartX[Lane] = s.Param(FPosXIndex).StartValue;
+  Lanes.StartY[Lane] = s.Param(FPosYIndex).StartValue;
+  Lanes.SavedX[Lane] = s.Param(FPosXIndex).SavedValue;
+  Lanes.SavedY[Lane] = s.Param(FPosYIndex).SavedValue;
+  Lanes.SavedAngle[Lane] = s.Param(FAngleIndex).SavedValue;
+  Lanes.DeathTime[Lane] = static_cast<double>(s.DeathTime);
+  for (int32_t i = 0; i < 2; ++i)
+    Lanes.FreeMilli[i][Lane] = s.FreeParam(i).Milli;
+  Lanes.Chosen[Lane] = s.ChosenFreeParam;
+  Lanes.Positive[Lane] = s.ScorePositive;
+  Lanes.Factor[Lane] = s.ScoreFactor;
+  Lanes.Negative[Lane] = s.ScoreNegative;
+  HeadingCosSin(Lanes.F[bfAngle][Lane], Lanes.Cos[Lane], Lanes.Sin[Lane]);
 }
 
 // ---- pose ----
@@ -238,8 +291,8 @@ int32_t TPlayer2D::TurnTraceColor(const TState& S, int32_t PushIndex) const {
 void TPlayer2D::HeadingCosSin(double Heading, double& Cos, double& Sin) const {
   if (Heading != FHeading) {
     FHeading = Heading;
-    FHeadingCos = std::cos(Heading);
-    FHeadingSin = std::sin(Heading);
+    // The same function as the motion's, so that a heading's cosine is one number everywhere.
+    TScalarOps::SinCos(Heading, FHeadingSin, FHeadingCos);
   }
   Cos = FHeadingCos;
   Sin = FHeadingSin;

@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "agents/UBodyLanes.h"
 #include "agents/UPlayer.h"
 #include "goals/UTeam.h"
 #include "platform/UCanvas.h"
@@ -76,6 +77,18 @@ public:
   void UpdateEdges();
   // The current pose becomes the last pose known to be clear of the walls.
   void SaveValidPose();
+  // ---- futures side by side (TLaneFutures) ----
+  // The parameter each lane field is held in.
+  int32_t LaneParam(TBodyField Field) const { return FLaneParam[Field]; }
+  // The outline in body terms: vertex i at heading-turned (X, Y) x Size from the centre.
+  const std::vector<TVertex>& OutlineUnit() const { return FOutlineUnit; }
+  // Makes the current state future Lane of a lane group at the given time, so that the code
+  // written for one future can take a turn on it; and takes it back from the state.
+  void LoadLane(const TBodyLanes& Lanes, int32_t Lane, int64_t Time);
+  void StoreLane(TBodyLanes& Lanes, int32_t Lane) const;
+  // Cosine and sine of a heading, as the vehicles' motion and the outline take them.
+  void HeadingCosSin(double Heading, double& Cos, double& Sin) const;
+
   // A vertical level bar beside the body, offset pixels right of its start column.
   void DrawLevel(TCanvas& Canvas, int32_t Offset, double V) const;
 
@@ -112,10 +125,14 @@ protected:
   int32_t TurnTraceColor(const TState& S, int32_t PushIndex) const;
   void RebuildShape();
   TTrack2D& ResolveTrack2D() const;
-  // Cosine and sine of a heading. The last heading is remembered: within a sub-step the vehicle's
-  // dynamics and the outline turn by the same heading, and the sine and cosine are the dearest
-  // part of a sub-step.
-  void HeadingCosSin(double Heading, double& Cos, double& Sin) const;
+  // The cosine and sine of a heading the motion has computed already, for HeadingCosSin: within a
+  // sub-step the vehicle's dynamics and the outline turn by the same heading, and the sine and
+  // cosine are the dearest part of a sub-step.
+  void KeepHeadingCosSin(double Heading, double Cos, double Sin) const {
+    FHeading = Heading;
+    FHeadingCos = Cos;
+    FHeadingSin = Sin;
+  }
   // Forgets the saved pose, so that the wall step-back waits for a pose found clear.
   void ForgetSavedPose();
 
@@ -126,6 +143,8 @@ protected:
   int32_t FVelXIndex = 0;
   int32_t FVelYIndex = 0;
   int32_t FVelRotIndex = 0;
+  // Filled by each kind's CreateParams.
+  int32_t FLaneParam[bfCount] = {};
 
 private:
   // Outline in body terms, with the cosine and sine of each vertex angle computed once.

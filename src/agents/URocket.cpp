@@ -13,15 +13,6 @@ namespace {
 
 constexpr double Pi = std::numbers::pi;
 constexpr double Degree = Pi / 180;
-// Pixels per second squared, downward on the screen.
-constexpr double Gravity = 9.8;
-// Air drag: share of the velocities and of the rotation speed kept after each sub-step.
-constexpr double Drag = 0.99;
-constexpr double RotationDrag = 0.9;
-// Thrust of the main engine (pixels per second squared) per unit of energy burnt per second.
-constexpr double MainPerEnergy = 40;
-// The same for the rotation engine (radians per second squared).
-constexpr double RotaPerEnergy = 10;
 // Indexes of the two tail corners in the outline, the corners the rocket lands on.
 constexpr int32_t TailLeft = 2;
 constexpr int32_t TailRight = 3;
@@ -57,6 +48,10 @@ void TRocket::CreateParams() {
   FMainPowerIndex = s.IndexOfParam("MainPower");
   FRotaPushIndex = s.IndexOfParam("RotaPush");
   FMainPushIndex = s.IndexOfParam("MainPush");
+  FLaneParam[bfControl1] = FMainPowerIndex;
+  FLaneParam[bfControl2] = FRotaPowerIndex;
+  FLaneParam[bfPush1] = FMainPushIndex;
+  FLaneParam[bfPush2] = FRotaPushIndex;
 }
 
 std::unique_ptr<TPlayer> TRocket::Clone() const {
@@ -73,56 +68,53 @@ int32_t TRocket::TraceColor(const TState& S) const {
   return TurnTraceColor(S, FRotaPushIndex);
 }
 
+TRocketConstants TRocket::MotionConstants() const {
+  const TState& s = State();
+  const auto bounds = [&](int32_t Index) {
+    return TMotionBounds{s.Param(Index).MinValue, s.Param(Index).MaxValue};
+  };
+  TRocketConstants c;
+  c.Dt = DeltaT();
+  c.Main = bounds(FMainPowerIndex);
+  c.Rota = bounds(FRotaPowerIndex);
+  c.Energy = bounds(FEnergyIndex);
+  c.Angle = bounds(FAngleIndex);
+  c.VelX = bounds(FVelXIndex);
+  c.VelY = bounds(FVelYIndex);
+  c.VelRot = bounds(FVelRotIndex);
+  c.PosX = bounds(FPosXIndex);
+  c.PosY = bounds(FPosYIndex);
+  return c;
+}
+
 void TRocket::Advance() {
   TPlayer2D::Advance();
-  const double dt = DeltaT();
-  const double h = dt * dt / 2;
-  // Every parameter this sub-step touches, looked up once.
   TState& st = State();
-  TStateParam& main = st.Param(FMainPowerIndex);
-  TStateParam& rota = st.Param(FRotaPowerIndex);
-  TStateParam& energy = st.Param(FEnergyIndex);
-  TStateParam& angle = st.Param(FAngleIndex);
-  TStateParam& velX = st.Param(FVelXIndex);
-  TStateParam& velY = st.Param(FVelYIndex);
-  TStateParam& velRot = st.Param(FVelRotIndex);
-  TStateParam& posX = st.Param(FPosXIndex);
-  TStateParam& posY = st.Param(FPosYIndex);
-
-  if (IsDead()) {
-    main.SetValue(0);
-    rota.SetValue(0);
-  } else {
-    main.SetValue(main.Value + st.Param(FMainPushIndex).Value * dt);
-    rota.SetValue(rota.Value + st.Param(FRotaPushIndex).Value * dt);
-  }
-
-  // Engines burn energy; what the fuel cannot pay for is cut, the main engine first.
-  main.SetValue(std::min(main.Value, MainPerEnergy * energy.Value / dt));
-  energy.SetValue(std::max(energy.Value - dt * main.Value / MainPerEnergy, 0.0));
-  const double q0 = rota.Value;
-  rota.SetValue((q0 > 0 ? 1 : (q0 < 0 ? -1 : 0)) *
-                std::min(std::fabs(q0), RotaPerEnergy * energy.Value / dt));
-  energy.SetValue(std::max(energy.Value - dt * std::fabs(rota.Value) / RotaPerEnergy, 0.0));
-
-  // Thrust along the heading before this sub-step's rotation, gravity downward.
-  const double a = angle.Value;
-  const double m = main.Value;
-  const double q = rota.Value;
-  double ca, sa;
-  HeadingCosSin(a, ca, sa);
-  const double accX = m * ca;
-  const double accY = m * sa + Gravity;
-  velRot.SetValue(velRot.Value + q * dt);
-  velX.SetValue(velX.Value + accX * dt);
-  velY.SetValue(velY.Value + accY * dt);
-  SetAngle(a + velRot.Value * dt);
-  posX.SetValue(posX.Value + velX.Value * dt + accX * h);
-  posY.SetValue(posY.Value + velY.Value * dt + accY * h);
-  velRot.SetValue(RotationDrag * velRot.Value);
-  velX.SetValue(Drag * velX.Value);
-  velY.SetValue(Drag * velY.Value);
-  FShapeDirty = true;
+  TRocketMotion<TScalarOps> r;
+  r.Main = st.Param(FMainPowerIndex).Value;
+  r.Rota = st.Param(FRotaPowerIndex).Value;
+  r.MainPush = st.Param(FMainPushIndex).Value;
+  r.RotaPush = st.Param(FRotaPushIndex).Value;
+  r.Angle = st.Param(FAngleIndex).Value;
+  r.VelX = st.Param(FVelXIndex).Value;
+  r.VelY = st.Param(FVelYIndex).Value;
+  r.VelRot = st.Param(FVelRotIndex).Value;
+  r.PosX = st.Param(FPosXIndex).Value;
+  r.PosY = st.Param(FPosYIndex).Value;
+  r.Energy = st.Param(FEnergyIndex).Value;
+  r.Dead = st.Param(FDeadIndex).Value;
+  HeadingCosSin(r.Angle, r.Cos0, r.Sin0);
+  AdvanceRocket(r, MotionConstants());
+  st.Param(FMainPowerIndex).Value = r.Main;
+  st.Param(FRotaPowerIndex).Value = r.Rota;
+  st.Param(FVelXIndex).Value = r.VelX;
+  st.Param(FVelYIndex).Value = r.VelY;
+  st.Param(FVelRotIndex).Value = r.VelRot;
+  st.Param(FPosXIndex).Value = r.PosX;
+  st.Param(FPosYIndex).Value = r.PosY;
+  st.Param(FEnergyIndex).Value = r.Energy;
+  SetAngle(r.Angle);
+  KeepHeadingCosSin(r.Angle, r.Cos1, r.Sin1);
 }
 
 void TRocket::Crash(double Impact) {

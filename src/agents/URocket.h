@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "agents/UPlayer2D.h"
+#include "agents/URocketMotion.h"
 
 // The flying vehicle: pulled down by gravity, pushed along its heading by the main engine
 // ("MainPower") and turned by the rotation engine ("RotaPower"), with a little air drag and no
@@ -18,6 +19,9 @@ public:
   void SetRotaPower(double X) { State().Param(FRotaPowerIndex).SetValue(X); }
   double MainPush() const { return State().Param(FMainPushIndex).Value; }
   double RotaPush() const { return State().Param(FRotaPushIndex).Value; }
+
+  // What a sub-step of this rocket's motion takes from its parameters' bounds and its world.
+  TRocketConstants MotionConstants() const;
 
   bool IsRocket() const override { return true; }
   bool IsTurning() const override;
