@@ -210,9 +210,13 @@ void TState::ConvertToMacro() {
 void TState::ChooseRandomOption() {
   if (!HasFreeParams())
     return;
-  const int32_t i = static_cast<int32_t>(std::floor(FreeParamCount() * Random()));
+  const int32_t i = RandomFreeIndex(FreeParamCount());
   FreeParam(i).ChooseOption();
   ChosenFreeParam = i;
+}
+
+int32_t TState::RandomFreeIndex(int32_t Count) {
+  return static_cast<int32_t>(std::floor(Count * Random()));
 }
 
 void TState::RandomizeFreeParams() {

@@ -154,6 +154,8 @@ public:
   void RoundValues();
   void ConvertToMacro();
   void ChooseRandomOption();
+  // The free parameter a future's first action pushes, drawn among Count.
+  static int32_t RandomFreeIndex(int32_t Count);
   void RandomizeFreeParams();
   void SetGaussian(bool B);
 

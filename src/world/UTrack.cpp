@@ -169,6 +169,9 @@ bool TTrack::RunFutures(int32_t BudgetMs, int32_t Count, const std::atomic<bool>
   const int32_t limit = queue.Failed() ? queue.FailedAt() : queue.HandedOut();
   HandBackFutures(limit);
   FLastFutureCount = limit;
+  FLastLaneFutureCount = 0;
+  for (const auto& copy : FCopies)
+    FLastLaneFutureCount += copy->RanInLanes();
   FLastFailedFuture = queue.Failed() ? limit : -1;
   FLastFuturesNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
                        std::chrono::steady_clock::now() - started)
@@ -244,6 +247,7 @@ void TTrack::TakeWorld(const TTrack& Real) {
   // The field, not SetEvolution: the stand-ins take their colours and flags from the real players.
   FSettings = Real.FSettings;
   FDeltaT = Real.FDeltaT;
+  FLanes = Real.FLanes;
 }
 
 void TTrack::MirrorPlayers(const TTrack& Real) {

@@ -45,6 +45,11 @@ public:
   void SetThreads(int32_t N);
   static int32_t HardwareThreads();
 
+  // Whether the futures run side by side in lanes where the world allows it (TLaneFutures), or
+  // always one at a time. On unless switched off; the results are the same either way.
+  bool Lanes() const { return FLanes; }
+  void SetLanes(bool On) { FLanes = On; }
+
   TTrack();
   virtual ~TTrack();
   TTrack(const TTrack&) = delete;
@@ -117,6 +122,8 @@ public:
   // again with one future more than this fails the same way.
   int32_t LastFailedFuture() const { return FLastFailedFuture; }
   int64_t LastFuturesNs() const { return FLastFuturesNs; }
+  // How many of the last step's futures ran side by side in lanes.
+  int32_t LastLaneFutureCount() const { return FLastLaneFutureCount; }
 
 private:
   // False when abandoned; raises the error of the first future that failed.
@@ -131,12 +138,14 @@ private:
   TWorldSettings FSettings;
   double FDeltaT = FSettings.FDeltaMs / 1000.0; // seconds, follows FSettings
   int32_t FThreads = HardwareThreads();
+  bool FLanes = true;
   std::vector<TTeam*> FTeams;
   std::vector<TPlayer*> FPlayers;
   TClock* FClock;
   std::vector<TDrain> FDrains; // of the last real move
   int32_t FLastFutureCount = 0;
   int32_t FLastFailedFuture = -1;
+  int32_t FLastLaneFutureCount = 0;
   int64_t FLastFuturesNs = 0;
   // One copy of the world per runner, what their futures consume in turn, and the threads of all
   // runners but the calling one (which runs copy 0). Declared in this order so that the threads

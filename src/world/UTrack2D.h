@@ -57,14 +57,16 @@ public:
   int32_t MouseY() const { return FMouseY; }
   bool MouseInside() const;
 
+  // The player-to-player part of ApplyTrack: every pair of touching bodies bounces apart, in the
+  // order of the player list.
+  void ApplyCollisions();
+
 private:
   // Bounding square of a body: Left, Right, Top, Bottom.
   struct TBox {
     double Left, Right, Top, Bottom;
   };
 
-  // The player-to-player part of ApplyTrack.
-  void ApplyCollisions();
   // The body of player I, as resolved for this pass; raises for a player without one.
   TPlayer2D& Body(int32_t I) const;
   void UpdateBox(int32_t I);

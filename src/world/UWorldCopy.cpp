@@ -43,6 +43,7 @@ void TWorldCopy::Rebuild(const TTrack& Real) {
 void TWorldCopy::Sync(const TTrack& Real) {
   TRandom::TUse use(FStream);
   FRan.clear();
+  FRanInLanes = 0;
   FError = nullptr;
   FFailedFuture = -1;
   if (!SameShape(Real))
@@ -69,6 +70,7 @@ void TWorldCopy::Sync(const TTrack& Real) {
     }
   }
   FWorld->MirrorPlayers(Real);
+  FUseLanes = Real.Lanes() && TLaneFutures::Accepts(*FWorld);
 }
 
 void TWorldCopy::RunBlocks(TFutureQueue& Queue, TFuturePools& Pools, int32_t Copy,
@@ -78,23 +80,69 @@ void TWorldCopy::RunBlocks(TFutureQueue& Queue, TFuturePools& Pools, int32_t Cop
   for (int32_t block; (block = Queue.NextBlock()) >= 0;) {
     if (pooled)
       Pools.BeginBlock(Copy);
-    for (int32_t k = 0, future; (future = Queue.Future(block, k, FStream)) >= 0; ++k) {
-      try {
-        FWorld->RunFuture(SubSteps);
-      } catch (...) {
-        // This runner stops here; the others go on with the futures numbered below this one.
-        FError = std::current_exception();
-        FFailedFuture = future;
-        FWorld->AbandonFutures();
-        Queue.Fail(future);
-        return;
-      }
-      FRan.push_back(future);
-      Queue.Finished();
-    }
+    const int32_t first = FUseLanes ? RunLanes(Queue, block, SubSteps) : 0;
+    if (first < 0 || !RunOneByOne(Queue, block, first, SubSteps))
+      return;
     if (pooled)
       Pools.EndBlock(Copy, block - Queue.RoundStart());
   }
+}
+
+bool TWorldCopy::RunOneByOne(TFutureQueue& Queue, int32_t Block, int32_t First, int32_t SubSteps) {
+  for (int32_t k = First, future; (future = Queue.Future(Block, k, FStream)) >= 0; ++k) {
+    try {
+      FWorld->RunFuture(SubSteps);
+    } catch (...) {
+      Fail(Queue, future);
+      return false;
+    }
+    FRan.push_back(future);
+    Queue.Finished();
+  }
+  return true;
+}
+
+int32_t TWorldCopy::RunLanes(TFutureQueue& Queue, int32_t Block, int32_t SubSteps) {
+  std::array<int32_t, TLaneFutures::Lanes> futures;
+  int32_t n = 0;
+  while (n < TLaneFutures::Lanes) {
+    const int32_t future = Queue.Future(Block, n, FLaneStreams[n]);
+    if (future < 0)
+      break;
+    futures[n++] = future;
+  }
+  if (n == 0)
+    return 0;
+  // Lanes without a future run too, on a stream that depends on nothing but the block.
+  for (int32_t k = n; k < TLaneFutures::Lanes; ++k)
+    FLaneStreams[k] = FLaneStreams[0];
+  try {
+    FLanes.Run(*FWorld, FLaneStreams.data(), SubSteps);
+  } catch (...) {
+    // Some future of the block fails: run alone, they find which one, and why.
+    FWorld->AbandonFutures();
+    return 0;
+  }
+  for (int32_t k = 0; k < n; ++k) {
+    try {
+      FLanes.Store(*FWorld, k);
+    } catch (...) {
+      Fail(Queue, futures[k]);
+      return -1;
+    }
+    FRan.push_back(futures[k]);
+    ++FRanInLanes;
+    Queue.Finished();
+  }
+  return n;
+}
+
+void TWorldCopy::Fail(TFutureQueue& Queue, int32_t Future) {
+  // This runner stops here; the others go on with the futures numbered below this one.
+  FError = std::current_exception();
+  FFailedFuture = Future;
+  FWorld->AbandonFutures();
+  Queue.Fail(Future);
 }
 
 TPlayer& TWorldCopy::Member(int32_t Team, int32_t Index) const {

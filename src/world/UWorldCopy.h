@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <memory>
 #include <vector>
 
 #include "platform/URandom.h"
+#include "world/ULaneFutures.h"
 
 class TFuturePools;
 class TFutureQueue;
@@ -47,6 +49,8 @@ public:
   int32_t FailedFuture() const { return FFailedFuture; }
   // The numbers of the futures this copy ran in the step, in the order its players stored them.
   const std::vector<int32_t>& Ran() const { return FRan; }
+  // How many of them ran in lanes.
+  int32_t RanInLanes() const { return FRanInLanes; }
   // The stand-in of member Index of team Team.
   TPlayer& Member(int32_t Team, int32_t Index) const;
 
@@ -55,13 +59,25 @@ private:
   // anew.
   bool SameShape(const TTrack& Real) const;
   void Rebuild(const TTrack& Real);
+  // The futures of a block numbered from First on, one at a time. False when one failed: the
+  // queue is told and the error kept.
+  bool RunOneByOne(TFutureQueue& Queue, int32_t Block, int32_t First, int32_t SubSteps);
+  // The futures of a block side by side, stored in their order; how many were stored (the rest
+  // of the block, if any, is to run one at a time), or -1 when one failed, as RunOneByOne says.
+  int32_t RunLanes(TFutureQueue& Queue, int32_t Block, int32_t SubSteps);
+  void Fail(TFutureQueue& Queue, int32_t Future);
 
   std::unique_ptr<TTrack> FWorld;
   std::vector<std::unique_ptr<TTeam>> FTeams; // destroyed before the world that refers to them
   // The stream the copy's futures draw from, reseeded for every future. Also in use while the
   // copy is brought in step, so that making stand-ins draws nothing from the program's stream.
   TRandom FStream;
+  // The streams of the lanes' futures, and whether this step's world runs in lanes.
+  std::array<TRandom, TLaneFutures::Lanes> FLaneStreams;
+  TLaneFutures FLanes;
+  bool FUseLanes = false;
   std::vector<int32_t> FRan;
+  int32_t FRanInLanes = 0;
   std::exception_ptr FError;
   int32_t FFailedFuture = -1;
 };

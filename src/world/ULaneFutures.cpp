@@ -1,0 +1,338 @@
+#include "world/ULaneFutures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <typeinfo>
+
+#include "agents/UKart.h"
+#include "agents/UMotionOps.h"
+#include "agents/URocket.h"
+#include "goals/UGoal.h"
+#include "goals/UGoal2DRaced.h"
+#include "goals/UGoalDuplicate.h"
+#include "goals/UGoalEnergy.h"
+#include "goals/UGoalHealth.h"
+#include "goals/UTeam.h"
+#include "platform/UArith.h"
+#include "platform/URandom.h"
+#include "world/UTrack2D.h"
+
+namespace {
+
+// What SetValue stores for X in the bounds of P.
+double Bounded(const TStateParam& P, double X) {
+  TStateParam p = P;
+  p.SetValue(X);
+  return p.Value;
+}
+
+// The heading in whole degrees, as SetAngle keeps it, raises for a heading no outline can turn
+// by: a lane must fail where one future would.
+void CheckHeading(double Angle) {
+  RoundToInt32(Angle * 180 / std::numbers::pi);
+}
+
+bool IsLaneGoal(const TGoal& Goal) {
+  const std::type_info& kind = typeid(Goal);
+  return kind == typeid(TGoal2DRaced) || kind == typeid(TGoalHealth) ||
+         kind == typeid(TGoalEnergy) || kind == typeid(TGoalDuplicate);
+}
+
+} // namespace
+
+bool TLaneFutures::Accepts(const TTrack& World) {
+  if (dynamic_cast<const TTrack2D*>(&World) == nullptr)
+    return false;
+  const std::vector<TPlayer*>& list = World.PlayerList();
+  int32_t members = 0;
+  for (int32_t t = 0; t < World.TeamCount(); ++t) {
+    const TTeam& team = *World.Teams(t);
+    for (int32_t g = 0; g < team.GoalCount(); ++g)
+      if (team.Goals(g)->FValue > 0)
+        return false;
+    for (int32_t i = 0; i < team.MemberCount(); ++i, ++members) {
+      const TPlayer* player = team.Members(i);
+      const std::type_info& kind = typeid(*player);
+      if (kind != typeid(TKart) && kind != typeid(TRocket))
+        return false;
+      if (player->DrawsTraces() || std::find(list.begin(), list.end(), player) == list.end())
+        return false;
+      // Laid out as made: the fields of the lanes are all the parameters there are.
+      const TPlayer2D& body = *player->AsPlayer2D();
+      const TState& s = player->State();
+      if (s.ParamCount() != bfCount + 1 || s.FreeParamCount() != 2 ||
+          &s.Param(body.LaneParam(bfPush1)) != &s.FreeParam(0) ||
+          &s.Param(body.LaneParam(bfPush2)) != &s.FreeParam(1))
+        return false;
+      for (int32_t g = 0; g < player->GoalCount(); ++g)
+        if (!IsLaneGoal(*player->Goals(g)))
+          return false;
+    }
+  }
+  return members == World.PlayerCount();
+}
+
+void TLaneFutures::Begin(TTrack& World) {
+  FFutureMs = World.Settings().FFutureMs;
+  FDeltaMs = World.Settings().FDeltaMs;
+  const std::vector<TPlayer*>& list = World.PlayerList();
+  const size_t n = list.size();
+  FPlayers.resize(n);
+  FBodies.resize(n);
+  for (size_t p = 0; p < n; ++p)
+    FPlayers[p] = list[p]->AsPlayer2D();
+  FTeamOrder.clear();
+  for (int32_t t = 0; t < World.TeamCount(); ++t) {
+    const TTeam& team = *World.Teams(t);
+    for (int32_t i = 0; i < team.MemberCount(); ++i)
+      FTeamOrder.push_back(static_cast<int32_t>(
+          std::find(list.begin(), list.end(), team.Members(i)) - list.begin()));
+  }
+  for (int32_t t = 0; t < World.TeamCount(); ++t)
+    World.Teams(t)->SetInFuture(true);
+  // Every future starts from the real state, and looks at the road there first, as one future
+  // does in its first sub-step: the look is the same for all of them.
+  for (size_t p = 0; p < n; ++p) {
+    TPlayer2D& body = *FPlayers[p];
+    body.UpdateContact();
+    const bool inside = body.IsInsidePicture();
+    for (int32_t l = 0; l < Lanes; ++l) {
+      body.StoreLane(FBodies[p], l);
+      FBodies[p].Inside[l] = inside;
+    }
+  }
+}
+
+void TLaneFutures::Run(TTrack& World, TRandom* Streams, int32_t SubSteps) {
+  Begin(World);
+  int64_t time = 0;
+  for (int32_t j = 1; j <= SubSteps; ++j) {
+    time = CheckedAdd(time, static_cast<int64_t>(FDeltaMs));
+    for (int32_t b : FTeamOrder) {
+      Prepare(b, j == 1, Streams);
+      Advance(b, time);
+    }
+    ApplyTrack(World, time);
+    EvaluateGoals(time);
+  }
+  FTime = time;
+}
+
+void TLaneFutures::Prepare(int32_t Body, bool First, TRandom* Streams) {
+  TBodyLanes& L = FBodies[Body];
+  const TState& s = FPlayers[Body]->State();
+  std::copy(L.F[bfPosX], L.F[bfPosX] + Lanes, L.StartX);
+  std::copy(L.F[bfPosY], L.F[bfPosY] + Lanes, L.StartY);
+  for (int32_t l = 0; l < Lanes; ++l) {
+    const TRandom::TUse use(Streams[l]);
+    if (First) {
+      const int32_t i = TState::RandomFreeIndex(s.FreeParamCount());
+      TStateParam p = s.FreeParam(i);
+      p.ChooseOption();
+      L.F[bfPush1 + i][l] = p.Value;
+      L.FreeMilli[i][l] = p.Milli;
+      L.Chosen[l] = i;
+    } else {
+      for (int32_t i = 0; i < 2; ++i) {
+        TStateParam p = s.FreeParam(i);
+        p.Randomize();
+        L.F[bfPush1 + i][l] = p.Value;
+      }
+    }
+  }
+}
+
+void TLaneFutures::Advance(int32_t Body, int64_t Time) {
+  TBodyLanes& L = FBodies[Body];
+  TPlayer2D& body = *FPlayers[Body];
+  const TState& s = body.State();
+  const double time = static_cast<double>(Time);
+  // A body found outside the picture dies; at the lowest AI levels one without health stops.
+  const double dead = Bounded(s.Param(body.LaneParam(bfDead)), 1);
+  for (int32_t l = 0; l < Lanes; ++l)
+    if (!L.Inside[l] && !(L.F[bfDead][l] > 0.5)) {
+      L.F[bfDead][l] = dead;
+      L.DeathTime[l] = time;
+    }
+  if (body.AILevel() <= 3) {
+    const double vx = Bounded(s.Param(body.LaneParam(bfVelX)), 0);
+    const double vy = Bounded(s.Param(body.LaneParam(bfVelY)), 0);
+    const double vr = Bounded(s.Param(body.LaneParam(bfVelRot)), 0);
+    for (int32_t l = 0; l < Lanes; ++l)
+      if (L.F[bfHealth][l] < 1) {
+        L.F[bfVelX][l] = vx;
+        L.F[bfVelY][l] = vy;
+        L.F[bfVelRot][l] = vr;
+      }
+  }
+  if (body.IsKart()) {
+    TKartConstants c = static_cast<TKart&>(body).MotionConstants();
+    c.Time = time;
+    for (int32_t l = 0; l < Lanes; ++l) {
+      TKartMotion<TScalarOps> k;
+      k.Turn = L.F[bfControl1][l];
+      k.Power = L.F[bfControl2][l];
+      k.PushTurn = L.F[bfPush1][l];
+      k.PushPower = L.F[bfPush2][l];
+      k.Angle = L.F[bfAngle][l];
+      k.VelX = L.F[bfVelX][l];
+      k.VelY = L.F[bfVelY][l];
+      k.PosX = L.F[bfPosX][l];
+      k.PosY = L.F[bfPosY][l];
+      k.Energy = L.F[bfEnergy][l];
+      k.Dead = L.F[bfDead][l];
+      k.DeathTime = L.DeathTime[l];
+      k.Cos0 = L.Cos[l];
+      k.Sin0 = L.Sin[l];
+      AdvanceKart(k, c);
+      L.F[bfControl1][l] = k.Turn;
+      L.F[bfControl2][l] = k.Power;
+      L.F[bfAngle][l] = k.Angle;
+      L.F[bfVelX][l] = k.VelX;
+      L.F[bfVelY][l] = k.VelY;
+      L.F[bfPosX][l] = k.PosX;
+      L.F[bfPosY][l] = k.PosY;
+      L.F[bfEnergy][l] = k.Energy;
+      L.F[bfDead][l] = k.Dead;
+      L.DeathTime[l] = k.DeathTime;
+      L.Cos[l] = k.Cos1;
+      L.Sin[l] = k.Sin1;
+      CheckHeading(k.Angle);
+    }
+  } else {
+    const TRocketConstants c = static_cast<TRocket&>(body).MotionConstants();
+    for (int32_t l = 0; l < Lanes; ++l) {
+      TRocketMotion<TScalarOps> r;
+      r.Main = L.F[bfControl1][l];
+      r.Rota = L.F[bfControl2][l];
+      r.MainPush = L.F[bfPush1][l];
+      r.RotaPush = L.F[bfPush2][l];
+      r.Angle = L.F[bfAngle][l];
+      r.VelX = L.F[bfVelX][l];
+      r.VelY = L.F[bfVelY][l];
+      r.VelRot = L.F[bfVelRot][l];
+      r.PosX = L.F[bfPosX][l];
+      r.PosY = L.F[bfPosY][l];
+      r.Energy = L.F[bfEnergy][l];
+      r.Dead = L.F[bfDead][l];
+      r.Cos0 = L.Cos[l];
+      r.Sin0 = L.Sin[l];
+      AdvanceRocket(r, c);
+      L.F[bfControl1][l] = r.Main;
+      L.F[bfControl2][l] = r.Rota;
+      L.F[bfAngle][l] = r.Angle;
+      L.F[bfVelX][l] = r.VelX;
+      L.F[bfVelY][l] = r.VelY;
+      L.F[bfVelRot][l] = r.VelRot;
+      L.F[bfPosX][l] = r.PosX;
+      L.F[bfPosY][l] = r.PosY;
+      L.F[bfEnergy][l] = r.Energy;
+      L.Cos[l] = r.Cos1;
+      L.Sin[l] = r.Sin1;
+      CheckHeading(r.Angle);
+    }
+  }
+}
+
+void TLaneFutures::ApplyTrack(TTrack& World, int64_t Time) {
+  const int32_t n = static_cast<int32_t>(FBodies.size());
+  if (World.Settings().FCollisions && n > 1) {
+    TTrack2D& track = static_cast<TTrack2D&>(World);
+    for (int32_t l = 0; l < Lanes; ++l) {
+      // The bounding squares as the collision pass first sees them: when no two touch, the pass
+      // changes nothing.
+      bool touch = false;
+      for (int32_t i = 0; i < n && !touch; ++i) {
+        const TBodyLanes& a = FBodies[i];
+        const double ax = a.F[bfPosX][l], ay = a.F[bfPosY][l], as = a.F[bfSize][l];
+        for (int32_t j = i + 1; j < n && !touch; ++j) {
+          const TBodyLanes& b = FBodies[j];
+          const double bx = b.F[bfPosX][l], by = b.F[bfPosY][l], bs = b.F[bfSize][l];
+          touch =
+              bx + bs >= ax - as && bx - bs <= ax + as && by + bs >= ay - as && by - bs <= ay + as;
+        }
+      }
+      if (!touch)
+        continue;
+      for (int32_t p = 0; p < n; ++p)
+        FPlayers[p]->LoadLane(FBodies[p], l, Time);
+      track.ApplyCollisions();
+      for (int32_t p = 0; p < n; ++p)
+        FPlayers[p]->StoreLane(FBodies[p], l);
+    }
+  }
+  for (int32_t p = 0; p < n; ++p)
+    Contact(p, Time);
+}
+
+void TLaneFutures::Contact(int32_t Body, int64_t Time) {
+  TBodyLanes& L = FBodies[Body];
+  TPlayer2D& body = *FPlayers[Body];
+  const TTrack2D& track = body.Track2D();
+  const std::vector<TPlayer2D::TVertex>& unit = body.OutlineUnit();
+  for (int32_t l = 0; l < Lanes; ++l) {
+    const double x = L.F[bfPosX][l], y = L.F[bfPosY][l], size = L.F[bfSize][l];
+    const double c = L.Cos[l] * size, sn = L.Sin[l] * size;
+    bool onRoad = true, inside = true;
+    for (const TPlayer2D::TVertex& u : unit) {
+      const int32_t px = RoundToInt32(x + c * u.X - sn * u.Y);
+      const int32_t py = RoundToInt32(y + sn * u.X + c * u.Y);
+      onRoad = onRoad && track.PixelOnRoad(px, py);
+      inside = inside && track.PixelInPicture(px, py);
+    }
+    if (onRoad) {
+      L.SavedX[l] = x;
+      L.SavedY[l] = y;
+      L.SavedAngle[l] = L.F[bfAngle][l];
+      L.Inside[l] = inside;
+      continue;
+    }
+    // A wall: the body's own code steps back and bounces, on the lane's values.
+    body.LoadLane(L, l, Time);
+    body.UpdateContact();
+    body.ResolveWallContact();
+    L.Inside[l] = body.IsInsidePicture();
+    body.StoreLane(L, l);
+  }
+}
+
+void TLaneFutures::EvaluateGoals(int64_t Time) {
+  const double t = static_cast<double>(Time);
+  // Gains count fully at the start of a future and fade out at its end.
+  const double w = (1 - t / FFutureMs) * (1 - t / FFutureMs);
+  for (int32_t b : FTeamOrder) {
+    TBodyLanes& L = FBodies[b];
+    const TPlayer2D& body = *FPlayers[b];
+    for (int32_t g = 0; g < body.GoalCount(); ++g) {
+      const TGoal& goal = *body.Goals(g);
+      // Racing is the one goal of the lanes that scores after a sub-step.
+      if (!(goal.FValue > 0) || typeid(goal) != typeid(TGoal2DRaced))
+        continue;
+      for (int32_t l = 0; l < Lanes; ++l) {
+        const double dx = L.F[bfPosX][l] - L.StartX[l];
+        const double dy = L.F[bfPosY][l] - L.StartY[l];
+        double add = std::sqrt(dx * dx + dy * dy) / L.F[bfSize][l];
+        if (goal.FSoonerBetter && add != 0)
+          add = add * w;
+        if (add == 0)
+          continue;
+        const long double v = goal.FValue * add;
+        if (v > 0)
+          L.Positive[l] += v;
+        else if (v < 0)
+          L.Negative[l] -= v;
+      }
+    }
+  }
+}
+
+void TLaneFutures::Store(TTrack& World, int32_t Lane) {
+  for (int32_t t = 0; t < World.TeamCount(); ++t)
+    if (!World.Teams(t)->InFuture())
+      World.Teams(t)->SetInFuture(true);
+  for (size_t p = 0; p < FBodies.size(); ++p)
+    FPlayers[p]->LoadLane(FBodies[p], Lane, FTime);
+  for (int32_t t = 0; t < World.TeamCount(); ++t)
+    World.Teams(t)->SetInFuture(false);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "agents/UBodyLanes.h"
+
+class TPlayer2D;
+class TRandom;
+class TTrack;
+
+// Runs the futures of a block side by side, one lane a future, on a runner's copy of the world:
+// sub-step by sub-step, every body's lanes go through the same motion, outline, road contact and
+// goals together, held as structure of arrays (TBodyLanes). What is rare or long takes a turn on
+// the body's own state, one lane at a time, through the code written for one future: a wall's
+// contact and bounce, a rocket's landing, collisions between players. The random pushes of each
+// lane come from that future's own stream, in the order one future would draw them, so a future
+// ends the same whether it ran alone or in a lane.
+//
+// The lanes take the worlds whose futures they know: an image track of karts and rockets as they
+// are made, acting on personal goals alone, among which only racing scores during a future (the
+// others score at its end, which runs through the code for one future). The others run one
+// future at a time.
+class TLaneFutures {
+public:
+  static constexpr int32_t Lanes = TBodyLanes::Lanes;
+
+  // Whether World's futures can run in lanes.
+  static bool Accepts(const TTrack& World);
+
+  // Every lane's future from the real states of World's players (a copy) to its last sub-step,
+  // lane K drawing from Streams[K]. Stores nothing; the players are left in a future. Raises when
+  // a lane meets what one future would raise on: the caller runs those futures again one at a
+  // time, which finds which one fails and why.
+  void Run(TTrack& World, TRandom* Streams, int32_t SubSteps);
+  // Ends the future of lane Lane as a future alone ends: the goals of its end, and every player
+  // stores it in its list of futures.
+  void Store(TTrack& World, int32_t Lane);
+
+private:
+  void Begin(TTrack& World);
+  // The random pushes of a sub-step (First: the future's first action) and the start values.
+  void Prepare(int32_t Body, bool First, TRandom* Streams);
+  void Advance(int32_t Body, int64_t Time);
+  void ApplyTrack(TTrack& World, int64_t Time);
+  // The outline of every lane, its look at the road, and what one future does after it: a clear
+  // pose is saved, a touching lane bounces off the wall on the body's own state.
+  void Contact(int32_t Body, int64_t Time);
+  void EvaluateGoals(int64_t Time);
+
+  std::vector<TBodyLanes> FBodies; // by place in the world's player list
+  std::vector<TPlayer2D*> FPlayers;
+  std::vector<int32_t> FTeamOrder; // places in the player list, team by team, member by member
+  double FFutureMs = 0;
+  int32_t FDeltaMs = 0;
+  int64_t FTime = 0; // the futures' clock at their end, milliseconds
+};
