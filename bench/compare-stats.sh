@@ -42,8 +42,8 @@ run() {
 export -f run
 export steps futures
 
-# With fixed futures and a seed a run's results do not depend on the load of the machine, so
-# the runs need not alternate; they do anyway, so that a break-off leaves both builds as far.
+# With fixed futures and a seed, what a run does depends neither on the load of the machine nor
+# on which run shares it: only the time taken does.
 jobs=()
 for scenario in $scenarios; do
   for seed in $seeds; do

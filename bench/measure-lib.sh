@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the measuring scripts of bench/ (sourced, not run).
 # The value of a number field of the batch runner's JSON summary's object KEY: field JSON KEY NAME.
 field() { sed -E "s/.*\"$2\": ?\{[^}]*\"$3\": ?([0-9.e+-]+).*/\1/" <<<"$1"; }
