@@ -20,25 +20,6 @@ steps=${3:-30}
 futures=${FUTURES:-1000}
 source bench/measure-lib.sh
 
-# The binary for a path or a git revision (building the revision if it has not been yet).
-binary() {
-  if [ -f "$1" ]; then
-    [ -x "$1" ] || { echo "$1: not an executable" >&2; exit 2; }
-    echo "$1"
-    return
-  fi
-  local commit dir
-  commit=$(git rev-parse --verify "$1^{commit}") || { echo "$1: neither a binary nor a revision" >&2; exit 2; }
-  dir=${BUILDS:-/tmp/kartsim-builds}/$commit
-  if [ ! -x "$dir/build/src/ui/batch/kartsim-batch" ]; then
-    mkdir -p "$dir/src"
-    git archive "$commit" | tar -x -C "$dir/src"
-    CMAKE_CXX_COMPILER_LAUNCHER=ccache cmake -S "$dir/src" -B "$dir/build" -DCMAKE_BUILD_TYPE=Release >&2
-    nice cmake --build "$dir/build" --target kartsim-batch -j2 >&2
-  fi
-  echo "$dir/build/src/ui/batch/kartsim-batch"
-}
-
 before=$(binary "${args[0]}")
 after=$(binary "${args[1]}")
 echo "before: $before" >&2
