@@ -97,6 +97,32 @@ static void BM_KartWholeFuture(benchmark::State& S) {
 }
 BENCHMARK(BM_KartWholeFuture);
 
+// Whole steps of 400 fixed futures on one thread, the futures one at a time (Arg 0) or in lanes
+// (Arg 1), side by side in one run; the counter is the time per body sub-step.
+static void StepFixedFutures(benchmark::State& S, TRoster::TKind Kind) {
+  TBenchWorld w;
+  w.Roster.AddPlayer(Kind);
+  w.Track.SetThreads(1);
+  w.Track.SetFixedFutures(400);
+  w.Track.SetLanes(S.range(0) != 0);
+  int64_t subSteps = 0;
+  for (auto _ : S) {
+    w.Track.Step(1000);
+    subSteps += int64_t{400} * w.Track.SubStepCount() * w.Track.PlayerCount();
+  }
+  S.counters["ns_per_body_substep"] =
+      benchmark::Counter(static_cast<double>(subSteps), benchmark::Counter::kIsRate |
+                                                            benchmark::Counter::kInvert);
+}
+static void BM_KartSteps(benchmark::State& S) {
+  StepFixedFutures(S, TRoster::pkKart);
+}
+BENCHMARK(BM_KartSteps)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+static void BM_RocketSteps(benchmark::State& S) {
+  StepFixedFutures(S, TRoster::pkRocket);
+}
+BENCHMARK(BM_RocketSteps)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // The decision of a kart from 20,000 futures as a step of the program leaves them.
 static void BM_ScoreOptionsAndDecide(benchmark::State& S) {
   TBenchWorld w;

@@ -6,7 +6,6 @@
 #include <typeinfo>
 
 #include "agents/UKart.h"
-#include "agents/UMotionOps.h"
 #include "agents/URocket.h"
 #include "goals/UGoal.h"
 #include "goals/UGoal2DRaced.h"
@@ -16,6 +15,7 @@
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/URandom.h"
+#include "world/ULaneKernels.h"
 #include "world/UTrack2D.h"
 
 namespace {
@@ -169,70 +169,12 @@ void TLaneFutures::Advance(int32_t Body, int64_t Time) {
   if (body.IsKart()) {
     TKartConstants c = static_cast<TKart&>(body).MotionConstants();
     c.Time = time;
-    for (int32_t l = 0; l < Lanes; ++l) {
-      TKartMotion<TScalarOps> k;
-      k.Turn = L.F[bfControl1][l];
-      k.Power = L.F[bfControl2][l];
-      k.PushTurn = L.F[bfPush1][l];
-      k.PushPower = L.F[bfPush2][l];
-      k.Angle = L.F[bfAngle][l];
-      k.VelX = L.F[bfVelX][l];
-      k.VelY = L.F[bfVelY][l];
-      k.PosX = L.F[bfPosX][l];
-      k.PosY = L.F[bfPosY][l];
-      k.Energy = L.F[bfEnergy][l];
-      k.Dead = L.F[bfDead][l];
-      k.DeathTime = L.DeathTime[l];
-      k.Cos0 = L.Cos[l];
-      k.Sin0 = L.Sin[l];
-      AdvanceKart(k, c);
-      L.F[bfControl1][l] = k.Turn;
-      L.F[bfControl2][l] = k.Power;
-      L.F[bfAngle][l] = k.Angle;
-      L.F[bfVelX][l] = k.VelX;
-      L.F[bfVelY][l] = k.VelY;
-      L.F[bfPosX][l] = k.PosX;
-      L.F[bfPosY][l] = k.PosY;
-      L.F[bfEnergy][l] = k.Energy;
-      L.F[bfDead][l] = k.Dead;
-      L.DeathTime[l] = k.DeathTime;
-      L.Cos[l] = k.Cos1;
-      L.Sin[l] = k.Sin1;
-      CheckHeading(k.Angle);
-    }
+    AdvanceKartLanes(L, c);
   } else {
-    const TRocketConstants c = static_cast<TRocket&>(body).MotionConstants();
-    for (int32_t l = 0; l < Lanes; ++l) {
-      TRocketMotion<TScalarOps> r;
-      r.Main = L.F[bfControl1][l];
-      r.Rota = L.F[bfControl2][l];
-      r.MainPush = L.F[bfPush1][l];
-      r.RotaPush = L.F[bfPush2][l];
-      r.Angle = L.F[bfAngle][l];
-      r.VelX = L.F[bfVelX][l];
-      r.VelY = L.F[bfVelY][l];
-      r.VelRot = L.F[bfVelRot][l];
-      r.PosX = L.F[bfPosX][l];
-      r.PosY = L.F[bfPosY][l];
-      r.Energy = L.F[bfEnergy][l];
-      r.Dead = L.F[bfDead][l];
-      r.Cos0 = L.Cos[l];
-      r.Sin0 = L.Sin[l];
-      AdvanceRocket(r, c);
-      L.F[bfControl1][l] = r.Main;
-      L.F[bfControl2][l] = r.Rota;
-      L.F[bfAngle][l] = r.Angle;
-      L.F[bfVelX][l] = r.VelX;
-      L.F[bfVelY][l] = r.VelY;
-      L.F[bfVelRot][l] = r.VelRot;
-      L.F[bfPosX][l] = r.PosX;
-      L.F[bfPosY][l] = r.PosY;
-      L.F[bfEnergy][l] = r.Energy;
-      L.Cos[l] = r.Cos1;
-      L.Sin[l] = r.Sin1;
-      CheckHeading(r.Angle);
-    }
+    AdvanceRocketLanes(L, static_cast<TRocket&>(body).MotionConstants());
   }
+  for (int32_t l = 0; l < Lanes; ++l)
+    CheckHeading(L.F[bfAngle][l]);
 }
 
 void TLaneFutures::ApplyTrack(TTrack& World, int64_t Time) {
@@ -271,24 +213,25 @@ void TLaneFutures::Contact(int32_t Body, int64_t Time) {
   TPlayer2D& body = *FPlayers[Body];
   const TTrack2D& track = body.Track2D();
   const std::vector<TPlayer2D::TVertex>& unit = body.OutlineUnit();
+  FUnitX.resize(unit.size());
+  FUnitY.resize(unit.size());
+  for (size_t v = 0; v < unit.size(); ++v) {
+    FUnitX[v] = unit[v].X;
+    FUnitY[v] = unit[v].Y;
+  }
+  TLaneContact contact;
+  ContactLanes(L, FUnitX.data(), FUnitY.data(), static_cast<int32_t>(unit.size()),
+               {track.RoadBits(), track.FWidth, track.FHeight}, contact);
   for (int32_t l = 0; l < Lanes; ++l) {
-    const double x = L.F[bfPosX][l], y = L.F[bfPosY][l], size = L.F[bfSize][l];
-    const double c = L.Cos[l] * size, sn = L.Sin[l] * size;
-    bool onRoad = true, inside = true;
-    for (const TPlayer2D::TVertex& u : unit) {
-      const int32_t px = RoundToInt32(x + c * u.X - sn * u.Y);
-      const int32_t py = RoundToInt32(y + sn * u.X + c * u.Y);
-      onRoad = onRoad && track.PixelOnRoad(px, py);
-      inside = inside && track.PixelInPicture(px, py);
-    }
-    if (onRoad) {
-      L.SavedX[l] = x;
-      L.SavedY[l] = y;
+    if (contact.Rounded[l] && contact.OnRoad[l]) {
+      L.SavedX[l] = L.F[bfPosX][l];
+      L.SavedY[l] = L.F[bfPosY][l];
       L.SavedAngle[l] = L.F[bfAngle][l];
-      L.Inside[l] = inside;
+      L.Inside[l] = contact.Inside[l];
       continue;
     }
-    // A wall: the body's own code steps back and bounces, on the lane's values.
+    // A wall, or an outline no pixel can hold: the body's own code bounces, or raises, on the
+    // lane's values.
     body.LoadLane(L, l, Time);
     body.UpdateContact();
     body.ResolveWallContact();

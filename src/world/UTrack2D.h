@@ -46,6 +46,10 @@ public:
     return (FRoadBits[bit >> 6] >> (bit & 63) & 1) == 0;
   }
 
+  // The road map's bits, for lookups by many futures at once; bit X * FHeight + Y is set where
+  // the pixel is off the road.
+  const uint64_t* RoadBits() const { return FRoadBits; }
+
   // Changes at every LoadTrack, so that what was found on the old road is not taken for the new.
   uint64_t RoadVersion() const { return FRoadVersion; }
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+#include "agents/UBodyLanes.h"
+#include "agents/UKartMotion.h"
+#include "agents/URocketMotion.h"
+
+// The parts of a sub-step that every lane of a lane group does alike, in vectors of as many lanes
+// as the processor has (chosen at run time): the vehicles' motion and the look at the road. Each
+// gives the same bits as the same code run on one future at a time, on every instruction set.
+
+// A sub-step of the kart's or the rocket's own motion in every lane (UKartMotion.h,
+// URocketMotion.h), reading and writing the lanes' fields, headings' cosines and sines included.
+void AdvanceKartLanes(TBodyLanes& Lanes, const TKartConstants& Constants);
+void AdvanceRocketLanes(TBodyLanes& Lanes, const TRocketConstants& Constants);
+
+// The one-bit road map of an image track (UTrack2D.h): bit X * Height + Y is set where the pixel
+// is off the road.
+struct TRoadView {
+  const uint64_t* Bits = nullptr;
+  int32_t Width = 0;
+  int32_t Height = 0;
+};
+
+// What the outline of each lane finds, as TPlayer2D::UpdateContact and IsInsidePicture would.
+struct TLaneContact {
+  bool Rounded[TBodyLanes::Lanes]; // every vertex rounds to a 32-bit integer
+  bool OnRoad[TBodyLanes::Lanes];  // every vertex on the road
+  bool Inside[TBodyLanes::Lanes];  // every vertex strictly inside the picture
+};
+
+// The outline of every lane, turned by its heading and rounded to pixels: vertex i of a body of
+// Size at (X, Y) lies at heading-turned (UnitX[i], UnitY[i]) x Size from it.
+void ContactLanes(const TBodyLanes& Lanes, const double* UnitX, const double* UnitY,
+                  int32_t Vertices, const TRoadView& Road, TLaneContact& Contact);
