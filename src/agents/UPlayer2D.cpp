@@ -11,6 +11,7 @@
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
+#include "platform/UMath.h"
 #include "platform/UPicture.h"
 #include "world/UTrack2D.h"
 
@@ -238,8 +239,9 @@ int32_t TPlayer2D::TurnTraceColor(const TState& S, int32_t PushIndex) const {
 void TPlayer2D::HeadingCosSin(double Heading, double& Cos, double& Sin) const {
   if (Heading != FHeading) {
     FHeading = Heading;
-    FHeadingCos = std::cos(Heading);
-    FHeadingSin = std::sin(Heading);
+    // The program's own, as in the lanes: the outline, and with it every contact, is the same
+    // on every processor.
+    SinCos(Heading, FHeadingSin, FHeadingCos);
   }
   Cos = FHeadingCos;
   Sin = FHeadingSin;

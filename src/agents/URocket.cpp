@@ -6,6 +6,7 @@
 
 #include "agents/UUtils.h"
 #include "platform/UArith.h"
+#include "platform/UMath.h"
 #include "world/UTrack.h"
 #include "world/UTrack2D.h"
 
@@ -127,7 +128,8 @@ void TRocket::Advance() {
 
 void TRocket::Crash(double Impact) {
   const double a = Angle();
-  const double ca = std::cos(a), sa = std::sin(a);
+  double ca, sa;
+  SinCos(a, sa, ca);
   const double w = VelRot();
   double e = 10 * w * w + (Impact / 2) * (Impact / 2);
   // Where the contact lies along the body: about +1 at the nose, -1 at the tail.
