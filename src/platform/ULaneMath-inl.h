@@ -1,7 +1,7 @@
 // The program's own sine, cosine and logarithm for futures side by side: the templates of
 // UMath-inl.h with a vector of lanes as the number, once per instruction set. Lane code includes
-// this after "hwy/highway.h", outside its own namespace, and calls SinCosOf<TLaneOps>,
-// LogOf<TLaneOps> and GaussianOf<TLaneOps> from within HWY_NAMESPACE.
+// this after "hwy/highway.h", outside any namespace, and calls NMath::SinCosOf<NMath::TLaneOps>,
+// NMath::LogOf<...> and NMath::GaussianOf<...> from within HWY_NAMESPACE.
 
 // Once per instruction set, as Highway includes its users once per instruction set.
 #if defined(KARTSIM_PLATFORM_LANE_MATH_INL_H_) == defined(HWY_TARGET_TOGGLE)
@@ -17,6 +17,7 @@
 
 HWY_BEFORE_NAMESPACE();
 namespace HWY_NAMESPACE {
+namespace NMath {
 
 // The lanes of one vector of D, doubles.
 template <class D> struct TLaneOpsFor {
@@ -52,6 +53,7 @@ using TLaneOps = TLaneOpsFor<hwy::HWY_NAMESPACE::ScalableTag<double>>;
 
 #include "platform/UMath-inl.h"
 
+} // namespace NMath
 } // namespace HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
 

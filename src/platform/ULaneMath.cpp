@@ -14,6 +14,9 @@
 HWY_BEFORE_NAMESPACE();
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
+using NMath::TLaneOps;
+
+namespace {
 
 using D = hn::ScalableTag<double>;
 constexpr size_t MaxLanes = HWY_MAX_BYTES / sizeof(double);
@@ -27,13 +30,15 @@ struct TTail {
   HWY_ALIGN double Data[MaxLanes];
 };
 
+} // namespace
+
 void SinCosLanesOn(const double* X, double* Sin, double* Cos, size_t N) {
   const D d;
   const size_t lanes = hn::Lanes(d);
   size_t i = 0;
   for (; i + lanes <= N; i += lanes) {
     hn::Vec<D> s, c;
-    SinCosOf<TLaneOps>(hn::LoadU(d, X + i), s, c);
+    NMath::SinCosOf<TLaneOps>(hn::LoadU(d, X + i), s, c);
     hn::StoreU(s, d, Sin + i);
     hn::StoreU(c, d, Cos + i);
   }
@@ -51,7 +56,7 @@ void LogLanesOn(const double* X, double* Out, size_t N) {
   const size_t lanes = hn::Lanes(d);
   size_t i = 0;
   for (; i + lanes <= N; i += lanes)
-    hn::StoreU(LogOf<TLaneOps>(hn::LoadU(d, X + i)), d, Out + i);
+    hn::StoreU(NMath::LogOf<TLaneOps>(hn::LoadU(d, X + i)), d, Out + i);
   if (i < N) {
     const TTail x(X + i, N - i);
     TTail out(nullptr, 0);
@@ -65,7 +70,7 @@ void GaussianLanesOn(const double* U1, const double* U2, double* Out, size_t N) 
   const size_t lanes = hn::Lanes(d);
   size_t i = 0;
   for (; i + lanes <= N; i += lanes)
-    hn::StoreU(GaussianOf<TLaneOps>(hn::LoadU(d, U1 + i), hn::LoadU(d, U2 + i)), d, Out + i);
+    hn::StoreU(NMath::GaussianOf<TLaneOps>(hn::LoadU(d, U1 + i), hn::LoadU(d, U2 + i)), d, Out + i);
   if (i < N) {
     const TTail u1(U1 + i, N - i), u2(U2 + i, N - i);
     TTail out(nullptr, 0);
