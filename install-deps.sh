@@ -26,6 +26,7 @@ PACKAGES=(
   qt6-svg-dev    # the experiments' plots as SVG too (QSvgGenerator)
   libgtest-dev   # unit tests
   libbenchmark-dev # micro-benchmarks
+  libhwy-dev     # Google Highway: the futures' lanes in vectors, chosen per processor at run time
   xvfb           # a virtual display for running the window without a screen
   xauth          # xvfb-run needs it to open that display; xvfb only recommends it
   ffmpeg         # recording videos (--video), and ffprobe for their tests

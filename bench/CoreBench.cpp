@@ -110,9 +110,8 @@ static void StepFixedFutures(benchmark::State& S, TRoster::TKind Kind) {
     w.Track.Step(1000);
     subSteps += int64_t{400} * w.Track.SubStepCount() * w.Track.PlayerCount();
   }
-  S.counters["ns_per_body_substep"] =
-      benchmark::Counter(static_cast<double>(subSteps), benchmark::Counter::kIsRate |
-                                                            benchmark::Counter::kInvert);
+  S.counters["ns_per_body_substep"] = benchmark::Counter(
+      static_cast<double>(subSteps), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 static void BM_KartSteps(benchmark::State& S) {
   StepFixedFutures(S, TRoster::pkKart);

@@ -4,10 +4,14 @@
 #include <cmath>
 #include <numbers>
 
+#include "agents/URocketMotion.h"
 #include "agents/UUtils.h"
 #include "platform/UArith.h"
 #include "world/UTrack.h"
 #include "world/UTrack2D.h"
+
+// The motion's templates, after the declarations they use.
+#include "agents/UMotion-inl.h"
 
 namespace {
 

@@ -2,10 +2,13 @@
 
 #include <cmath>
 
+#include "platform/UMath.h"
+
 // The arithmetic the vehicles' motion is written in, for one future at a time. The motion of a
 // sub-step is written once, as a template over such a set of operations, and run both on plain
 // doubles (one future) and on vectors of futures side by side (TLaneFutures): both then do the
-// same operations in the same order, so that a future gives the same bits either way.
+// same operations in the same order, so that a future gives the same bits either way. The
+// templates are in UMotion-inl.h.
 //
 // Conditions are masks and every branch is a selection, so that lanes never take different
 // paths. The selections mirror the standard library's: Max and Min pick as std::max and std::min
@@ -24,10 +27,8 @@ struct TScalarOps {
   static V Select(M Mask, V Yes, V No) { return Mask ? Yes : No; }
   static V Abs(V X) { return std::fabs(X); }
   static V Sqrt(V X) { return std::sqrt(X); }
-  static void SinCos(V X, V& Sin, V& Cos) {
-    Sin = std::sin(X);
-    Cos = std::cos(X);
-  }
+  // The program's own, the same bits as the lanes' on every processor.
+  static void SinCos(V X, V& Sin, V& Cos) { ::SinCos(X, Sin, Cos); }
 };
 
 // Bounds of a parameter as TStateParam::SetValue applies them: only while Max > Min.
@@ -35,28 +36,3 @@ struct TMotionBounds {
   double Min = 0;
   double Max = 0;
 };
-
-// std::max(A, B) and std::min(A, B).
-template <class O> typename O::V MotionMax(typename O::V A, typename O::V B) {
-  return O::Select(O::Lt(A, B), B, A);
-}
-template <class O> typename O::V MotionMin(typename O::V A, typename O::V B) {
-  return O::Select(O::Lt(B, A), B, A);
-}
-// std::clamp(X, Lo, Hi).
-template <class O> typename O::V MotionClamp(typename O::V X, double Lo, double Hi) {
-  const typename O::V lo = O::Set(Lo), hi = O::Set(Hi);
-  return O::Select(O::Lt(X, lo), lo, O::Select(O::Lt(hi, X), hi, X));
-}
-// What SetValue stores.
-template <class O> typename O::V MotionBound(typename O::V X, const TMotionBounds& B) {
-  if (!(B.Max > B.Min))
-    return X;
-  const typename O::V lo = O::Set(B.Min), hi = O::Set(B.Max);
-  return O::Select(O::Lt(X, lo), lo, O::Select(O::Gt(X, hi), hi, X));
-}
-// 1, -1 or 0 by the sign of X (0 for NaN).
-template <class O> typename O::V MotionSign(typename O::V X) {
-  const typename O::V zero = O::Set(0);
-  return O::Select(O::Gt(X, zero), O::Set(1), O::Select(O::Lt(X, zero), O::Set(-1), zero));
-}

@@ -12,6 +12,7 @@
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
+#include "platform/UMath.h"
 #include "platform/UPicture.h"
 #include "world/UTrack2D.h"
 
@@ -291,7 +292,8 @@ int32_t TPlayer2D::TurnTraceColor(const TState& S, int32_t PushIndex) const {
 void TPlayer2D::HeadingCosSin(double Heading, double& Cos, double& Sin) const {
   if (Heading != FHeading) {
     FHeading = Heading;
-    // The same function as the motion's, so that a heading's cosine is one number everywhere.
+    // The same function as the motion's, the program's own: the outline, and with it every
+    // contact, is the same on every processor and in the lanes.
     TScalarOps::SinCos(Heading, FHeadingSin, FHeadingCos);
   }
   Cos = FHeadingCos;

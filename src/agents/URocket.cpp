@@ -4,10 +4,15 @@
 #include <cmath>
 #include <numbers>
 
+#include "agents/UKartMotion.h"
 #include "agents/UUtils.h"
 #include "platform/UArith.h"
+#include "platform/UMath.h"
 #include "world/UTrack.h"
 #include "world/UTrack2D.h"
+
+// The motion's templates, after the declarations they use.
+#include "agents/UMotion-inl.h"
 
 namespace {
 
@@ -119,7 +124,8 @@ void TRocket::Advance() {
 
 void TRocket::Crash(double Impact) {
   const double a = Angle();
-  const double ca = std::cos(a), sa = std::sin(a);
+  double ca, sa;
+  SinCos(a, sa, ca);
   const double w = VelRot();
   double e = 10 * w * w + (Impact / 2) * (Impact / 2);
   // Where the contact lies along the body: about +1 at the nose, -1 at the tail.

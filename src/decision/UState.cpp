@@ -10,6 +10,7 @@
 #include "agents/UPlayer.h"
 #include "platform/UArith.h"
 #include "platform/UErrors.h"
+#include "platform/UMath.h"
 #include "platform/URandom.h"
 
 // ---- TStateParam ----
@@ -109,14 +110,10 @@ void TStateParam::ChooseOption() {
 void TStateParam::Randomize() {
   const double s = SmallPush();
   if (Gaussian) {
-    // Polar method.
-    double u, v, q;
-    do {
-      u = 2 * Random() - 1;
-      v = 2 * Random() - 1;
-      q = u * u + v * v;
-    } while (!(q < 1) || q == 0);
-    SetValue(u * std::sqrt(-2 * std::log(q) / q) * s);
+    // Exactly two draws, in this order, as a future in a lane draws them.
+    const double u1 = Random();
+    const double u2 = Random();
+    SetValue(GaussianFromUniforms(u1, u2) * s);
   } else {
     SetValue((2 * Random() - 1) * s);
   }

@@ -28,10 +28,13 @@ class TRandom;
 // next round. Rounds and blocks are the same whatever the number of threads, so the run is too.
 class TFutureQueue {
 public:
-  static constexpr int32_t BlockFutures = 4;
-  // Blocks per round when futures share what they consume: enough for every core of a common
-  // desktop at once, few enough that a drop is not taken many times over within one round.
-  static constexpr int32_t RoundBlocks = 8;
+  // A block is also the futures run side by side in lanes: a fixed number, whatever the width of
+  // the processor's vectors, so that the order of the work, and with it every result, is the same
+  // on every processor.
+  static constexpr int32_t BlockFutures = 8;
+  // Blocks per round when futures share what they consume: 32 futures a round, so up to four
+  // runners at once, and few enough that a drop is not taken many times over within one round.
+  static constexpr int32_t RoundBlocks = 4;
 
   // FixedFutures > 0: exactly that many, whatever the clock; otherwise the budget decides. The
   // clock is read by every thread that runs futures, so it must allow that. Rounds: whether the

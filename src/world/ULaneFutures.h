@@ -51,7 +51,7 @@ private:
   std::vector<TBodyLanes> FBodies; // by place in the world's player list
   std::vector<TPlayer2D*> FPlayers;
   std::vector<double> FUnitX, FUnitY; // the outline of the body in Contact, in body terms
-  std::vector<int32_t> FTeamOrder; // places in the player list, team by team, member by member
+  std::vector<int32_t> FTeamOrder;    // places in the player list, team by team, member by member
   double FFutureMs = 0;
   int32_t FDeltaMs = 0;
   int64_t FTime = 0; // the futures' clock at their end, milliseconds

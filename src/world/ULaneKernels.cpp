@@ -33,6 +33,8 @@ struct TVectorOps {
 };
 using V = TVectorOps::V;
 
+#include "agents/UMotion-inl.h"
+
 V Load(const double* Row, size_t I) {
   return hn::LoadU(D(), Row + I);
 }
