@@ -41,6 +41,12 @@ bool IsLaneGoal(const TGoal& Goal) {
 
 } // namespace
 
+TLaneFutures::TLaneFutures()
+    : FEnter([this](int32_t P) {
+        FPlayers[P]->LoadLane(FBodies[P], FCollisionLane, FCollisionTime);
+        FEntered.push_back(P);
+      }) {}
+
 bool TLaneFutures::Accepts(const TTrack& World) {
   if (dynamic_cast<const TTrack2D*>(&World) == nullptr)
     return false;
@@ -181,26 +187,20 @@ void TLaneFutures::ApplyTrack(TTrack& World, int64_t Time) {
   const int32_t n = static_cast<int32_t>(FBodies.size());
   if (World.Settings().FCollisions && n > 1) {
     TTrack2D& track = static_cast<TTrack2D&>(World);
+    FBoxes.resize(static_cast<size_t>(n));
     for (int32_t l = 0; l < Lanes; ++l) {
-      // The bounding squares as the collision pass first sees them: when no two touch, the pass
-      // changes nothing.
-      bool touch = false;
-      for (int32_t i = 0; i < n && !touch; ++i) {
-        const TBodyLanes& a = FBodies[i];
-        const double ax = a.F[bfPosX][l], ay = a.F[bfPosY][l], as = a.F[bfSize][l];
-        for (int32_t j = i + 1; j < n && !touch; ++j) {
-          const TBodyLanes& b = FBodies[j];
-          const double bx = b.F[bfPosX][l], by = b.F[bfPosY][l], bs = b.F[bfSize][l];
-          touch =
-              bx + bs >= ax - as && bx - bs <= ax + as && by + bs >= ay - as && by - bs <= ay + as;
-        }
+      // The pass reads a player's own state only where its bounding square touches another's:
+      // only those take the lane's values, and give them back.
+      for (int32_t p = 0; p < n; ++p) {
+        const TBodyLanes& b = FBodies[p];
+        const double x = b.F[bfPosX][l], y = b.F[bfPosY][l], size = b.F[bfSize][l];
+        FBoxes[p] = {x - size, x + size, y - size, y + size};
       }
-      if (!touch)
-        continue;
-      for (int32_t p = 0; p < n; ++p)
-        FPlayers[p]->LoadLane(FBodies[p], l, Time);
-      track.ApplyCollisions();
-      for (int32_t p = 0; p < n; ++p)
+      FEntered.clear();
+      FCollisionLane = l;
+      FCollisionTime = Time;
+      track.ApplyCollisions(FBoxes, FEnter);
+      for (int32_t p : FEntered)
         FPlayers[p]->StoreLane(FBodies[p], l);
     }
   }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "agents/UBodyLanes.h"
+#include "world/UTrack2D.h"
 
 class TPlayer2D;
 class TRandom;
@@ -24,6 +26,10 @@ class TTrack;
 class TLaneFutures {
 public:
   static constexpr int32_t Lanes = TBodyLanes::Lanes;
+
+  TLaneFutures();
+  TLaneFutures(const TLaneFutures&) = delete;
+  TLaneFutures& operator=(const TLaneFutures&) = delete;
 
   // Whether World's futures can run in lanes.
   static bool Accepts(const TTrack& World);
@@ -51,7 +57,15 @@ private:
   std::vector<TBodyLanes> FBodies; // by place in the world's player list
   std::vector<TPlayer2D*> FPlayers;
   std::vector<double> FUnitX, FUnitY; // the outline of the body in Contact, in body terms
-  std::vector<int32_t> FTeamOrder;    // places in the player list, team by team, member by member
+  // Places in the player list, team by team, member by member.
+  std::vector<int32_t> FTeamOrder;
+  std::vector<TTrack2D::TBox> FBoxes; // of a lane, for the collision pass
+  std::vector<int32_t> FEntered;      // the players the collision pass took from a lane
+  // What the collision pass calls to take a player from lane FCollisionLane; made once, so that
+  // a sub-step allocates nothing.
+  std::function<void(int32_t)> FEnter;
+  int32_t FCollisionLane = 0;
+  int64_t FCollisionTime = 0;
   double FFutureMs = 0;
   int32_t FDeltaMs = 0;
   int64_t FTime = 0; // the futures' clock at their end, milliseconds

@@ -125,6 +125,32 @@ void TTrack2D::ApplyCollisions() {
     else if (bodies == n)
       bodies = i;
   }
+  CollisionPass(bodies, nullptr);
+}
+
+void TTrack2D::ApplyCollisions(const std::vector<TBox>& Boxes,
+                               const std::function<void(int32_t)>& Enter) {
+  const int32_t n = PlayerCount();
+  FBodies.resize(n);
+  for (int32_t i = 0; i < n; ++i) {
+    FBodies[i] = PlayerList()[i]->AsPlayer2D();
+    if (FBodies[i] == nullptr)
+      Body(i); // raises
+  }
+  FBoxes = Boxes;
+  FEntered.assign(static_cast<size_t>(n), 0);
+  CollisionPass(n, &Enter);
+}
+
+void TTrack2D::CollisionPass(int32_t Bodies, const std::function<void(int32_t)>* Enter) {
+  const int32_t n = PlayerCount();
+  const int32_t bodies = Bodies;
+  const auto enter = [&](int32_t I) {
+    if (Enter != nullptr && FEntered[I] == 0) {
+      FEntered[I] = 1;
+      (*Enter)(I);
+    }
+  };
   // Positions changed by one pair are seen by the next.
   for (int32_t i = 0; i < n; ++i) {
     TPlayer2D& pi = Body(i);
@@ -136,6 +162,8 @@ void TTrack2D::ApplyCollisions() {
             bj.Top <= bi.Bottom))
         continue;
       TPlayer2D& pj = *FBodies[j];
+      enter(i);
+      enter(j);
       const bool hitI = pi.CollidesWith(pj);
       const bool hitJ = !hitI && pj.CollidesWith(pi);
       if (!hitI && !hitJ)

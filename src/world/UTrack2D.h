@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -61,16 +62,21 @@ public:
   int32_t MouseY() const { return FMouseY; }
   bool MouseInside() const;
 
-  // The player-to-player part of ApplyTrack: every pair of touching bodies bounces apart, in the
-  // order of the player list.
-  void ApplyCollisions();
-
-private:
   // Bounding square of a body: Left, Right, Top, Bottom.
   struct TBox {
     double Left, Right, Top, Bottom;
   };
+  // The player-to-player part of ApplyTrack: every pair of touching bodies bounces apart, in the
+  // order of the player list.
+  void ApplyCollisions();
+  // The same pass for players whose values are kept elsewhere (futures in lanes) until it needs
+  // them: it starts from the bounding squares given, one per player as UpdateBox makes them, and
+  // calls Enter(I) before it first reads or changes player I, which then holds its values.
+  void ApplyCollisions(const std::vector<TBox>& Boxes, const std::function<void(int32_t)>& Enter);
 
+private:
+  // The pass over the pairs, from FBoxes; Enter as for ApplyCollisions, or null.
+  void CollisionPass(int32_t Bodies, const std::function<void(int32_t)>* Enter);
   // The body of player I, as resolved for this pass; raises for a player without one.
   TPlayer2D& Body(int32_t I) const;
   void UpdateBox(int32_t I);
@@ -88,4 +94,5 @@ private:
   // without one) and their bounding squares, so that the pairs compare plain numbers.
   std::vector<TPlayer2D*> FBodies;
   std::vector<TBox> FBoxes;
+  std::vector<uint8_t> FEntered; // of the pass with Enter: players entered so far
 };
