@@ -14,11 +14,14 @@
 #include "goals/UGoalHealth.h"
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
+#include "platform/ULaneMath.h"
 #include "platform/URandom.h"
 #include "world/ULaneKernels.h"
 #include "world/UTrack2D.h"
 
 namespace {
+
+static_assert(TLaneStreams::Lanes == TBodyLanes::Lanes);
 
 // What SetValue stores for X in the bounds of P.
 double Bounded(const TStateParam& P, double X) {
@@ -115,6 +118,9 @@ void TLaneFutures::Run(TTrack& World, TRandom* Streams, int32_t SubSteps) {
   int64_t time = 0;
   for (int32_t j = 1; j <= SubSteps; ++j) {
     time = CheckedAdd(time, static_cast<int64_t>(FDeltaMs));
+    // The first actions draw one lane at a time; the pushes after them, every lane at once.
+    if (j == 2)
+      FStreams.Take(Streams);
     for (int32_t b : FTeamOrder) {
       Prepare(b, j == 1, Streams);
       Advance(b, time);
@@ -130,22 +136,39 @@ void TLaneFutures::Prepare(int32_t Body, bool First, TRandom* Streams) {
   const TState& s = FPlayers[Body]->State();
   std::copy(L.F[bfPosX], L.F[bfPosX] + Lanes, L.StartX);
   std::copy(L.F[bfPosY], L.F[bfPosY] + Lanes, L.StartY);
-  for (int32_t l = 0; l < Lanes; ++l) {
-    const TRandom::TUse use(Streams[l]);
-    if (First) {
+  if (First) {
+    for (int32_t l = 0; l < Lanes; ++l) {
+      const TRandom::TUse use(Streams[l]);
       const int32_t i = TState::RandomFreeIndex(s.FreeParamCount());
       TStateParam p = s.FreeParam(i);
       p.ChooseOption();
       L.F[bfPush1 + i][l] = p.Value;
       L.FreeMilli[i][l] = p.Milli;
       L.Chosen[l] = i;
-    } else {
-      for (int32_t i = 0; i < 2; ++i) {
-        TStateParam p = s.FreeParam(i);
-        p.Randomize();
-        L.F[bfPush1 + i][l] = p.Value;
-      }
     }
+    return;
+  }
+  // As TStateParam::Randomize, in every lane.
+  alignas(64) double u1[Lanes], u2[Lanes], z[Lanes];
+  for (int32_t i = 0; i < 2; ++i) {
+    const TStateParam& p = s.FreeParam(i);
+    const double push = p.SmallPush();
+    FStreams.Next(u1);
+    if (p.Gaussian) {
+      FStreams.Next(u2);
+      GaussianLanes(u1, u2, z, Lanes);
+      for (int32_t l = 0; l < Lanes; ++l)
+        z[l] = z[l] * push;
+    } else {
+      for (int32_t l = 0; l < Lanes; ++l)
+        z[l] = (2 * u1[l] - 1) * push;
+    }
+    double* value = L.F[bfPush1 + i];
+    if (p.MaxValue > p.MinValue)
+      for (int32_t l = 0; l < Lanes; ++l)
+        value[l] = z[l] < p.MinValue ? p.MinValue : (z[l] > p.MaxValue ? p.MaxValue : z[l]);
+    else
+      std::copy(z, z + Lanes, value);
   }
 }
 

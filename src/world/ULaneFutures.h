@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "agents/UBodyLanes.h"
+#include "platform/ULaneStreams.h"
 #include "world/UTrack2D.h"
 
 class TPlayer2D;
@@ -54,6 +55,7 @@ private:
   void Contact(int32_t Body, int64_t Time);
   void EvaluateGoals(int64_t Time);
 
+  TLaneStreams FStreams;           // the lanes' streams after the first sub-step
   std::vector<TBodyLanes> FBodies; // by place in the world's player list
   std::vector<TPlayer2D*> FPlayers;
   std::vector<double> FUnitX, FUnitY; // the outline of the body in Contact, in body terms
