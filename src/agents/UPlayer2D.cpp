@@ -19,10 +19,6 @@
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-// Share of the velocity a body keeps when it bounces off a wall.
-constexpr double WallBounce = 0.9;
-// The step-back toward the saved pose goes in this many tenths.
-constexpr int32_t StepBackTries = 10;
 
 const int32_t Black = MakeColor(0, 0, 0);
 const int32_t White = MakeColor(255, 255, 255);

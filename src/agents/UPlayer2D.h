@@ -25,6 +25,11 @@ public:
     double Y = 0;
   };
 
+  // Share of the velocity a body keeps when it bounces off a wall.
+  static constexpr double WallBounce = 0.9;
+  // The step back toward the saved pose goes in this many tenths.
+  static constexpr int32_t StepBackTries = 10;
+
   bool FTouching = false; // the last UpdateContact found an outline point off the road
   double FContactX = 0;   // mean exact position of the off-road vertices last found
   double FContactY = 0;

@@ -14,6 +14,7 @@
 #include "goals/UGoalHealth.h"
 #include "goals/UTeam.h"
 #include "platform/UArith.h"
+#include "platform/UErrors.h"
 #include "platform/ULaneMath.h"
 #include "platform/URandom.h"
 #include "world/ULaneKernels.h"
@@ -98,6 +99,14 @@ void TLaneFutures::Begin(TTrack& World) {
       FTeamOrder.push_back(static_cast<int32_t>(
           std::find(list.begin(), list.end(), team.Members(i)) - list.begin()));
   }
+  // Racing is the one goal of the lanes that scores after a sub-step.
+  FRacing.clear();
+  for (int32_t b : FTeamOrder)
+    for (int32_t g = 0; g < FPlayers[b]->GoalCount(); ++g) {
+      const TGoal* goal = FPlayers[b]->Goals(g);
+      if (goal->FValue > 0 && typeid(*goal) == typeid(TGoal2DRaced))
+        FRacing.push_back({b, goal});
+    }
   for (int32_t t = 0; t < World.TeamCount(); ++t)
     World.Teams(t)->SetInFuture(true);
   // Every future starts from the real state, and looks at the road there first, as one future
@@ -243,16 +252,52 @@ void TLaneFutures::Contact(int32_t Body, int64_t Time) {
     FUnitY[v] = unit[v].Y;
   }
   TLaneContact contact;
-  ContactLanes(L, FUnitX.data(), FUnitY.data(), static_cast<int32_t>(unit.size()),
-               {track.RoadBits(), track.FWidth, track.FHeight}, contact);
+  const TRoadView road{track.RoadBits(), track.FWidth, track.FHeight};
+  ContactLanes(L, FUnitX.data(), FUnitY.data(), static_cast<int32_t>(unit.size()), road, contact);
+  bool touching = false;
   for (int32_t l = 0; l < Lanes; ++l) {
+    touching = touching || !contact.OnRoad[l];
     if (contact.Rounded[l] && contact.OnRoad[l]) {
       L.SavedX[l] = L.F[bfPosX][l];
       L.SavedY[l] = L.F[bfPosY][l];
       L.SavedAngle[l] = L.F[bfAngle][l];
       L.Inside[l] = contact.Inside[l];
-      continue;
     }
+  }
+  if (!touching)
+    return;
+  if (body.IsKart()) {
+    // A kart's bounce and crash run in the lanes too.
+    const TState& s = body.State();
+    const auto bounds = [&](TBodyField F) {
+      const TStateParam& p = s.Param(body.LaneParam(F));
+      return TMotionBounds{p.MinValue, p.MaxValue};
+    };
+    TWallConstants c;
+    c.Bounce = TPlayer2D::WallBounce;
+    c.StepBackTries = TPlayer2D::StepBackTries;
+    c.Time = static_cast<double>(Time);
+    c.PosX = bounds(bfPosX);
+    c.PosY = bounds(bfPosY);
+    c.Angle = bounds(bfAngle);
+    c.VelX = bounds(bfVelX);
+    c.VelY = bounds(bfVelY);
+    c.VelRot = bounds(bfVelRot);
+    c.Health = bounds(bfHealth);
+    c.Dead = bounds(bfDead);
+    WallLanes(L, FUnitX.data(), FUnitY.data(), static_cast<int32_t>(unit.size()), road, c, contact);
+    for (int32_t l = 0; l < Lanes; ++l) {
+      // An outline no pixel can hold: the futures run again one at a time, and fail there.
+      if (!contact.Rounded[l])
+        throw ERangeError("A future's outline left the picture's coordinates.");
+      CheckHeading(L.F[bfAngle][l]);
+      L.Inside[l] = contact.Inside[l];
+    }
+    return;
+  }
+  for (int32_t l = 0; l < Lanes; ++l) {
+    if (contact.Rounded[l] && contact.OnRoad[l])
+      continue;
     // A wall, or an outline no pixel can hold: the body's own code bounces, or raises, on the
     // lane's values.
     body.LoadLane(L, l, Time);
@@ -267,28 +312,22 @@ void TLaneFutures::EvaluateGoals(int64_t Time) {
   const double t = static_cast<double>(Time);
   // Gains count fully at the start of a future and fade out at its end.
   const double w = (1 - t / FFutureMs) * (1 - t / FFutureMs);
-  for (int32_t b : FTeamOrder) {
-    TBodyLanes& L = FBodies[b];
-    const TPlayer2D& body = *FPlayers[b];
-    for (int32_t g = 0; g < body.GoalCount(); ++g) {
-      const TGoal& goal = *body.Goals(g);
-      // Racing is the one goal of the lanes that scores after a sub-step.
-      if (!(goal.FValue > 0) || typeid(goal) != typeid(TGoal2DRaced))
+  for (const TRacing& racing : FRacing) {
+    TBodyLanes& L = FBodies[racing.Body];
+    const TGoal& goal = *racing.Goal;
+    for (int32_t l = 0; l < Lanes; ++l) {
+      const double dx = L.F[bfPosX][l] - L.StartX[l];
+      const double dy = L.F[bfPosY][l] - L.StartY[l];
+      double add = std::sqrt(dx * dx + dy * dy) / L.F[bfSize][l];
+      if (goal.FSoonerBetter && add != 0)
+        add = add * w;
+      if (add == 0)
         continue;
-      for (int32_t l = 0; l < Lanes; ++l) {
-        const double dx = L.F[bfPosX][l] - L.StartX[l];
-        const double dy = L.F[bfPosY][l] - L.StartY[l];
-        double add = std::sqrt(dx * dx + dy * dy) / L.F[bfSize][l];
-        if (goal.FSoonerBetter && add != 0)
-          add = add * w;
-        if (add == 0)
-          continue;
-        const long double v = goal.FValue * add;
-        if (v > 0)
-          L.Positive[l] += v;
-        else if (v < 0)
-          L.Negative[l] -= v;
-      }
+      const long double v = goal.FValue * add;
+      if (v > 0)
+        L.Positive[l] += v;
+      else if (v < 0)
+        L.Negative[l] -= v;
     }
   }
 }

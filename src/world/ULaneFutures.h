@@ -8,6 +8,7 @@
 #include "platform/ULaneStreams.h"
 #include "world/UTrack2D.h"
 
+class TGoal;
 class TPlayer2D;
 class TRandom;
 class TTrack;
@@ -59,6 +60,12 @@ private:
   std::vector<TBodyLanes> FBodies; // by place in the world's player list
   std::vector<TPlayer2D*> FPlayers;
   std::vector<double> FUnitX, FUnitY; // the outline of the body in Contact, in body terms
+  // The racing goals at work, in the order of their evaluation: the body's place, the goal.
+  struct TRacing {
+    int32_t Body;
+    const TGoal* Goal;
+  };
+  std::vector<TRacing> FRacing;
   // Places in the player list, team by team, member by member.
   std::vector<int32_t> FTeamOrder;
   std::vector<TTrack2D::TBox> FBoxes; // of a lane, for the collision pass

@@ -107,49 +107,195 @@ void AdvanceRocketLanesImpl(TBodyLanes& L, const TRocketConstants& C) {
   }
 }
 
-void ContactLanesImpl(const TBodyLanes& L, const double* UnitX, const double* UnitY,
-                      int32_t Vertices, const TRoadView& Road, TLaneContact& Contact) {
+// What an outline finds on the road, for a vector of lanes: as TPlayer2D::UpdateContact (the
+// off-road vertices' count and their exact positions' sums, in vertex order) and
+// IsInsidePicture, with whether every vertex rounds to a 32-bit integer.
+struct TLook {
+  hn::Mask<D> Rounded, OnRoad, Inside;
+  V Count, SumX, SumY;
+};
+
+struct TOutline {
+  const double* UnitX;
+  const double* UnitY;
+  int32_t Vertices;
+  const TRoadView* Road;
+};
+
+TLook Look(const TOutline& O, V X, V Y, V Cos, V Sin, V Size) {
   const D d;
   const hn::RebindToSigned<D> di;
   const hn::RebindToUnsigned<D> du;
-  const V zero = hn::Zero(d);
-  const V width = hn::Set(d, Road.Width), height = hn::Set(d, Road.Height);
+  const V zero = hn::Zero(d), one = hn::Set(d, 1);
+  const V width = hn::Set(d, O.Road->Width), height = hn::Set(d, O.Road->Height);
   const V low = hn::Set(d, -2147483648.0), high = hn::Set(d, 2147483647.0);
-  const size_t n = hn::Lanes(d);
-  for (size_t i = 0; i < TBodyLanes::Lanes; i += n) {
-    const V x = Load(L.F[bfPosX], i), y = Load(L.F[bfPosY], i), size = Load(L.F[bfSize], i);
-    const V c = Load(L.Cos, i) * size, sn = Load(L.Sin, i) * size;
-    auto rounded = hn::Eq(zero, zero), onRoad = rounded, inside = rounded;
-    for (int32_t v = 0; v < Vertices; ++v) {
-      const V ux = hn::Set(d, UnitX[v]), uy = hn::Set(d, UnitY[v]);
-      // As the outline is rounded: to the nearest integer, halves to the even one.
-      const V px = hn::Round(x + c * ux - sn * uy);
-      const V py = hn::Round(y + sn * ux + c * uy);
-      rounded = hn::And(rounded, hn::And(hn::And(hn::Ge(px, low), hn::Le(px, high)),
-                                         hn::And(hn::Ge(py, low), hn::Le(py, high))));
-      const auto in = hn::And(hn::And(hn::Gt(px, zero), hn::Lt(px, width)),
-                              hn::And(hn::Gt(py, zero), hn::Lt(py, height)));
-      inside = hn::And(inside, in);
-      if (Road.Bits == nullptr) { // no circuit: no road
-        onRoad = hn::And(onRoad, in);
-        continue;
-      }
+  // As RebuildShape turns the outline: the heading's cosine and sine times the size.
+  const V c = Cos * Size, sn = Sin * Size;
+  TLook look{hn::Eq(zero, zero), hn::Eq(zero, zero), hn::Eq(zero, zero), zero, zero, zero};
+  for (int32_t v = 0; v < O.Vertices; ++v) {
+    const V ux = hn::Set(d, O.UnitX[v]), uy = hn::Set(d, O.UnitY[v]);
+    const V vx = X + c * ux - sn * uy;
+    const V vy = Y + sn * ux + c * uy;
+    // As the outline is rounded: to the nearest integer, halves to the even one.
+    const V px = hn::Round(vx), py = hn::Round(vy);
+    look.Rounded = hn::And(look.Rounded, hn::And(hn::And(hn::Ge(px, low), hn::Le(px, high)),
+                                                 hn::And(hn::Ge(py, low), hn::Le(py, high))));
+    const auto in = hn::And(hn::And(hn::Gt(px, zero), hn::Lt(px, width)),
+                            hn::And(hn::Gt(py, zero), hn::Lt(py, height)));
+    look.Inside = hn::And(look.Inside, in);
+    auto road = in;
+    if (O.Road->Bits != nullptr) {
       // The pixel's bit, looked up where the pixel is in the picture (exact: below 2^53).
       const auto bit = hn::ConvertTo(di, hn::IfThenElseZero(in, px * height + py));
-      const auto word = hn::GatherIndex(du, Road.Bits, hn::ShiftRight<6>(bit));
+      const auto word = hn::GatherIndex(du, O.Road->Bits, hn::ShiftRight<6>(bit));
       const auto shift = hn::BitCast(du, hn::And(bit, hn::Set(di, 63)));
       const auto off = hn::And((word >> shift), hn::Set(du, 1));
-      onRoad = hn::And(onRoad, hn::And(in, hn::RebindMask(d, hn::Eq(off, hn::Zero(du)))));
+      road = hn::And(in, hn::RebindMask(d, hn::Eq(off, hn::Zero(du))));
     }
-    alignas(64) double r[TBodyLanes::Lanes], o[TBodyLanes::Lanes], s[TBodyLanes::Lanes];
-    hn::Store(hn::IfThenElseZero(rounded, hn::Set(d, 1)), d, r);
-    hn::Store(hn::IfThenElseZero(onRoad, hn::Set(d, 1)), d, o);
-    hn::Store(hn::IfThenElseZero(inside, hn::Set(d, 1)), d, s);
-    for (size_t k = 0; k < n; ++k) {
-      Contact.Rounded[i + k] = r[k] != 0;
-      Contact.OnRoad[i + k] = o[k] != 0;
-      Contact.Inside[i + k] = s[k] != 0;
+    look.OnRoad = hn::And(look.OnRoad, road);
+    // Adding nothing leaves a sum as it was: the off-road vertices are summed in their order.
+    look.Count = look.Count + hn::IfThenZeroElse(road, one);
+    look.SumX = look.SumX + hn::IfThenZeroElse(road, vx);
+    look.SumY = look.SumY + hn::IfThenZeroElse(road, vy);
+  }
+  return look;
+}
+
+void StoreMask(hn::Mask<D> M, bool* Out) {
+  const D d;
+  alignas(64) double m[HWY_MAX_BYTES / sizeof(double)];
+  hn::Store(hn::IfThenElseZero(M, hn::Set(d, 1)), d, m);
+  for (size_t k = 0; k < hn::Lanes(d); ++k)
+    Out[k] = m[k] != 0;
+}
+
+void ContactLanesImpl(const TBodyLanes& L, const double* UnitX, const double* UnitY,
+                      int32_t Vertices, const TRoadView& Road, TLaneContact& Contact) {
+  const TOutline outline{UnitX, UnitY, Vertices, &Road};
+  for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(D())) {
+    const TLook look = Look(outline, Load(L.F[bfPosX], i), Load(L.F[bfPosY], i), Load(L.Cos, i),
+                            Load(L.Sin, i), Load(L.F[bfSize], i));
+    StoreMask(look.Rounded, Contact.Rounded + i);
+    StoreMask(look.OnRoad, Contact.OnRoad + i);
+    StoreMask(look.Inside, Contact.Inside + i);
+    Store(look.SumX / look.Count, Contact.X, i);
+    Store(look.SumY / look.Count, Contact.Y, i);
+  }
+}
+
+hn::Mask<D> LoadMask(const bool* In) {
+  const D d;
+  alignas(64) double m[HWY_MAX_BYTES / sizeof(double)];
+  for (size_t k = 0; k < hn::Lanes(d); ++k)
+    m[k] = In[k] ? 1 : 0;
+  return hn::Ne(hn::Load(d, m), hn::Zero(d));
+}
+
+V Bound(V X, const TMotionBounds& B) {
+  return MotionBound<TVectorOps>(X, B);
+}
+
+void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int32_t Vertices,
+                   const TRoadView& Road, const TWallConstants& C, TLaneContact& Contact) {
+  const D d;
+  const TOutline outline{UnitX, UnitY, Vertices, &Road};
+  const V zero = hn::Zero(d);
+  for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
+    V x = Load(L.F[bfPosX], i), y = Load(L.F[bfPosY], i), angle = Load(L.F[bfAngle], i);
+    V cos = Load(L.Cos, i), sin = Load(L.Sin, i);
+    const V size = Load(L.F[bfSize], i);
+    V savedX = Load(L.SavedX, i), savedY = Load(L.SavedY, i), savedAngle = Load(L.SavedAngle, i);
+    V contactX = Load(Contact.X, i), contactY = Load(Contact.Y, i);
+    auto rounded = LoadMask(Contact.Rounded + i), inside = LoadMask(Contact.Inside + i);
+    const auto touched = hn::Not(LoadMask(Contact.OnRoad + i));
+    if (hn::AllFalse(d, touched))
+      continue;
+    auto touching = touched;
+
+    // MoveBy for the lanes in M, then UpdateContact as it leaves the body: a clear pose saved, a
+    // fresh contact point where it touches.
+    const auto moveAndLook = [&](hn::Mask<D> M, V DX, V DY, V DAngle) {
+      if (hn::AllFalse(D(), M))
+        return;
+      x = hn::IfThenElse(M, Bound(x + DX, C.PosX), x);
+      y = hn::IfThenElse(M, Bound(y + DY, C.PosY), y);
+      const auto turns = hn::And(M, hn::Ne(DAngle, zero));
+      angle = hn::IfThenElse(turns, Bound(angle + DAngle, C.Angle), angle);
+      V s, c;
+      TVectorOps::SinCos(angle, s, c);
+      sin = hn::IfThenElse(turns, s, sin);
+      cos = hn::IfThenElse(turns, c, cos);
+      const TLook look = Look(outline, x, y, cos, sin, size);
+      rounded = hn::And(rounded, hn::Or(hn::Not(M), look.Rounded));
+      inside = hn::Or(hn::And(M, look.Inside), hn::AndNot(M, inside));
+      const auto clear = hn::And(M, look.OnRoad);
+      savedX = hn::IfThenElse(clear, x, savedX);
+      savedY = hn::IfThenElse(clear, y, savedY);
+      savedAngle = hn::IfThenElse(clear, angle, savedAngle);
+      const auto hit = hn::AndNot(look.OnRoad, M);
+      contactX = hn::IfThenElse(hit, look.SumX / look.Count, contactX);
+      contactY = hn::IfThenElse(hit, look.SumY / look.Count, contactY);
+      touching = hn::Or(hit, hn::AndNot(M, touching));
+    };
+
+    // Step back toward the last clear pose, a tenth at a time; without one, only bounce.
+    const auto hasSaved = hn::And(hn::And(hn::Eq(savedX, savedX), hn::Eq(savedY, savedY)),
+                                  hn::Eq(savedAngle, savedAngle));
+    const auto stepping = hn::And(touched, hasSaved);
+    const V tries = hn::Set(d, C.StepBackTries);
+    const V mx = hn::IfThenElseZero(stepping, (savedX - x) / tries);
+    const V my = hn::IfThenElseZero(stepping, (savedY - y) / tries);
+    const V ma = hn::IfThenElseZero(stepping, (savedAngle - angle) / tries);
+    auto looping = stepping;
+    for (int32_t k = 0; k < C.StepBackTries && !hn::AllFalse(d, looping); ++k) {
+      moveAndLook(looping, mx, my, ma);
+      const auto cleared = hn::AndNot(touching, looping);
+      // Back to the last touching pose, with a fresh contact point to bounce from.
+      moveAndLook(cleared, hn::Neg(mx), hn::Neg(my), hn::Neg(ma));
+      looping = hn::AndNot(cleared, looping);
     }
+
+    // The bounce off the contact point, as TPlayer2D::ResolveWallContact computes it.
+    V vx = Load(L.F[bfVelX], i), vy = Load(L.F[bfVelY], i), w = Load(L.F[bfVelRot], i);
+    const V rx = contactX - x, ry = contactY - y;
+    const V dist = hn::Sqrt(rx * rx + ry * ry);
+    const auto bounces = hn::And(touched, hn::Ne(dist, zero));
+    const V nx = rx / dist, ny = ry / dist;
+    const V ux = w * ry - vx;
+    const V uy = hn::Neg(vy + w * rx);
+    const V impact = hn::Sqrt(ux * ux + uy * uy);
+    const V g = ux * nx + uy * ny;
+    const V bounce = hn::Set(d, C.Bounce), two = hn::Set(d, 2);
+    const V bx = Bound((vx + two * g * nx) * bounce, C.VelX);
+    const V by = Bound((vy + two * g * ny) * bounce, C.VelY);
+    const V bw = Bound(bounce * (nx * (uy - g * ry) - ny * (ux - g * rx)) / dist, C.VelRot);
+    Store(hn::IfThenElse(bounces, bx, vx), L.F[bfVelX], i);
+    Store(hn::IfThenElse(bounces, by, vy), L.F[bfVelY], i);
+    Store(hn::IfThenElse(bounces, bw, w), L.F[bfVelRot], i);
+    const auto moved =
+        hn::And(bounces, hn::Or(hn::Or(hn::Ne(mx, zero), hn::Ne(my, zero)), hn::Ne(ma, zero)));
+    moveAndLook(moved, mx, my, ma);
+
+    // The kart's crash: (impact / 2)^2 of health, and death at none.
+    const V health = Load(L.F[bfHealth], i), dead = Load(L.F[bfDead], i);
+    const V half = impact / two;
+    const V lowered = hn::IfThenElse(bounces, Bound(health - half * half, C.Health), health);
+    const auto dies =
+        hn::And(hn::And(bounces, hn::Eq(lowered, zero)), hn::Not(hn::Gt(dead, hn::Set(d, 0.5))));
+    Store(lowered, L.F[bfHealth], i);
+    Store(hn::IfThenElse(dies, Bound(hn::Set(d, 1), C.Dead), dead), L.F[bfDead], i);
+    Store(hn::IfThenElse(dies, hn::Set(d, C.Time), Load(L.DeathTime, i)), L.DeathTime, i);
+
+    Store(x, L.F[bfPosX], i);
+    Store(y, L.F[bfPosY], i);
+    Store(angle, L.F[bfAngle], i);
+    Store(cos, L.Cos, i);
+    Store(sin, L.Sin, i);
+    Store(savedX, L.SavedX, i);
+    Store(savedY, L.SavedY, i);
+    Store(savedAngle, L.SavedAngle, i);
+    StoreMask(rounded, Contact.Rounded + i);
+    StoreMask(inside, Contact.Inside + i);
   }
 }
 
@@ -162,6 +308,7 @@ namespace {
 HWY_EXPORT(AdvanceKartLanesImpl);
 HWY_EXPORT(AdvanceRocketLanesImpl);
 HWY_EXPORT(ContactLanesImpl);
+HWY_EXPORT(WallLanesImpl);
 } // namespace
 
 void AdvanceKartLanes(TBodyLanes& Lanes, const TKartConstants& Constants) {
@@ -175,5 +322,12 @@ void AdvanceRocketLanes(TBodyLanes& Lanes, const TRocketConstants& Constants) {
 void ContactLanes(const TBodyLanes& Lanes, const double* UnitX, const double* UnitY,
                   int32_t Vertices, const TRoadView& Road, TLaneContact& Contact) {
   HWY_DYNAMIC_DISPATCH(ContactLanesImpl)(Lanes, UnitX, UnitY, Vertices, Road, Contact);
+}
+#endif
+
+#if HWY_ONCE
+void WallLanes(TBodyLanes& Lanes, const double* UnitX, const double* UnitY, int32_t Vertices,
+               const TRoadView& Road, const TWallConstants& Constants, TLaneContact& Contact) {
+  HWY_DYNAMIC_DISPATCH(WallLanesImpl)(Lanes, UnitX, UnitY, Vertices, Road, Constants, Contact);
 }
 #endif

@@ -28,9 +28,27 @@ struct TLaneContact {
   bool Rounded[TBodyLanes::Lanes]; // every vertex rounds to a 32-bit integer
   bool OnRoad[TBodyLanes::Lanes];  // every vertex on the road
   bool Inside[TBodyLanes::Lanes];  // every vertex strictly inside the picture
+  // The mean exact position of the off-road vertices, where there are any.
+  alignas(64) double X[TBodyLanes::Lanes];
+  alignas(64) double Y[TBodyLanes::Lanes];
 };
 
 // The outline of every lane, turned by its heading and rounded to pixels: vertex i of a body of
 // Size at (X, Y) lies at heading-turned (UnitX[i], UnitY[i]) x Size from it.
 void ContactLanes(const TBodyLanes& Lanes, const double* UnitX, const double* UnitY,
                   int32_t Vertices, const TRoadView& Road, TLaneContact& Contact);
+
+// What a kart's wall contact takes from its world and its parameters.
+struct TWallConstants {
+  double Bounce = 0;         // share of the velocity kept
+  int32_t StepBackTries = 0; // the step back toward the saved pose goes in this many parts
+  double Time = 0;           // the future's clock, milliseconds (the time of a death)
+  TMotionBounds PosX, PosY, Angle, VelX, VelY, VelRot, Health, Dead;
+};
+
+// For every lane whose outline Contact found off the road (ContactLanes), what a kart's
+// TPlayer2D::ResolveWallContact does, its crash (TPlayer::Crash) included: the step back toward
+// the last clear pose, the bounce off the contact point, the damage. Contact then holds, for every
+// lane, whether the outline as it stands is rounded and inside the picture.
+void WallLanes(TBodyLanes& Lanes, const double* UnitX, const double* UnitY, int32_t Vertices,
+               const TRoadView& Road, const TWallConstants& Constants, TLaneContact& Contact);
