@@ -1,9 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
-
-#include "decision/UListOfFutures.h"
 
 // The values of a body that its futures change, in the order the lanes hold them. Control1 and
 // Control2 are the vehicle's two controls (a kart's Turn and Power, a rocket's MainPower and
@@ -53,6 +50,4 @@ struct TBodyLanes {
   long double Positive[Lanes];
   long double Factor[Lanes];
   long double Negative[Lanes];
-  // Each future's trace, when the body draws traces.
-  std::vector<TListOfFutures::TTraceSegment> Trace[Lanes];
 };

@@ -67,57 +67,29 @@ int32_t TKart::TraceColor(const TState& S) const {
 }
 
 TKartConstants TKart::MotionConstants() const {
-  const TState& s = State();
   const TTrack2D& track = Track2D();
-  const auto bounds = [&](int32_t Index) {
-    return TMotionBounds{s.Param(Index).MinValue, s.Param(Index).MaxValue};
-  };
   TKartConstants c;
   c.Dt = DeltaT();
   c.Mu = track.Settings().FFriction;
   c.Sigma = track.Settings().FSideFriction;
-  c.Time = static_cast<double>(s.Time);
-  c.Turn = bounds(FTurnIndex);
-  c.Power = bounds(FPowerIndex);
-  c.Energy = bounds(FEnergyIndex);
-  c.Dead = bounds(FDeadIndex);
-  c.Angle = bounds(FAngleIndex);
-  c.VelX = bounds(FVelXIndex);
-  c.VelY = bounds(FVelYIndex);
-  c.PosX = bounds(FPosXIndex);
-  c.PosY = bounds(FPosYIndex);
+  c.Time = static_cast<double>(State().Time);
+  c.Turn = LaneBounds(bfControl1);
+  c.Power = LaneBounds(bfControl2);
+  c.Energy = LaneBounds(bfEnergy);
+  c.Dead = LaneBounds(bfDead);
+  c.Angle = LaneBounds(bfAngle);
+  c.VelX = LaneBounds(bfVelX);
+  c.VelY = LaneBounds(bfVelY);
+  c.PosX = LaneBounds(bfPosX);
+  c.PosY = LaneBounds(bfPosY);
   return c;
 }
 
 void TKart::Advance() {
   TPlayer2D::Advance();
-  TState& st = State();
-  TKartMotion<TScalarOps> k;
-  k.Turn = st.Param(FTurnIndex).Value;
-  k.Power = st.Param(FPowerIndex).Value;
-  k.PushTurn = st.Param(FPushTurnIndex).Value;
-  k.PushPower = st.Param(FPushPowerIndex).Value;
-  k.Angle = st.Param(FAngleIndex).Value;
-  k.VelX = st.Param(FVelXIndex).Value;
-  k.VelY = st.Param(FVelYIndex).Value;
-  k.PosX = st.Param(FPosXIndex).Value;
-  k.PosY = st.Param(FPosYIndex).Value;
-  k.Energy = st.Param(FEnergyIndex).Value;
-  k.Dead = st.Param(FDeadIndex).Value;
-  k.DeathTime = static_cast<double>(st.DeathTime);
-  HeadingCosSin(k.Angle, k.Cos0, k.Sin0);
-  AdvanceKart(k, MotionConstants());
-  st.Param(FTurnIndex).Value = k.Turn;
-  st.Param(FPowerIndex).Value = k.Power;
-  st.Param(FVelXIndex).Value = k.VelX;
-  st.Param(FVelYIndex).Value = k.VelY;
-  st.Param(FPosXIndex).Value = k.PosX;
-  st.Param(FPosYIndex).Value = k.PosY;
-  st.Param(FEnergyIndex).Value = k.Energy;
-  st.Param(FDeadIndex).Value = k.Dead;
-  st.DeathTime = static_cast<int64_t>(k.DeathTime);
-  SetAngle(k.Angle);
-  KeepHeadingCosSin(k.Angle, k.Cos1, k.Sin1);
+  TBodyMotion<TScalarOps> m = MotionOfState();
+  AdvanceKart(m, MotionConstants());
+  TakeMotion(m);
 }
 
 void TKart::Draw(TCanvas& Canvas) {

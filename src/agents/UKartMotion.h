@@ -17,11 +17,3 @@ struct TKartConstants {
   // Every value goes through its parameter's bounds as SetValue would take it.
   TMotionBounds Turn, Power, Energy, Dead, Angle, VelX, VelY, PosX, PosY;
 };
-
-// The kart's values the sub-step reads and writes. Cos0 and Sin0: of Angle at the start (the
-// outline has them already); Cos1 and Sin1: of Angle at the end, for the outline.
-template <class O> struct TKartMotion {
-  using V = typename O::V;
-  V Turn, Power, PushTurn, PushPower, Angle, VelX, VelY, PosX, PosY, Energy, Dead, DeathTime;
-  V Cos0, Sin0, Cos1, Sin1;
-};

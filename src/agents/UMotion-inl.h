@@ -28,7 +28,7 @@ template <class O> typename O::V MotionSign(typename O::V X) {
   return O::Select(O::Gt(X, zero), O::Set(1), O::Select(O::Lt(X, zero), O::Set(-1), zero));
 }
 
-template <class O> void AdvanceKart(TKartMotion<O>& K, const TKartConstants& C) {
+template <class O> void AdvanceKart(TBodyMotion<O>& K, const TKartConstants& C) {
   using V = typename O::V;
   // Energy a kart uses per second even at rest.
   constexpr double BaseConsumption = 0.05;
@@ -38,14 +38,15 @@ template <class O> void AdvanceKart(TKartMotion<O>& K, const TKartConstants& C) 
   const V vdt = O::Set(dt);
 
   // Controls: the decision sets how fast they change, the bounds keep them in range.
-  const auto dead = O::Gt(K.Dead, O::Set(0.5));
-  K.Power = O::Select(dead, MotionBound<O>(zero, C.Power),
-                      MotionBound<O>(K.Power + K.PushPower * vdt, C.Power));
-  K.Turn = O::Select(dead, K.Turn, MotionBound<O>(K.Turn + K.PushTurn * vdt, C.Turn));
+  const auto dead = O::Gt(K.F[bfDead], O::Set(0.5));
+  K.F[bfControl2] = O::Select(dead, MotionBound<O>(zero, C.Power),
+                              MotionBound<O>(K.F[bfControl2] + K.F[bfPush2] * vdt, C.Power));
+  K.F[bfControl1] = O::Select(dead, K.F[bfControl1],
+                              MotionBound<O>(K.F[bfControl1] + K.F[bfPush1] * vdt, C.Turn));
 
   // Velocity split at the heading into a forward and a side part.
   const V c0 = K.Cos0, s0 = K.Sin0;
-  const V vx = K.VelX, vy = K.VelY;
+  const V vx = K.F[bfVelX], vy = K.F[bfVelY];
   V f = c0 * vx + s0 * vy;
   V fx = f * c0, fy = f * s0;
   V sx = vx - fx, sy = vy - fy;
@@ -56,7 +57,7 @@ template <class O> void AdvanceKart(TKartMotion<O>& K, const TKartConstants& C) 
       MotionClamp<O>(O::Set(1) - O::Set(10 * dt * C.Mu) * (O::Set(1) + O::Set(0.01) * f), 0.0, 1.0);
 
   // Drive (pixels per second squared) and energy rate (per second).
-  const V p = K.Power;
+  const V p = K.F[bfControl2];
   const V p10 = O::Abs(p) / O::Set(10);
   V a = p;
   V e = p10 * p10 / O::Set(10) + O::Set(BaseConsumption);
@@ -73,16 +74,16 @@ template <class O> void AdvanceKart(TKartMotion<O>& K, const TKartConstants& C) 
   a = O::Select(braking, zero, O::Select(reverse, p / O::Set(10), a));
 
   // Energy for this sub-step; what is missing weakens the drive.
-  const V energy = K.Energy;
+  const V energy = K.F[bfEnergy];
   V need = e * vdt;
   const auto short_ = O::Lt(energy, need);
   a = O::Select(short_, a * energy / need, a);
   need = O::Select(short_, energy, need);
   a = MotionSign<O>(a) * MotionMin<O>(O::Abs(a), O::Set(200) * energy);
-  K.Energy = MotionBound<O>(energy - need, C.Energy);
+  K.F[bfEnergy] = MotionBound<O>(energy - need, C.Energy);
   // Out of energy: dies now.
-  const auto dies = O::AndNot(O::Gt(K.Dead, O::Set(0.5)), O::Eq(K.Energy, zero));
-  K.Dead = O::Select(dies, MotionBound<O>(O::Set(1), C.Dead), K.Dead);
+  const auto dies = O::AndNot(O::Gt(K.F[bfDead], O::Set(0.5)), O::Eq(K.F[bfEnergy], zero));
+  K.F[bfDead] = O::Select(dies, MotionBound<O>(O::Set(1), C.Dead), K.F[bfDead]);
   K.DeathTime = O::Select(dies, O::Set(C.Time), K.DeathTime);
 
   // Side friction takes 100 x sigma pixels per second off the side speed each second.
@@ -93,19 +94,19 @@ template <class O> void AdvanceKart(TKartMotion<O>& K, const TKartConstants& C) 
   sy = O::Select(sliding, sy * k, sy);
 
   // Steering: full rate from 10 pixels per second forward, less when slower, none at rest.
-  K.Angle =
-      MotionBound<O>(K.Angle + K.Turn * vdt * MotionMin<O>(f / O::Set(10), O::Set(1)), C.Angle);
-  O::SinCos(K.Angle, K.Sin1, K.Cos1);
+  K.F[bfAngle] = MotionBound<O>(
+      K.F[bfAngle] + K.F[bfControl1] * vdt * MotionMin<O>(f / O::Set(10), O::Set(1)), C.Angle);
+  O::SinCos(K.F[bfAngle], K.Sin1, K.Cos1);
   const V accX = a * K.Cos1;
   const V accY = a * K.Sin1;
 
-  K.VelX = MotionBound<O>(fx * damp + sx + vdt * accX, C.VelX);
-  K.VelY = MotionBound<O>(fy * damp + sy + vdt * accY, C.VelY);
-  K.PosX = MotionBound<O>(K.PosX + K.VelX * vdt + accX * O::Set(h), C.PosX);
-  K.PosY = MotionBound<O>(K.PosY + K.VelY * vdt + accY * O::Set(h), C.PosY);
+  K.F[bfVelX] = MotionBound<O>(fx * damp + sx + vdt * accX, C.VelX);
+  K.F[bfVelY] = MotionBound<O>(fy * damp + sy + vdt * accY, C.VelY);
+  K.F[bfPosX] = MotionBound<O>(K.F[bfPosX] + K.F[bfVelX] * vdt + accX * O::Set(h), C.PosX);
+  K.F[bfPosY] = MotionBound<O>(K.F[bfPosY] + K.F[bfVelY] * vdt + accY * O::Set(h), C.PosY);
 }
 
-template <class O> void AdvanceRocket(TRocketMotion<O>& R, const TRocketConstants& C) {
+template <class O> void AdvanceRocket(TBodyMotion<O>& R, const TRocketConstants& C) {
   using V = typename O::V;
   // Pixels per second squared, downward on the screen.
   constexpr double Gravity = 9.8;
@@ -121,33 +122,36 @@ template <class O> void AdvanceRocket(TRocketMotion<O>& R, const TRocketConstant
   const V zero = O::Set(0);
   const V vdt = O::Set(dt);
 
-  const auto dead = O::Gt(R.Dead, O::Set(0.5));
-  R.Main = O::Select(dead, MotionBound<O>(zero, C.Main),
-                     MotionBound<O>(R.Main + R.MainPush * vdt, C.Main));
-  R.Rota = O::Select(dead, MotionBound<O>(zero, C.Rota),
-                     MotionBound<O>(R.Rota + R.RotaPush * vdt, C.Rota));
+  const auto dead = O::Gt(R.F[bfDead], O::Set(0.5));
+  R.F[bfControl1] = O::Select(dead, MotionBound<O>(zero, C.Main),
+                              MotionBound<O>(R.F[bfControl1] + R.F[bfPush1] * vdt, C.Main));
+  R.F[bfControl2] = O::Select(dead, MotionBound<O>(zero, C.Rota),
+                              MotionBound<O>(R.F[bfControl2] + R.F[bfPush2] * vdt, C.Rota));
 
   // Engines burn energy; what the fuel cannot pay for is cut, the main engine first.
-  R.Main = MotionBound<O>(MotionMin<O>(R.Main, O::Set(MainPerEnergy) * R.Energy / vdt), C.Main);
-  R.Energy =
-      MotionBound<O>(MotionMax<O>(R.Energy - vdt * R.Main / O::Set(MainPerEnergy), zero), C.Energy);
-  const V q0 = R.Rota;
-  R.Rota = MotionBound<O>(
-      MotionSign<O>(q0) * MotionMin<O>(O::Abs(q0), O::Set(RotaPerEnergy) * R.Energy / vdt), C.Rota);
-  R.Energy = MotionBound<O>(
-      MotionMax<O>(R.Energy - vdt * O::Abs(R.Rota) / O::Set(RotaPerEnergy), zero), C.Energy);
+  R.F[bfControl1] = MotionBound<O>(
+      MotionMin<O>(R.F[bfControl1], O::Set(MainPerEnergy) * R.F[bfEnergy] / vdt), C.Main);
+  R.F[bfEnergy] = MotionBound<O>(
+      MotionMax<O>(R.F[bfEnergy] - vdt * R.F[bfControl1] / O::Set(MainPerEnergy), zero), C.Energy);
+  const V q0 = R.F[bfControl2];
+  R.F[bfControl2] = MotionBound<O>(
+      MotionSign<O>(q0) * MotionMin<O>(O::Abs(q0), O::Set(RotaPerEnergy) * R.F[bfEnergy] / vdt),
+      C.Rota);
+  R.F[bfEnergy] = MotionBound<O>(
+      MotionMax<O>(R.F[bfEnergy] - vdt * O::Abs(R.F[bfControl2]) / O::Set(RotaPerEnergy), zero),
+      C.Energy);
 
   // Thrust along the heading before this sub-step's rotation, gravity downward.
-  const V accX = R.Main * R.Cos0;
-  const V accY = R.Main * R.Sin0 + O::Set(Gravity);
-  R.VelRot = MotionBound<O>(R.VelRot + R.Rota * vdt, C.VelRot);
-  R.VelX = MotionBound<O>(R.VelX + accX * vdt, C.VelX);
-  R.VelY = MotionBound<O>(R.VelY + accY * vdt, C.VelY);
-  R.Angle = MotionBound<O>(R.Angle + R.VelRot * vdt, C.Angle);
-  O::SinCos(R.Angle, R.Sin1, R.Cos1);
-  R.PosX = MotionBound<O>(R.PosX + R.VelX * vdt + accX * O::Set(h), C.PosX);
-  R.PosY = MotionBound<O>(R.PosY + R.VelY * vdt + accY * O::Set(h), C.PosY);
-  R.VelRot = MotionBound<O>(O::Set(RotationDrag) * R.VelRot, C.VelRot);
-  R.VelX = MotionBound<O>(O::Set(Drag) * R.VelX, C.VelX);
-  R.VelY = MotionBound<O>(O::Set(Drag) * R.VelY, C.VelY);
+  const V accX = R.F[bfControl1] * R.Cos0;
+  const V accY = R.F[bfControl1] * R.Sin0 + O::Set(Gravity);
+  R.F[bfVelRot] = MotionBound<O>(R.F[bfVelRot] + R.F[bfControl2] * vdt, C.VelRot);
+  R.F[bfVelX] = MotionBound<O>(R.F[bfVelX] + accX * vdt, C.VelX);
+  R.F[bfVelY] = MotionBound<O>(R.F[bfVelY] + accY * vdt, C.VelY);
+  R.F[bfAngle] = MotionBound<O>(R.F[bfAngle] + R.F[bfVelRot] * vdt, C.Angle);
+  O::SinCos(R.F[bfAngle], R.Sin1, R.Cos1);
+  R.F[bfPosX] = MotionBound<O>(R.F[bfPosX] + R.F[bfVelX] * vdt + accX * O::Set(h), C.PosX);
+  R.F[bfPosY] = MotionBound<O>(R.F[bfPosY] + R.F[bfVelY] * vdt + accY * O::Set(h), C.PosY);
+  R.F[bfVelRot] = MotionBound<O>(O::Set(RotationDrag) * R.F[bfVelRot], C.VelRot);
+  R.F[bfVelX] = MotionBound<O>(O::Set(Drag) * R.F[bfVelX], C.VelX);
+  R.F[bfVelY] = MotionBound<O>(O::Set(Drag) * R.F[bfVelY], C.VelY);
 }

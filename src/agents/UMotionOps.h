@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "agents/UBodyLanes.h"
 #include "platform/UMath.h"
 
 // The arithmetic the vehicles' motion is written in, for one future at a time. The motion of a
@@ -35,4 +36,13 @@ struct TScalarOps {
 struct TMotionBounds {
   double Min = 0;
   double Max = 0;
+};
+
+// A body's values a sub-step of its motion reads and writes: its fields (TBodyField), the time of
+// its death, and the cosine and sine of its heading at the start (Cos0, Sin0: the outline has them
+// already) and at the end (Cos1, Sin1, for the outline).
+template <class O> struct TBodyMotion {
+  using V = typename O::V;
+  V F[bfCount];
+  V DeathTime, Cos0, Sin0, Cos1, Sin1;
 };

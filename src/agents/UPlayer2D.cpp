@@ -176,6 +176,25 @@ void TPlayer2D::StoreLane(TBodyLanes& Lanes, int32_t Lane) const {
   HeadingCosSin(Lanes.F[bfAngle][Lane], Lanes.Cos[Lane], Lanes.Sin[Lane]);
 }
 
+TBodyMotion<TScalarOps> TPlayer2D::MotionOfState() const {
+  const TState& s = State();
+  TBodyMotion<TScalarOps> m;
+  for (int32_t f = 0; f < bfCount; ++f)
+    m.F[f] = s.Param(FLaneParam[f]).Value;
+  m.DeathTime = static_cast<double>(s.DeathTime);
+  HeadingCosSin(m.F[bfAngle], m.Cos0, m.Sin0);
+  return m;
+}
+
+void TPlayer2D::TakeMotion(const TBodyMotion<TScalarOps>& Motion) {
+  TState& s = State();
+  for (int32_t f = 0; f < bfCount; ++f)
+    s.Param(FLaneParam[f]).Value = Motion.F[f];
+  s.DeathTime = static_cast<int64_t>(Motion.DeathTime);
+  SetAngle(Motion.F[bfAngle]); // and "Angle2" with it
+  KeepHeadingCosSin(Motion.F[bfAngle], Motion.Cos1, Motion.Sin1);
+}
+
 // ---- pose ----
 
 void TPlayer2D::Place(double X, double Y, double Angle) {

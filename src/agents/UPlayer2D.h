@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "agents/UBodyLanes.h"
+#include "agents/UMotionOps.h"
 #include "agents/UPlayer.h"
 #include "goals/UTeam.h"
 #include "platform/UCanvas.h"
@@ -91,6 +92,11 @@ public:
   // written for one future can take a turn on it; and takes it back from the state.
   void LoadLane(const TBodyLanes& Lanes, int32_t Lane, int64_t Time);
   void StoreLane(TBodyLanes& Lanes, int32_t Lane) const;
+  // The bounds of the parameter a lane field is held in, as SetValue applies them.
+  TMotionBounds LaneBounds(TBodyField Field) const {
+    const TStateParam& p = State().Param(FLaneParam[Field]);
+    return {p.MinValue, p.MaxValue};
+  }
   // Cosine and sine of a heading, as the vehicles' motion and the outline take them.
   void HeadingCosSin(double Heading, double& Cos, double& Sin) const;
 
@@ -130,6 +136,10 @@ protected:
   int32_t TurnTraceColor(const TState& S, int32_t PushIndex) const;
   void RebuildShape();
   TTrack2D& ResolveTrack2D() const;
+  // The current state as the motion of one sub-step takes it, and the motion's result back into
+  // the state.
+  TBodyMotion<TScalarOps> MotionOfState() const;
+  void TakeMotion(const TBodyMotion<TScalarOps>& Motion);
   // The cosine and sine of a heading the motion has computed already, for HeadingCosSin: within a
   // sub-step the vehicle's dynamics and the outline turn by the same heading, and the sine and
   // cosine are the dearest part of a sub-step.

@@ -74,52 +74,25 @@ int32_t TRocket::TraceColor(const TState& S) const {
 }
 
 TRocketConstants TRocket::MotionConstants() const {
-  const TState& s = State();
-  const auto bounds = [&](int32_t Index) {
-    return TMotionBounds{s.Param(Index).MinValue, s.Param(Index).MaxValue};
-  };
   TRocketConstants c;
   c.Dt = DeltaT();
-  c.Main = bounds(FMainPowerIndex);
-  c.Rota = bounds(FRotaPowerIndex);
-  c.Energy = bounds(FEnergyIndex);
-  c.Angle = bounds(FAngleIndex);
-  c.VelX = bounds(FVelXIndex);
-  c.VelY = bounds(FVelYIndex);
-  c.VelRot = bounds(FVelRotIndex);
-  c.PosX = bounds(FPosXIndex);
-  c.PosY = bounds(FPosYIndex);
+  c.Main = LaneBounds(bfControl1);
+  c.Rota = LaneBounds(bfControl2);
+  c.Energy = LaneBounds(bfEnergy);
+  c.Angle = LaneBounds(bfAngle);
+  c.VelX = LaneBounds(bfVelX);
+  c.VelY = LaneBounds(bfVelY);
+  c.VelRot = LaneBounds(bfVelRot);
+  c.PosX = LaneBounds(bfPosX);
+  c.PosY = LaneBounds(bfPosY);
   return c;
 }
 
 void TRocket::Advance() {
   TPlayer2D::Advance();
-  TState& st = State();
-  TRocketMotion<TScalarOps> r;
-  r.Main = st.Param(FMainPowerIndex).Value;
-  r.Rota = st.Param(FRotaPowerIndex).Value;
-  r.MainPush = st.Param(FMainPushIndex).Value;
-  r.RotaPush = st.Param(FRotaPushIndex).Value;
-  r.Angle = st.Param(FAngleIndex).Value;
-  r.VelX = st.Param(FVelXIndex).Value;
-  r.VelY = st.Param(FVelYIndex).Value;
-  r.VelRot = st.Param(FVelRotIndex).Value;
-  r.PosX = st.Param(FPosXIndex).Value;
-  r.PosY = st.Param(FPosYIndex).Value;
-  r.Energy = st.Param(FEnergyIndex).Value;
-  r.Dead = st.Param(FDeadIndex).Value;
-  HeadingCosSin(r.Angle, r.Cos0, r.Sin0);
-  AdvanceRocket(r, MotionConstants());
-  st.Param(FMainPowerIndex).Value = r.Main;
-  st.Param(FRotaPowerIndex).Value = r.Rota;
-  st.Param(FVelXIndex).Value = r.VelX;
-  st.Param(FVelYIndex).Value = r.VelY;
-  st.Param(FVelRotIndex).Value = r.VelRot;
-  st.Param(FPosXIndex).Value = r.PosX;
-  st.Param(FPosYIndex).Value = r.PosY;
-  st.Param(FEnergyIndex).Value = r.Energy;
-  SetAngle(r.Angle);
-  KeepHeadingCosSin(r.Angle, r.Cos1, r.Sin1);
+  TBodyMotion<TScalarOps> m = MotionOfState();
+  AdvanceRocket(m, MotionConstants());
+  TakeMotion(m);
 }
 
 void TRocket::Crash(double Impact) {

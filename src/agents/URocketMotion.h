@@ -14,11 +14,3 @@ struct TRocketConstants {
   // Every value goes through its parameter's bounds as SetValue would take it.
   TMotionBounds Main, Rota, Energy, Angle, VelX, VelY, VelRot, PosX, PosY;
 };
-
-// The rocket's values the sub-step reads and writes. Cos0 and Sin0: of Angle at the start (the
-// outline has them already); Cos1 and Sin1: of Angle at the end, for the outline.
-template <class O> struct TRocketMotion {
-  using V = typename O::V;
-  V Main, Rota, MainPush, RotaPush, Angle, VelX, VelY, VelRot, PosX, PosY, Energy, Dead;
-  V Cos0, Sin0, Cos1, Sin1;
-};

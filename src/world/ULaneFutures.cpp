@@ -268,23 +268,18 @@ void TLaneFutures::Contact(int32_t Body, int64_t Time) {
     return;
   if (body.IsKart()) {
     // A kart's bounce and crash run in the lanes too.
-    const TState& s = body.State();
-    const auto bounds = [&](TBodyField F) {
-      const TStateParam& p = s.Param(body.LaneParam(F));
-      return TMotionBounds{p.MinValue, p.MaxValue};
-    };
     TWallConstants c;
     c.Bounce = TPlayer2D::WallBounce;
     c.StepBackTries = TPlayer2D::StepBackTries;
     c.Time = static_cast<double>(Time);
-    c.PosX = bounds(bfPosX);
-    c.PosY = bounds(bfPosY);
-    c.Angle = bounds(bfAngle);
-    c.VelX = bounds(bfVelX);
-    c.VelY = bounds(bfVelY);
-    c.VelRot = bounds(bfVelRot);
-    c.Health = bounds(bfHealth);
-    c.Dead = bounds(bfDead);
+    c.PosX = body.LaneBounds(bfPosX);
+    c.PosY = body.LaneBounds(bfPosY);
+    c.Angle = body.LaneBounds(bfAngle);
+    c.VelX = body.LaneBounds(bfVelX);
+    c.VelY = body.LaneBounds(bfVelY);
+    c.VelRot = body.LaneBounds(bfVelRot);
+    c.Health = body.LaneBounds(bfHealth);
+    c.Dead = body.LaneBounds(bfDead);
     WallLanes(L, FUnitX.data(), FUnitY.data(), static_cast<int32_t>(unit.size()), road, c, contact);
     for (int32_t l = 0; l < Lanes; ++l) {
       // An outline no pixel can hold: the futures run again one at a time, and fail there.

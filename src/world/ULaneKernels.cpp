@@ -42,68 +42,37 @@ void Store(V X, double* Row, size_t I) {
   hn::StoreU(X, D(), Row + I);
 }
 
+TBodyMotion<TVectorOps> LoadMotion(const TBodyLanes& L, size_t I) {
+  TBodyMotion<TVectorOps> m;
+  for (int32_t f = 0; f < bfCount; ++f)
+    m.F[f] = Load(L.F[f], I);
+  m.DeathTime = Load(L.DeathTime, I);
+  m.Cos0 = Load(L.Cos, I);
+  m.Sin0 = Load(L.Sin, I);
+  return m;
+}
+
+void StoreMotion(const TBodyMotion<TVectorOps>& M, TBodyLanes& L, size_t I) {
+  for (int32_t f = 0; f < bfCount; ++f)
+    Store(M.F[f], L.F[f], I);
+  Store(M.DeathTime, L.DeathTime, I);
+  Store(M.Cos1, L.Cos, I);
+  Store(M.Sin1, L.Sin, I);
+}
+
 void AdvanceKartLanesImpl(TBodyLanes& L, const TKartConstants& C) {
   for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(D())) {
-    TKartMotion<TVectorOps> k;
-    k.Turn = Load(L.F[bfControl1], i);
-    k.Power = Load(L.F[bfControl2], i);
-    k.PushTurn = Load(L.F[bfPush1], i);
-    k.PushPower = Load(L.F[bfPush2], i);
-    k.Angle = Load(L.F[bfAngle], i);
-    k.VelX = Load(L.F[bfVelX], i);
-    k.VelY = Load(L.F[bfVelY], i);
-    k.PosX = Load(L.F[bfPosX], i);
-    k.PosY = Load(L.F[bfPosY], i);
-    k.Energy = Load(L.F[bfEnergy], i);
-    k.Dead = Load(L.F[bfDead], i);
-    k.DeathTime = Load(L.DeathTime, i);
-    k.Cos0 = Load(L.Cos, i);
-    k.Sin0 = Load(L.Sin, i);
-    AdvanceKart(k, C);
-    Store(k.Turn, L.F[bfControl1], i);
-    Store(k.Power, L.F[bfControl2], i);
-    Store(k.Angle, L.F[bfAngle], i);
-    Store(k.VelX, L.F[bfVelX], i);
-    Store(k.VelY, L.F[bfVelY], i);
-    Store(k.PosX, L.F[bfPosX], i);
-    Store(k.PosY, L.F[bfPosY], i);
-    Store(k.Energy, L.F[bfEnergy], i);
-    Store(k.Dead, L.F[bfDead], i);
-    Store(k.DeathTime, L.DeathTime, i);
-    Store(k.Cos1, L.Cos, i);
-    Store(k.Sin1, L.Sin, i);
+    TBodyMotion<TVectorOps> m = LoadMotion(L, i);
+    AdvanceKart(m, C);
+    StoreMotion(m, L, i);
   }
 }
 
 void AdvanceRocketLanesImpl(TBodyLanes& L, const TRocketConstants& C) {
   for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(D())) {
-    TRocketMotion<TVectorOps> r;
-    r.Main = Load(L.F[bfControl1], i);
-    r.Rota = Load(L.F[bfControl2], i);
-    r.MainPush = Load(L.F[bfPush1], i);
-    r.RotaPush = Load(L.F[bfPush2], i);
-    r.Angle = Load(L.F[bfAngle], i);
-    r.VelX = Load(L.F[bfVelX], i);
-    r.VelY = Load(L.F[bfVelY], i);
-    r.VelRot = Load(L.F[bfVelRot], i);
-    r.PosX = Load(L.F[bfPosX], i);
-    r.PosY = Load(L.F[bfPosY], i);
-    r.Energy = Load(L.F[bfEnergy], i);
-    r.Dead = Load(L.F[bfDead], i);
-    r.Cos0 = Load(L.Cos, i);
-    r.Sin0 = Load(L.Sin, i);
-    AdvanceRocket(r, C);
-    Store(r.Main, L.F[bfControl1], i);
-    Store(r.Rota, L.F[bfControl2], i);
-    Store(r.Angle, L.F[bfAngle], i);
-    Store(r.VelX, L.F[bfVelX], i);
-    Store(r.VelY, L.F[bfVelY], i);
-    Store(r.VelRot, L.F[bfVelRot], i);
-    Store(r.PosX, L.F[bfPosX], i);
-    Store(r.PosY, L.F[bfPosY], i);
-    Store(r.Energy, L.F[bfEnergy], i);
-    Store(r.Cos1, L.Cos, i);
-    Store(r.Sin1, L.Sin, i);
+    TBodyMotion<TVectorOps> m = LoadMotion(L, i);
+    AdvanceRocket(m, C);
+    StoreMotion(m, L, i);
   }
 }
 
