@@ -220,7 +220,11 @@ void TLaneFutures::ApplyTrack(TTrack& World, int64_t Time) {
   if (World.Settings().FCollisions && n > 1) {
     TTrack2D& track = static_cast<TTrack2D&>(World);
     FBoxes.resize(static_cast<size_t>(n));
+    bool touching[Lanes];
+    TouchingLanes(FBodies.data(), n, touching);
     for (int32_t l = 0; l < Lanes; ++l) {
+      if (!touching[l])
+        continue;
       // The pass reads a player's own state only where its bounding square touches another's:
       // only those take the lane's values, and give them back.
       for (int32_t p = 0; p < n; ++p) {

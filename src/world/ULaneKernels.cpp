@@ -268,6 +268,25 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
   }
 }
 
+void TouchingLanesImpl(const TBodyLanes* Bodies, int32_t Count, bool* Touching) {
+  const D d;
+  for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
+    auto any = hn::Lt(hn::Zero(d), hn::Zero(d));
+    for (int32_t a = 0; a < Count; ++a) {
+      const TBodyLanes& A = Bodies[a];
+      const V ax = Load(A.F[bfPosX], i), ay = Load(A.F[bfPosY], i), as = Load(A.F[bfSize], i);
+      const V left = ax - as, right = ax + as, top = ay - as, bottom = ay + as;
+      for (int32_t b = a + 1; b < Count; ++b) {
+        const TBodyLanes& B = Bodies[b];
+        const V bx = Load(B.F[bfPosX], i), by = Load(B.F[bfPosY], i), bs = Load(B.F[bfSize], i);
+        any = hn::Or(any, hn::And(hn::And(hn::Ge(bx + bs, left), hn::Le(bx - bs, right)),
+                                  hn::And(hn::Ge(by + bs, top), hn::Le(by - bs, bottom))));
+      }
+    }
+    StoreMask(any, Touching + i);
+  }
+}
+
 } // namespace
 } // namespace HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
@@ -278,6 +297,7 @@ HWY_EXPORT(AdvanceKartLanesImpl);
 HWY_EXPORT(AdvanceRocketLanesImpl);
 HWY_EXPORT(ContactLanesImpl);
 HWY_EXPORT(WallLanesImpl);
+HWY_EXPORT(TouchingLanesImpl);
 } // namespace
 
 void AdvanceKartLanes(TBodyLanes& Lanes, const TKartConstants& Constants) {
@@ -298,5 +318,11 @@ void ContactLanes(const TBodyLanes& Lanes, const double* UnitX, const double* Un
 void WallLanes(TBodyLanes& Lanes, const double* UnitX, const double* UnitY, int32_t Vertices,
                const TRoadView& Road, const TWallConstants& Constants, TLaneContact& Contact) {
   HWY_DYNAMIC_DISPATCH(WallLanesImpl)(Lanes, UnitX, UnitY, Vertices, Road, Constants, Contact);
+}
+#endif
+
+#if HWY_ONCE
+void TouchingLanes(const TBodyLanes* Bodies, int32_t Count, bool* Touching) {
+  HWY_DYNAMIC_DISPATCH(TouchingLanesImpl)(Bodies, Count, Touching);
 }
 #endif

@@ -52,3 +52,7 @@ struct TWallConstants {
 // lane, whether the outline as it stands is rounded and inside the picture.
 void WallLanes(TBodyLanes& Lanes, const double* UnitX, const double* UnitY, int32_t Vertices,
                const TRoadView& Road, const TWallConstants& Constants, TLaneContact& Contact);
+
+// For every lane, whether the bounding squares of any two of the bodies touch (as the collision
+// pass finds them, touching squares counting): where none do, the pass changes nothing.
+void TouchingLanes(const TBodyLanes* Bodies, int32_t Count, bool* Touching);
