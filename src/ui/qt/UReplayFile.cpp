@@ -181,8 +181,11 @@ TReplayFile::TOpened TReplayFile::Decode(const QByteArray& Bytes, const QString&
   try {
     if (json.value("format") != QJsonValue("kartsim-replay"))
       throw EReplayPlace("format", "not a kartsim replay (expected \"kartsim-replay\")");
-    if (!Whole(json.value("version"), 1, Version))
-      throw EReplayPlace("version", "expected 1");
+    if (json.value("version") == QJsonValue(1))
+      throw EReplayPlace("version", "1 was recorded by an earlier kartsim, whose futures drew "
+                                    "other numbers, and cannot be replayed by this one");
+    if (!Whole(json.value("version"), Version, Version))
+      throw EReplayPlace("version", "expected " + std::to_string(Version));
     if (!json.value("scene").isObject())
       throw EReplayPlace("scene", json.contains("scene") ? "not an object" : "missing");
     opened.Replay.Scene = json.value("scene").toObject();

@@ -11,8 +11,8 @@
 
 class TWorld;
 
-// Replay files: a TReplay as a compact JSON document, "format": "kartsim-replay", "version": 1:
-//   {"format": "kartsim-replay", "version": 1, "scene": {...}, "stream": "<64 hex digits>",
+// Replay files: a TReplay as a compact JSON document, "format": "kartsim-replay", "version": 2:
+//   {"format": "kartsim-replay", "version": 2, "scene": {...}, "stream": "<64 hex digits>",
 //    "steps": [[57, "9f3a01c2"], [61, "77ab0d1e", [{"do": "size", "size": 9}]], ...],
 //    "after": [...commands applied after the last step...]}
 // A step is its futures, the hash of the world after it (null where it raised) and, when there
@@ -22,7 +22,9 @@ class TWorld;
 class TReplayFile {
 public:
   static constexpr int64_t MaxBytes = 1024LL * 1024 * 1024;
-  static constexpr int32_t Version = 1;
+  // 2 since the futures draw their pushes as Box-Muller values in lane groups of 8: a replay of
+  // version 1 would not run the same steps, so it is refused rather than found to differ.
+  static constexpr int32_t Version = 2;
   // The file dialogs' filter, and the suffix a replay is saved with.
   static const QString& Filter();
 

@@ -47,7 +47,8 @@ TEST(ReplayFile, ABadReplayIsRefusedWithItsJsonPathAndNothingRuns) {
   const std::pair<QByteArray, std::string> cases[] = {
       {"{\"format\": ", "not JSON"},
       {edited([](QJsonObject& j) { j["format"] = "kartsim-scene"; }), "format: not a kartsim"},
-      {edited([](QJsonObject& j) { j["version"] = 2; }), "version: expected 1"},
+      {edited([](QJsonObject& j) { j["version"] = 3; }), "version: expected 2"},
+      {edited([](QJsonObject& j) { j["version"] = 1; }), "version: 1 was recorded by an earlier"},
       {edited([](QJsonObject& j) { j.remove("after"); }), "after: missing"},
       {edited([](QJsonObject& j) { j["stream"] = QString(64, '0'); }),
        "stream: expected the 64 hexadecimal digits"},
