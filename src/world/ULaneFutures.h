@@ -14,12 +14,13 @@ class TRandom;
 class TTrack;
 
 // Runs the futures of a block side by side, one lane a future, on a runner's copy of the world:
-// sub-step by sub-step, every body's lanes go through the same motion, outline, road contact and
-// goals together, held as structure of arrays (TBodyLanes). What is rare or long takes a turn on
-// the body's own state, one lane at a time, through the code written for one future: a wall's
-// contact and bounce, a rocket's landing, collisions between players. The random pushes of each
-// lane come from that future's own stream, in the order one future would draw them, so a future
-// ends the same whether it ran alone or in a lane.
+// sub-step by sub-step, every body's lanes go through the same motion, outline, road contact, a
+// kart's bounce off a wall and the random pushes together, held as structure of arrays
+// (TBodyLanes), in vectors where the kernels (ULaneKernels.h) allow. What is rare or long takes a
+// turn on the body's own state, one lane at a time, through the code written for one future: a
+// future's first action, a rocket's wall and landing, collisions between players, the goals at a
+// future's end. Each lane draws from that future's own stream, in the order one future would, so
+// a future ends the same whether it ran alone or in a lane.
 //
 // The lanes take the worlds whose futures they know: an image track of karts and rockets as they
 // are made, acting on personal goals alone, among which only racing scores during a future (the
