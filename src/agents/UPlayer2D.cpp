@@ -141,6 +141,8 @@ void TPlayer2D::LoadLane(const TBodyLanes& Lanes, int32_t Lane, int64_t Time) {
   for (int32_t f = 0; f < bfCount; ++f)
     s.Param(FLaneParam[f]).Value = Lanes.F[f][Lane];
   SetAngle(Lanes.F[bfAngle][Lane]); // and "Angle2" with it
+  // The lane holds the heading's cosine and sine already: the outline need not take them again.
+  KeepHeadingCosSin(Lanes.F[bfAngle][Lane], Lanes.Cos[Lane], Lanes.Sin[Lane]);
   s.Param(FPosXIndex).StartValue = Lanes.StartX[Lane];
   s.Param(FPosYIndex).StartValue = Lanes.StartY[Lane];
   s.Param(FPosXIndex).SavedValue = Lanes.SavedX[Lane];
