@@ -215,14 +215,16 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
     const V mx = hn::IfThenElseZero(stepping, (savedX - x) / tries);
     const V my = hn::IfThenElseZero(stepping, (savedY - y) / tries);
     const V ma = hn::IfThenElseZero(stepping, (savedAngle - angle) / tries);
-    auto looping = stepping;
+    auto looping = stepping, cleared = hn::Lt(zero, zero);
     for (int32_t k = 0; k < C.StepBackTries && !hn::AllFalse(d, looping); ++k) {
       moveAndLook(looping, mx, my, ma);
-      const auto cleared = hn::AndNot(touching, looping);
-      // Back to the last touching pose, with a fresh contact point to bounce from.
-      moveAndLook(cleared, hn::Neg(mx), hn::Neg(my), hn::Neg(ma));
-      looping = hn::AndNot(cleared, looping);
+      const auto clear = hn::AndNot(touching, looping);
+      cleared = hn::Or(cleared, clear);
+      looping = hn::AndNot(clear, looping);
     }
+    // Back to the last touching pose, with a fresh contact point to bounce from: a lane that came
+    // clear is done stepping, so its step back waits here, for all of them at once.
+    moveAndLook(cleared, hn::Neg(mx), hn::Neg(my), hn::Neg(ma));
 
     // The bounce off the contact point, as TPlayer2D::ResolveWallContact computes it.
     V vx = Load(L.F[bfVelX], i), vy = Load(L.F[bfVelY], i), w = Load(L.F[bfVelRot], i);
