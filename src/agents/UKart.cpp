@@ -73,15 +73,7 @@ TKartConstants TKart::MotionConstants() const {
   c.Mu = track.Settings().FFriction;
   c.Sigma = track.Settings().FSideFriction;
   c.Time = static_cast<double>(State().Time);
-  c.Turn = LaneBounds(bfControl1);
-  c.Power = LaneBounds(bfControl2);
-  c.Energy = LaneBounds(bfEnergy);
-  c.Dead = LaneBounds(bfDead);
-  c.Angle = LaneBounds(bfAngle);
-  c.VelX = LaneBounds(bfVelX);
-  c.VelY = LaneBounds(bfVelY);
-  c.PosX = LaneBounds(bfPosX);
-  c.PosY = LaneBounds(bfPosY);
+  c.Bounds = LaneBounds();
   return c;
 }
 

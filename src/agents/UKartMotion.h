@@ -15,5 +15,5 @@ struct TKartConstants {
   double Sigma = 0; // side friction of the world
   double Time = 0;  // the future's clock after this sub-step, milliseconds (the time of a death)
   // Every value goes through its parameter's bounds as SetValue would take it.
-  TMotionBounds Turn, Power, Energy, Dead, Angle, VelX, VelY, PosX, PosY;
+  TBodyBounds Bounds;
 };

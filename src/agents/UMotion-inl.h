@@ -39,10 +39,12 @@ template <class O> void AdvanceKart(TBodyMotion<O>& K, const TKartConstants& C) 
 
   // Controls: the decision sets how fast they change, the bounds keep them in range.
   const auto dead = O::Gt(K.F[bfDead], O::Set(0.5));
-  K.F[bfControl2] = O::Select(dead, MotionBound<O>(zero, C.Power),
-                              MotionBound<O>(K.F[bfControl2] + K.F[bfPush2] * vdt, C.Power));
-  K.F[bfControl1] = O::Select(dead, K.F[bfControl1],
-                              MotionBound<O>(K.F[bfControl1] + K.F[bfPush1] * vdt, C.Turn));
+  K.F[bfControl2] =
+      O::Select(dead, MotionBound<O>(zero, C.Bounds[bfControl2]),
+                MotionBound<O>(K.F[bfControl2] + K.F[bfPush2] * vdt, C.Bounds[bfControl2]));
+  K.F[bfControl1] =
+      O::Select(dead, K.F[bfControl1],
+                MotionBound<O>(K.F[bfControl1] + K.F[bfPush1] * vdt, C.Bounds[bfControl1]));
 
   // Velocity split at the heading into a forward and a side part.
   const V c0 = K.Cos0, s0 = K.Sin0;
@@ -64,8 +66,9 @@ template <class O> void AdvanceKart(TBodyMotion<O>& K, const TKartConstants& C) 
   const auto reverse = O::Lt(p, zero);
   // Braking: slows the kart down to a stop, never into reverse within this sub-step.
   const auto braking = O::And(reverse, O::Gt(f, zero));
-  const V braked = MotionMax<O>(
-      f - O::Set(dt * C.Mu * 100 * C.Power.Max) * O::Abs(p / O::Set(C.Power.Min)), zero);
+  const V braked = MotionMax<O>(f - O::Set(dt * C.Mu * 100 * C.Bounds[bfControl2].Max) *
+                                        O::Abs(p / O::Set(C.Bounds[bfControl2].Min)),
+                                zero);
   f = O::Select(braking, braked, f);
   fx = O::Select(braking, f * c0, fx);
   fy = O::Select(braking, f * s0, fy);
@@ -80,10 +83,10 @@ template <class O> void AdvanceKart(TBodyMotion<O>& K, const TKartConstants& C) 
   a = O::Select(short_, a * energy / need, a);
   need = O::Select(short_, energy, need);
   a = MotionSign<O>(a) * MotionMin<O>(O::Abs(a), O::Set(200) * energy);
-  K.F[bfEnergy] = MotionBound<O>(energy - need, C.Energy);
+  K.F[bfEnergy] = MotionBound<O>(energy - need, C.Bounds[bfEnergy]);
   // Out of energy: dies now.
   const auto dies = O::AndNot(O::Gt(K.F[bfDead], O::Set(0.5)), O::Eq(K.F[bfEnergy], zero));
-  K.F[bfDead] = O::Select(dies, MotionBound<O>(O::Set(1), C.Dead), K.F[bfDead]);
+  K.F[bfDead] = O::Select(dies, MotionBound<O>(O::Set(1), C.Bounds[bfDead]), K.F[bfDead]);
   K.DeathTime = O::Select(dies, O::Set(C.Time), K.DeathTime);
 
   // Side friction takes 100 x sigma pixels per second off the side speed each second.
@@ -94,16 +97,19 @@ template <class O> void AdvanceKart(TBodyMotion<O>& K, const TKartConstants& C) 
   sy = O::Select(sliding, sy * k, sy);
 
   // Steering: full rate from 10 pixels per second forward, less when slower, none at rest.
-  K.F[bfAngle] = MotionBound<O>(
-      K.F[bfAngle] + K.F[bfControl1] * vdt * MotionMin<O>(f / O::Set(10), O::Set(1)), C.Angle);
+  K.F[bfAngle] =
+      MotionBound<O>(K.F[bfAngle] + K.F[bfControl1] * vdt * MotionMin<O>(f / O::Set(10), O::Set(1)),
+                     C.Bounds[bfAngle]);
   O::SinCos(K.F[bfAngle], K.Sin1, K.Cos1);
   const V accX = a * K.Cos1;
   const V accY = a * K.Sin1;
 
-  K.F[bfVelX] = MotionBound<O>(fx * damp + sx + vdt * accX, C.VelX);
-  K.F[bfVelY] = MotionBound<O>(fy * damp + sy + vdt * accY, C.VelY);
-  K.F[bfPosX] = MotionBound<O>(K.F[bfPosX] + K.F[bfVelX] * vdt + accX * O::Set(h), C.PosX);
-  K.F[bfPosY] = MotionBound<O>(K.F[bfPosY] + K.F[bfVelY] * vdt + accY * O::Set(h), C.PosY);
+  K.F[bfVelX] = MotionBound<O>(fx * damp + sx + vdt * accX, C.Bounds[bfVelX]);
+  K.F[bfVelY] = MotionBound<O>(fy * damp + sy + vdt * accY, C.Bounds[bfVelY]);
+  K.F[bfPosX] =
+      MotionBound<O>(K.F[bfPosX] + K.F[bfVelX] * vdt + accX * O::Set(h), C.Bounds[bfPosX]);
+  K.F[bfPosY] =
+      MotionBound<O>(K.F[bfPosY] + K.F[bfVelY] * vdt + accY * O::Set(h), C.Bounds[bfPosY]);
 }
 
 template <class O> void AdvanceRocket(TBodyMotion<O>& R, const TRocketConstants& C) {
@@ -123,35 +129,41 @@ template <class O> void AdvanceRocket(TBodyMotion<O>& R, const TRocketConstants&
   const V vdt = O::Set(dt);
 
   const auto dead = O::Gt(R.F[bfDead], O::Set(0.5));
-  R.F[bfControl1] = O::Select(dead, MotionBound<O>(zero, C.Main),
-                              MotionBound<O>(R.F[bfControl1] + R.F[bfPush1] * vdt, C.Main));
-  R.F[bfControl2] = O::Select(dead, MotionBound<O>(zero, C.Rota),
-                              MotionBound<O>(R.F[bfControl2] + R.F[bfPush2] * vdt, C.Rota));
+  R.F[bfControl1] =
+      O::Select(dead, MotionBound<O>(zero, C.Bounds[bfControl1]),
+                MotionBound<O>(R.F[bfControl1] + R.F[bfPush1] * vdt, C.Bounds[bfControl1]));
+  R.F[bfControl2] =
+      O::Select(dead, MotionBound<O>(zero, C.Bounds[bfControl2]),
+                MotionBound<O>(R.F[bfControl2] + R.F[bfPush2] * vdt, C.Bounds[bfControl2]));
 
   // Engines burn energy; what the fuel cannot pay for is cut, the main engine first.
-  R.F[bfControl1] = MotionBound<O>(
-      MotionMin<O>(R.F[bfControl1], O::Set(MainPerEnergy) * R.F[bfEnergy] / vdt), C.Main);
+  R.F[bfControl1] =
+      MotionBound<O>(MotionMin<O>(R.F[bfControl1], O::Set(MainPerEnergy) * R.F[bfEnergy] / vdt),
+                     C.Bounds[bfControl1]);
   R.F[bfEnergy] = MotionBound<O>(
-      MotionMax<O>(R.F[bfEnergy] - vdt * R.F[bfControl1] / O::Set(MainPerEnergy), zero), C.Energy);
+      MotionMax<O>(R.F[bfEnergy] - vdt * R.F[bfControl1] / O::Set(MainPerEnergy), zero),
+      C.Bounds[bfEnergy]);
   const V q0 = R.F[bfControl2];
   R.F[bfControl2] = MotionBound<O>(
       MotionSign<O>(q0) * MotionMin<O>(O::Abs(q0), O::Set(RotaPerEnergy) * R.F[bfEnergy] / vdt),
-      C.Rota);
+      C.Bounds[bfControl2]);
   R.F[bfEnergy] = MotionBound<O>(
       MotionMax<O>(R.F[bfEnergy] - vdt * O::Abs(R.F[bfControl2]) / O::Set(RotaPerEnergy), zero),
-      C.Energy);
+      C.Bounds[bfEnergy]);
 
   // Thrust along the heading before this sub-step's rotation, gravity downward.
   const V accX = R.F[bfControl1] * R.Cos0;
   const V accY = R.F[bfControl1] * R.Sin0 + O::Set(Gravity);
-  R.F[bfVelRot] = MotionBound<O>(R.F[bfVelRot] + R.F[bfControl2] * vdt, C.VelRot);
-  R.F[bfVelX] = MotionBound<O>(R.F[bfVelX] + accX * vdt, C.VelX);
-  R.F[bfVelY] = MotionBound<O>(R.F[bfVelY] + accY * vdt, C.VelY);
-  R.F[bfAngle] = MotionBound<O>(R.F[bfAngle] + R.F[bfVelRot] * vdt, C.Angle);
+  R.F[bfVelRot] = MotionBound<O>(R.F[bfVelRot] + R.F[bfControl2] * vdt, C.Bounds[bfVelRot]);
+  R.F[bfVelX] = MotionBound<O>(R.F[bfVelX] + accX * vdt, C.Bounds[bfVelX]);
+  R.F[bfVelY] = MotionBound<O>(R.F[bfVelY] + accY * vdt, C.Bounds[bfVelY]);
+  R.F[bfAngle] = MotionBound<O>(R.F[bfAngle] + R.F[bfVelRot] * vdt, C.Bounds[bfAngle]);
   O::SinCos(R.F[bfAngle], R.Sin1, R.Cos1);
-  R.F[bfPosX] = MotionBound<O>(R.F[bfPosX] + R.F[bfVelX] * vdt + accX * O::Set(h), C.PosX);
-  R.F[bfPosY] = MotionBound<O>(R.F[bfPosY] + R.F[bfVelY] * vdt + accY * O::Set(h), C.PosY);
-  R.F[bfVelRot] = MotionBound<O>(O::Set(RotationDrag) * R.F[bfVelRot], C.VelRot);
-  R.F[bfVelX] = MotionBound<O>(O::Set(Drag) * R.F[bfVelX], C.VelX);
-  R.F[bfVelY] = MotionBound<O>(O::Set(Drag) * R.F[bfVelY], C.VelY);
+  R.F[bfPosX] =
+      MotionBound<O>(R.F[bfPosX] + R.F[bfVelX] * vdt + accX * O::Set(h), C.Bounds[bfPosX]);
+  R.F[bfPosY] =
+      MotionBound<O>(R.F[bfPosY] + R.F[bfVelY] * vdt + accY * O::Set(h), C.Bounds[bfPosY]);
+  R.F[bfVelRot] = MotionBound<O>(O::Set(RotationDrag) * R.F[bfVelRot], C.Bounds[bfVelRot]);
+  R.F[bfVelX] = MotionBound<O>(O::Set(Drag) * R.F[bfVelX], C.Bounds[bfVelX]);
+  R.F[bfVelY] = MotionBound<O>(O::Set(Drag) * R.F[bfVelY], C.Bounds[bfVelY]);
 }

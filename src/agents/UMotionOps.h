@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cmath>
 
 #include "agents/UBodyLanes.h"
@@ -37,6 +38,8 @@ struct TMotionBounds {
   double Min = 0;
   double Max = 0;
 };
+// The bounds of every field of a body (TBodyField).
+using TBodyBounds = std::array<TMotionBounds, bfCount>;
 
 // A body's values a sub-step of its motion reads and writes: its fields (TBodyField), the time of
 // its death, and the cosine and sine of its heading at the start (Cos0, Sin0: the outline has them

@@ -178,6 +178,15 @@ void TPlayer2D::StoreLane(TBodyLanes& Lanes, int32_t Lane) const {
   HeadingCosSin(Lanes.F[bfAngle][Lane], Lanes.Cos[Lane], Lanes.Sin[Lane]);
 }
 
+TBodyBounds TPlayer2D::LaneBounds() const {
+  TBodyBounds bounds;
+  for (int32_t f = 0; f < bfCount; ++f) {
+    const TStateParam& p = State().Param(FLaneParam[f]);
+    bounds[f] = {p.MinValue, p.MaxValue};
+  }
+  return bounds;
+}
+
 TBodyMotion<TScalarOps> TPlayer2D::MotionOfState() const {
   const TState& s = State();
   TBodyMotion<TScalarOps> m;

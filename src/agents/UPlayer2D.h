@@ -92,11 +92,8 @@ public:
   // written for one future can take a turn on it; and takes it back from the state.
   void LoadLane(const TBodyLanes& Lanes, int32_t Lane, int64_t Time);
   void StoreLane(TBodyLanes& Lanes, int32_t Lane) const;
-  // The bounds of the parameter a lane field is held in, as SetValue applies them.
-  TMotionBounds LaneBounds(TBodyField Field) const {
-    const TStateParam& p = State().Param(FLaneParam[Field]);
-    return {p.MinValue, p.MaxValue};
-  }
+  // The bounds of the parameters the lane fields are held in, as SetValue applies them.
+  TBodyBounds LaneBounds() const;
   // Cosine and sine of a heading, as the vehicles' motion and the outline take them.
   void HeadingCosSin(double Heading, double& Cos, double& Sin) const;
 

@@ -76,15 +76,7 @@ int32_t TRocket::TraceColor(const TState& S) const {
 TRocketConstants TRocket::MotionConstants() const {
   TRocketConstants c;
   c.Dt = DeltaT();
-  c.Main = LaneBounds(bfControl1);
-  c.Rota = LaneBounds(bfControl2);
-  c.Energy = LaneBounds(bfEnergy);
-  c.Angle = LaneBounds(bfAngle);
-  c.VelX = LaneBounds(bfVelX);
-  c.VelY = LaneBounds(bfVelY);
-  c.VelRot = LaneBounds(bfVelRot);
-  c.PosX = LaneBounds(bfPosX);
-  c.PosY = LaneBounds(bfPosY);
+  c.Bounds = LaneBounds();
   return c;
 }
 

@@ -12,5 +12,5 @@
 struct TRocketConstants {
   double Dt = 0; // sub-step, seconds
   // Every value goes through its parameter's bounds as SetValue would take it.
-  TMotionBounds Main, Rota, Energy, Angle, VelX, VelY, VelRot, PosX, PosY;
+  TBodyBounds Bounds;
 };

@@ -276,14 +276,7 @@ void TLaneFutures::Contact(int32_t Body, int64_t Time) {
     c.Bounce = TPlayer2D::WallBounce;
     c.StepBackTries = TPlayer2D::StepBackTries;
     c.Time = static_cast<double>(Time);
-    c.PosX = body.LaneBounds(bfPosX);
-    c.PosY = body.LaneBounds(bfPosY);
-    c.Angle = body.LaneBounds(bfAngle);
-    c.VelX = body.LaneBounds(bfVelX);
-    c.VelY = body.LaneBounds(bfVelY);
-    c.VelRot = body.LaneBounds(bfVelRot);
-    c.Health = body.LaneBounds(bfHealth);
-    c.Dead = body.LaneBounds(bfDead);
+    c.Bounds = body.LaneBounds();
     WallLanes(L, FUnitX.data(), FUnitY.data(), static_cast<int32_t>(unit.size()), road, c, contact);
     for (int32_t l = 0; l < Lanes; ++l) {
       // An outline no pixel can hold: the futures run again one at a time, and fail there.

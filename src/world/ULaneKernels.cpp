@@ -186,10 +186,10 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
     const auto moveAndLook = [&](hn::Mask<D> M, V DX, V DY, V DAngle) {
       if (hn::AllFalse(D(), M))
         return;
-      x = hn::IfThenElse(M, Bound(x + DX, C.PosX), x);
-      y = hn::IfThenElse(M, Bound(y + DY, C.PosY), y);
+      x = hn::IfThenElse(M, Bound(x + DX, C.Bounds[bfPosX]), x);
+      y = hn::IfThenElse(M, Bound(y + DY, C.Bounds[bfPosY]), y);
       const auto turns = hn::And(M, hn::Ne(DAngle, zero));
-      angle = hn::IfThenElse(turns, Bound(angle + DAngle, C.Angle), angle);
+      angle = hn::IfThenElse(turns, Bound(angle + DAngle, C.Bounds[bfAngle]), angle);
       V s, c;
       TVectorOps::SinCos(angle, s, c);
       sin = hn::IfThenElse(turns, s, sin);
@@ -237,9 +237,10 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
     const V impact = hn::Sqrt(ux * ux + uy * uy);
     const V g = ux * nx + uy * ny;
     const V bounce = hn::Set(d, C.Bounce), two = hn::Set(d, 2);
-    const V bx = Bound((vx + two * g * nx) * bounce, C.VelX);
-    const V by = Bound((vy + two * g * ny) * bounce, C.VelY);
-    const V bw = Bound(bounce * (nx * (uy - g * ry) - ny * (ux - g * rx)) / dist, C.VelRot);
+    const V bx = Bound((vx + two * g * nx) * bounce, C.Bounds[bfVelX]);
+    const V by = Bound((vy + two * g * ny) * bounce, C.Bounds[bfVelY]);
+    const V bw =
+        Bound(bounce * (nx * (uy - g * ry) - ny * (ux - g * rx)) / dist, C.Bounds[bfVelRot]);
     Store(hn::IfThenElse(bounces, bx, vx), L.F[bfVelX], i);
     Store(hn::IfThenElse(bounces, by, vy), L.F[bfVelY], i);
     Store(hn::IfThenElse(bounces, bw, w), L.F[bfVelRot], i);
@@ -250,11 +251,12 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
     // The kart's crash: (impact / 2)^2 of health, and death at none.
     const V health = Load(L.F[bfHealth], i), dead = Load(L.F[bfDead], i);
     const V half = impact / two;
-    const V lowered = hn::IfThenElse(bounces, Bound(health - half * half, C.Health), health);
+    const V lowered =
+        hn::IfThenElse(bounces, Bound(health - half * half, C.Bounds[bfHealth]), health);
     const auto dies =
         hn::And(hn::And(bounces, hn::Eq(lowered, zero)), hn::Not(hn::Gt(dead, hn::Set(d, 0.5))));
     Store(lowered, L.F[bfHealth], i);
-    Store(hn::IfThenElse(dies, Bound(hn::Set(d, 1), C.Dead), dead), L.F[bfDead], i);
+    Store(hn::IfThenElse(dies, Bound(hn::Set(d, 1), C.Bounds[bfDead]), dead), L.F[bfDead], i);
     Store(hn::IfThenElse(dies, hn::Set(d, C.Time), Load(L.DeathTime, i)), L.DeathTime, i);
 
     Store(x, L.F[bfPosX], i);

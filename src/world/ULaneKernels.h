@@ -43,7 +43,7 @@ struct TWallConstants {
   double Bounce = 0;         // share of the velocity kept
   int32_t StepBackTries = 0; // the step back toward the saved pose goes in this many parts
   double Time = 0;           // the future's clock, milliseconds (the time of a death)
-  TMotionBounds PosX, PosY, Angle, VelX, VelY, VelRot, Health, Dead;
+  TBodyBounds Bounds;        // of every field, as SetValue takes them
 };
 
 // For every lane whose outline Contact found off the road (ContactLanes), what a kart's
