@@ -24,11 +24,11 @@ namespace {
 
 static_assert(TLaneStreams::Lanes == TBodyLanes::Lanes);
 
-// What SetValue stores for X in the bounds of P.
-double Bounded(const TStateParam& P, double X) {
-  TStateParam p = P;
-  p.SetValue(X);
-  return p.Value;
+// What SetValue stores for X in bounds B.
+double Bounded(const TMotionBounds& B, double X) {
+  if (!(B.Max > B.Min))
+    return X;
+  return X < B.Min ? B.Min : (X > B.Max ? B.Max : X);
 }
 
 // The heading in whole degrees, as SetAngle keeps it, raises for a heading no outline can turn
@@ -90,8 +90,18 @@ void TLaneFutures::Begin(TTrack& World) {
   const size_t n = list.size();
   FPlayers.resize(n);
   FBodies.resize(n);
-  for (size_t p = 0; p < n; ++p)
-    FPlayers[p] = list[p]->AsPlayer2D();
+  FBounds.resize(n);
+  FKartConstants.resize(n);
+  FRocketConstants.resize(n);
+  for (size_t p = 0; p < n; ++p) {
+    TPlayer2D* body = FPlayers[p] = list[p]->AsPlayer2D();
+    // What the motion takes from the parameters' bounds and the world, once for the group.
+    FBounds[p] = body->LaneBounds();
+    if (body->IsKart())
+      FKartConstants[p] = static_cast<const TKart*>(body)->MotionConstants();
+    else
+      FRocketConstants[p] = static_cast<const TRocket*>(body)->MotionConstants();
+  }
   FTeamOrder.clear();
   for (int32_t t = 0; t < World.TeamCount(); ++t) {
     const TTeam& team = *World.Teams(t);
@@ -184,19 +194,19 @@ void TLaneFutures::Prepare(int32_t Body, bool First, TRandom* Streams) {
 void TLaneFutures::Advance(int32_t Body, int64_t Time) {
   TBodyLanes& L = FBodies[Body];
   TPlayer2D& body = *FPlayers[Body];
-  const TState& s = body.State();
+  const TBodyBounds& bounds = FBounds[Body];
   const double time = static_cast<double>(Time);
   // A body found outside the picture dies; at the lowest AI levels one without health stops.
-  const double dead = Bounded(s.Param(body.LaneParam(bfDead)), 1);
+  const double dead = Bounded(bounds[bfDead], 1);
   for (int32_t l = 0; l < Lanes; ++l)
     if (!L.Inside[l] && !(L.F[bfDead][l] > 0.5)) {
       L.F[bfDead][l] = dead;
       L.DeathTime[l] = time;
     }
   if (body.AILevel() <= 3) {
-    const double vx = Bounded(s.Param(body.LaneParam(bfVelX)), 0);
-    const double vy = Bounded(s.Param(body.LaneParam(bfVelY)), 0);
-    const double vr = Bounded(s.Param(body.LaneParam(bfVelRot)), 0);
+    const double vx = Bounded(bounds[bfVelX], 0);
+    const double vy = Bounded(bounds[bfVelY], 0);
+    const double vr = Bounded(bounds[bfVelRot], 0);
     for (int32_t l = 0; l < Lanes; ++l)
       if (L.F[bfHealth][l] < 1) {
         L.F[bfVelX][l] = vx;
@@ -205,11 +215,11 @@ void TLaneFutures::Advance(int32_t Body, int64_t Time) {
       }
   }
   if (body.IsKart()) {
-    TKartConstants c = static_cast<TKart&>(body).MotionConstants();
+    TKartConstants c = FKartConstants[Body];
     c.Time = time;
     AdvanceKartLanes(L, c);
   } else {
-    AdvanceRocketLanes(L, static_cast<TRocket&>(body).MotionConstants());
+    AdvanceRocketLanes(L, FRocketConstants[Body]);
   }
   for (int32_t l = 0; l < Lanes; ++l)
     CheckHeading(L.F[bfAngle][l]);
@@ -276,7 +286,7 @@ void TLaneFutures::Contact(int32_t Body, int64_t Time) {
     c.Bounce = TPlayer2D::WallBounce;
     c.StepBackTries = TPlayer2D::StepBackTries;
     c.Time = static_cast<double>(Time);
-    c.Bounds = body.LaneBounds();
+    c.Bounds = FBounds[Body];
     WallLanes(L, FUnitX.data(), FUnitY.data(), static_cast<int32_t>(unit.size()), road, c, contact);
     for (int32_t l = 0; l < Lanes; ++l) {
       // An outline no pixel can hold: the futures run again one at a time, and fail there.

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "agents/UBodyLanes.h"
+#include "agents/UKartMotion.h"
+#include "agents/URocketMotion.h"
 #include "platform/ULaneStreams.h"
 #include "world/UTrack2D.h"
 
@@ -60,6 +62,10 @@ private:
   TLaneStreams FStreams;           // the lanes' streams after the first sub-step
   std::vector<TBodyLanes> FBodies; // by place in the world's player list
   std::vector<TPlayer2D*> FPlayers;
+  // By body, what its motion and its walls take from its parameters' bounds and the world.
+  std::vector<TBodyBounds> FBounds;
+  std::vector<TKartConstants> FKartConstants;     // of the karts (the time set at each sub-step)
+  std::vector<TRocketConstants> FRocketConstants; // of the rockets
   std::vector<double> FUnitX, FUnitY; // the outline of the body in Contact, in body terms
   // The racing goals at work, in the order of their evaluation: the body's place, the goal.
   struct TRacing {
