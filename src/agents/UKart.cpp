@@ -35,13 +35,19 @@ void TKart::Create(double X, double Y, double Angle) {
   Commit();
 }
 
+const TSchemaPtr& TKart::KindSchema() const {
+  static const TSchemaPtr schema = TPlayer2D::KindSchema()->Then({
+      TStateParam::CreateVariable("Turn", 0, Pi / 4, -Pi / 4),
+      TStateParam::CreateVariable("Power", 0, 15, -15),
+      TStateParam::CreateFree("PushTurn", 15),
+      TStateParam::CreateFree("PushPower", 180),
+  });
+  return schema;
+}
+
 void TKart::CreateParams() {
   TPlayer2D::CreateParams();
-  TState& s = State();
-  s.AddParam(TStateParam::CreateVariable("Turn", 0, Pi / 4, -Pi / 4));
-  s.AddParam(TStateParam::CreateVariable("Power", 0, 15, -15));
-  s.AddParam(TStateParam::CreateFree("PushTurn", 15));
-  s.AddParam(TStateParam::CreateFree("PushPower", 180));
+  const TState& s = State();
   FTurnIndex = s.IndexOfParam("Turn");
   FPowerIndex = s.IndexOfParam("Power");
   FPushTurnIndex = s.IndexOfParam("PushTurn");

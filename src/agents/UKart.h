@@ -30,6 +30,7 @@ public:
 
   bool IsKart() const override { return true; }
   bool IsTurning() const override;
+  const TSchemaPtr& KindSchema() const override;
   void CreateParams() override;
   std::unique_ptr<TPlayer> Clone() const override;
   void Draw(TCanvas& Canvas) override;

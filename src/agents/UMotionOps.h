@@ -33,7 +33,7 @@ struct TScalarOps {
   static void SinCos(V X, V& Sin, V& Cos) { ::SinCos(X, Sin, Cos); }
 };
 
-// Bounds of a parameter as TStateParam::SetValue applies them: only while Max > Min.
+// Bounds of a parameter as TParamValues::SetValue applies them: only while Max > Min.
 struct TMotionBounds {
   double Min = 0;
   double Max = 0;

@@ -48,15 +48,24 @@ void TPlayer::Create() {
   FEnergyGoal = AddGoal(std::make_unique<TGoalEnergy>(0.1));
 }
 
+const TSchemaPtr& TPlayer::KindSchema() const {
+  static const TSchemaPtr schema = [] {
+    const TSettingRow& size = TSettingsTable::Row("size");
+    return TStateSchema::Make({
+        TStateParam::CreateAttribute("Size", size.Default, size.Simulation.Max,
+                                     size.Simulation.Min),
+        TStateParam::CreateVariable("Dead", 0, 1, 0),
+        TStateParam::CreateVariable("Health", 50, 100, 0),
+        TStateParam::CreateVariable("Energy", 50, 100, 0),
+    });
+  }();
+  return schema;
+}
+
 void TPlayer::CreateParams() {
   SetInFuture(false);
   TState& s = State();
-  const TSettingRow& size = TSettingsTable::Row("size");
-  s.AddParam(
-      TStateParam::CreateAttribute("Size", size.Default, size.Simulation.Max, size.Simulation.Min));
-  s.AddParam(TStateParam::CreateVariable("Dead", 0, 1, 0));
-  s.AddParam(TStateParam::CreateVariable("Health", 50, 100, 0));
-  s.AddParam(TStateParam::CreateVariable("Energy", 50, 100, 0));
+  s.SetSchema(KindSchema());
   FSizeIndex = s.IndexOfParam("Size");
   FDeadIndex = s.IndexOfParam("Dead");
   FHealthIndex = s.IndexOfParam("Health");
@@ -234,7 +243,7 @@ void TPlayer::AdaptEndPointScale() {
 }
 
 void TPlayer::SetSize(double X) {
-  TStateParam& size = State().Param(FSizeIndex);
+  TParamValues& size = State().Param(FSizeIndex);
   if (size.Value == X)
     return;
   size.SetValue(X);

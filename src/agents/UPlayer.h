@@ -66,6 +66,10 @@ public:
   virtual bool IsTurning() const { return true; }
   // Recomputes the body outline when it is dirty.
   virtual void UpdateShape() = 0;
+  // The parameters of this kind of player, in the order its states hold them: names, kinds,
+  // bounds and the values a new player starts from. One schema per kind, shared by its players.
+  virtual const TSchemaPtr& KindSchema() const;
+  // Takes the kind's schema into the state and finds the parameters each class reads.
   virtual void CreateParams();
   virtual bool WantsToDuplicate() const { return false; }
   // A new player of the same class with this one's real state and settings.

@@ -44,16 +44,22 @@ void TPlayer2D::Create() {
   AddGoal(std::make_unique<TGoalDuplicate>(0.5));
 }
 
+const TSchemaPtr& TPlayer2D::KindSchema() const {
+  static const TSchemaPtr schema = TPlayer::KindSchema()->Then({
+      TStateParam::CreatePositional("PosX", 0, 15),
+      TStateParam::CreatePositional("PosY", 0, 15),
+      TStateParam::CreateVariable("Angle2", 0, 0, 0),
+      TStateParam::CreateVariable("Angle", 0, 0, 0),
+      TStateParam::CreateVariable("VelX", 0, 0, 0),
+      TStateParam::CreateVariable("VelY", 0, 0, 0),
+      TStateParam::CreateVariable("VelRot", 0, 0, 0),
+  });
+  return schema;
+}
+
 void TPlayer2D::CreateParams() {
   TPlayer::CreateParams();
-  TState& s = State();
-  s.AddParam(TStateParam::CreatePositional("PosX", 0, 15));
-  s.AddParam(TStateParam::CreatePositional("PosY", 0, 15));
-  s.AddParam(TStateParam::CreateVariable("Angle2", 0, 0, 0));
-  s.AddParam(TStateParam::CreateVariable("Angle", 0, 0, 0));
-  s.AddParam(TStateParam::CreateVariable("VelX", 0, 0, 0));
-  s.AddParam(TStateParam::CreateVariable("VelY", 0, 0, 0));
-  s.AddParam(TStateParam::CreateVariable("VelRot", 0, 0, 0));
+  const TState& s = State();
   FPosXIndex = s.IndexOfParam("PosX");
   FPosYIndex = s.IndexOfParam("PosY");
   FAngleIndex = s.IndexOfParam("Angle");
@@ -181,7 +187,7 @@ void TPlayer2D::StoreLane(TBodyLanes& Lanes, int32_t Lane) const {
 TBodyBounds TPlayer2D::LaneBounds() const {
   TBodyBounds bounds;
   for (int32_t f = 0; f < bfCount; ++f) {
-    const TStateParam& p = State().Param(FLaneParam[f]);
+    const TParamValues& p = State().Param(FLaneParam[f]);
     bounds[f] = {p.MinValue, p.MaxValue};
   }
   return bounds;

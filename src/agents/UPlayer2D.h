@@ -107,6 +107,7 @@ public:
     if (FFirstShape || FShapeDirty)
       RebuildShape();
   }
+  const TSchemaPtr& KindSchema() const override;
   void CreateParams() override;
   bool WantsToDuplicate() const override { return Energy() >= 99; }
   // Also marks the cached outline stale: it belongs to the state that was replaced.

@@ -42,13 +42,19 @@ void TRocket::Create(double X, double Y, double Angle) {
   Commit();
 }
 
+const TSchemaPtr& TRocket::KindSchema() const {
+  static const TSchemaPtr schema = TPlayer2D::KindSchema()->Then({
+      TStateParam::CreateVariable("MainPower", 0, 50, 0),
+      TStateParam::CreateVariable("RotaPower", 0, 3, -3),
+      TStateParam::CreateFree("MainPush", 80),
+      TStateParam::CreateFree("RotaPush", 15),
+  });
+  return schema;
+}
+
 void TRocket::CreateParams() {
   TPlayer2D::CreateParams();
-  TState& s = State();
-  s.AddParam(TStateParam::CreateVariable("MainPower", 0, 50, 0));
-  s.AddParam(TStateParam::CreateVariable("RotaPower", 0, 3, -3));
-  s.AddParam(TStateParam::CreateFree("MainPush", 80));
-  s.AddParam(TStateParam::CreateFree("RotaPush", 15));
+  const TState& s = State();
   FRotaPowerIndex = s.IndexOfParam("RotaPower");
   FMainPowerIndex = s.IndexOfParam("MainPower");
   FRotaPushIndex = s.IndexOfParam("RotaPush");
@@ -116,7 +122,7 @@ void TRocket::Crash(double Impact) {
   if (track.PixelOnRoad(left.X, CheckedAdd(left.Y, 2)) ||
       track.PixelOnRoad(right.X, CheckedAdd(right.Y, 2)))
     return;
-  TStateParam& main = State().Param(FMainPowerIndex);
+  TParamValues& main = State().Param(FMainPowerIndex);
   if (Energy() < 50 && !track.Evolution()) {
     // Sits and refuels, and a future in which it does so scores higher.
     main.SetValue(0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // What a player's last decision found and did, as its list of futures keeps it for display:
@@ -16,6 +17,9 @@ struct TDecisionRecord {
   };
   // One free parameter of the player.
   struct TParam {
+    // Its name as the kind's schema gives it. Parameter names are kept for the life of the
+    // program, so the record may outlive the player.
+    const std::string* Name = nullptr;
     double Combined = 0;          // the weighted blend of the options' first actions
     bool YShapeCorrected = false; // level 6 moved it toward the best of the score curve
     double Action = 0;            // the value the decision set: the blend, or its correction
@@ -28,4 +32,11 @@ struct TDecisionRecord {
   int32_t DotCount = 0;    // counted futures of all options
   std::vector<TOption> Options;
   std::vector<TParam> Params;
+
+  // The name of the free parameter I; empty for none (an option that pushed nothing).
+  std::string ParamName(int32_t I) const {
+    return I >= 0 && static_cast<size_t>(I) < Params.size() && Params[I].Name != nullptr
+               ? *Params[I].Name
+               : std::string();
+  }
 };

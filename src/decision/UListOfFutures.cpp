@@ -9,7 +9,7 @@
 namespace {
 
 // The value SetValue would store for x.
-double WithinRange(const TStateParam& Param, double x) {
+double WithinRange(const TParamValues& Param, double x) {
   return Param.MaxValue > Param.MinValue ? std::clamp(x, Param.MinValue, Param.MaxValue) : x;
 }
 
@@ -32,7 +32,7 @@ int32_t TListOfFutures::AddFuture(const TState& State) {
     actions[p] = State.FreeParam(p).Milli;
   int32_t* cells = FCells.data() + static_cast<size_t>(i) * FPositionalCount;
   for (int32_t q = 0; q < FPositionalCount; ++q)
-    cells[q] = State.PositionalParam(q).CellOf();
+    cells[q] = State.PositionalCell(q);
   FChosen[i] = State.ChosenFreeParam;
   FSums[i] = {State.ScorePositive, State.ScoreFactor, State.ScoreNegative};
   // Only now is it stored: a parameter without precision has raised before.
@@ -118,7 +118,7 @@ void TListOfFutures::Clear() {
 void TListOfFutures::FillView(int32_t I, TState& View) const {
   const int32_t* actions = FirstActions(I);
   for (int32_t p = 0; p < FFreeCount; ++p) {
-    TStateParam& param = View.FreeParam(p);
+    TParamValues& param = View.FreeParam(p);
     param.Milli = actions[p];
     param.Value = param.RoundedValue();
   }
@@ -187,7 +187,7 @@ void TListOfFutures::BeginRecord(const TState& State) {
   }
   FRecord.Params.resize(State.FreeParamCount());
   for (int32_t p = 0; p < State.FreeParamCount(); ++p)
-    FRecord.Params[p] = {0, false, 0, State.FreeParam(p).Sensitivity, 0};
+    FRecord.Params[p] = {&State.FreeParamName(p), 0, false, 0, State.FreeParam(p).Sensitivity, 0};
 }
 
 void TListOfFutures::ShowFutures(TCanvas& Canvas) {
@@ -354,7 +354,7 @@ void TListOfFutures::NormalizeScores() {
 
 void TListOfFutures::CombineOptions(TState& State) {
   for (int32_t p = 0; p < State.FreeParamCount(); ++p) {
-    TStateParam& param = State.FreeParam(p);
+    TParamValues& param = State.FreeParam(p);
     param.SetValue(0);
     for (int32_t k = 0; k < FOptionCount; ++k) {
       const TState& option = *FOptions[k];
@@ -382,7 +382,7 @@ void TListOfFutures::AvoidYShapes(TState& State) {
       for (int32_t d = k - 1; d >= 0; --d)
         if (FPoints[d][0] > FPoints[d + 1][0])
           std::swap(FPoints[d], FPoints[d + 1]);
-    TStateParam& param = State.FreeParam(p);
+    TParamValues& param = State.FreeParam(p);
     const double cur = param.Value;
     const TInterpolation curve = Interpolate(FPoints, cur);
     if (p < static_cast<int32_t>(FRecord.Params.size()))
@@ -434,7 +434,7 @@ void TListOfFutures::AdjustSensitivity(TState& State) {
     long double smallMax = 0, largeMax = 0;
     for (int32_t o = 0; o < FOptionCount; ++o) {
       const TState& option = *FOptions[o];
-      const TStateParam& param = option.FreeParam(p);
+      const TParamValues& param = option.FreeParam(p);
       const double v = param.RoundedValue();
       if (option.ChosenFreeParam != p || v == 0)
         continue;
@@ -454,7 +454,7 @@ void TListOfFutures::AdjustSensitivity(TState& State) {
     }
     if (k != 4)
       continue;
-    TStateParam& q = State.FreeParam(p);
+    TParamValues& q = State.FreeParam(p);
     if (smallMax > largeMax && q.Sensitivity > 0.1)
       q.Sensitivity = q.Sensitivity * 0.9;
     else if (largeMax > smallMax && q.Sensitivity < 1)

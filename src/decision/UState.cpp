@@ -1,11 +1,6 @@
 #include "decision/UState.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <mutex>
-#include <type_traits>
-#include <unordered_set>
 
 #include "agents/UPlayer.h"
 #include "platform/UArith.h"
@@ -13,134 +8,24 @@
 #include "platform/UMath.h"
 #include "platform/URandom.h"
 
-// ---- TStateParam ----
-
-// Copying states is the futures' daily work: it must stay a copy of plain data.
-static_assert(std::is_trivially_copyable_v<TStateParam>);
-
-TStateParam TStateParam::Create(const std::string& Name, TParamKind Kind, double Value,
-                                double MaxValue, double MinValue, double Precision) {
-  TStateParam p;
-  p.SetName(Name);
-  p.Kind = Kind;
-  p.MaxValue = MaxValue;
-  p.MinValue = MinValue;
-  p.Precision = Precision;
-  p.SetValue(Value);
-  // The start and saved values keep the value as passed, before any clamping.
-  p.StartValue = Value;
-  p.SavedValue = Value;
-  p.UpdateMilli();
-  p.Gaussian = true;
-  p.Sensitivity = 0.5;
-  return p;
-}
-
-TStateParam TStateParam::CreateAttribute(const std::string& Name, double Value, double MaxValue,
-                                         double MinValue) {
-  return Create(Name, pkAttribute, Value, MaxValue, MinValue, 0);
-}
-
-TStateParam TStateParam::CreateVariable(const std::string& Name, double Value, double MaxValue,
-                                        double MinValue) {
-  return Create(Name, pkVariable, Value, MaxValue, MinValue, 0);
-}
-
-TStateParam TStateParam::CreatePositional(const std::string& Name, double Value, double Precision) {
-  return Create(Name, pkPositional, Value, 0, 0, Precision);
-}
-
-TStateParam TStateParam::CreateFree(const std::string& Name, double Range) {
-  return Create(Name, pkFree, 0, Range, -Range, 0);
-}
-
-void TStateParam::UpdateMilli() {
-  Milli = RoundToInt32(Value * 1000);
-}
-
-const std::string* TStateParam::NoName() {
-  static const std::string* none = new std::string();
-  return none;
-}
-
-const std::string* TStateParam::Interned(std::string Text) {
-  if (Text.empty())
-    return NoName();
-  // Never freed: parameters made by static objects may outlive any owner of the texts.
-  static auto* names = new std::unordered_set<std::string>();
-  static auto* guard = new std::mutex();
-  const std::lock_guard<std::mutex> lock(*guard);
-  return &*names->insert(std::move(Text)).first;
-}
-
-void TStateParam::SetName(const std::string& Text) {
-  const auto isBlank = [](unsigned char c) { return c <= ' '; };
-  auto first = std::find_if_not(Text.begin(), Text.end(), isBlank);
-  auto last = std::find_if_not(Text.rbegin(), Text.rend(), isBlank).base();
-  std::string name(first, first < last ? last : first);
-  for (char& c : name)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  FName = Interned(std::move(name));
-}
-
-void TStateParam::Assign(const TStateParam& Source) {
-  const int32_t macro = Macro;
-  *this = Source;
-  Macro = macro;
-}
-
-void TStateParam::ChooseOption() {
-  switch (static_cast<int>(std::floor(4 * Random()))) {
-  case 0:
-    SetValue(LargePush());
-    break;
-  case 1:
-    SetValue(-LargePush());
-    break;
-  case 2:
-    SetValue(SmallPush());
-    break;
-  default:
-    SetValue(-SmallPush());
-    break;
-  }
-  UpdateMilli();
-}
-
-void TStateParam::Randomize() {
-  const double s = SmallPush();
-  if (Gaussian) {
-    // Exactly two draws, in this order, as a future in a lane draws them.
-    const double u1 = Random();
-    const double u2 = Random();
-    SetValue(GaussianFromUniforms(u1, u2) * s);
-  } else {
-    SetValue((2 * Random() - 1) * s);
-  }
-}
-
-int32_t TStateParam::CellOf() const {
-  if (Precision == 0)
-    throw EStateError("Precision zero param \"" + Name() + "\" can not be converted to macro.");
-  return RoundToInt32(Value / Precision);
-}
-
-// ---- TState ----
-
 TState::TState(TPlayer* Owner) : FOwner(Owner) {
   if (Owner == nullptr)
     throw EStateError("State's owner is not a TPlayer.");
   ResetScore();
 }
 
+void TState::SetSchema(const TSchemaPtr& Schema) {
+  FSchema = Schema;
+  FParams.assign(static_cast<size_t>(Schema->Count()), TParamValues());
+  for (int32_t i = 0; i < Schema->Count(); ++i)
+    FParams[static_cast<size_t>(i)] = Schema->Row(i);
+  ParamsChanged();
+}
+
 void TState::AddParam(const TStateParam& P) {
-  const int32_t index = static_cast<int32_t>(FParams.size());
+  FSchema = FSchema->Then({P});
   FParams.push_back(P);
   ParamsChanged();
-  if (P.IsFree())
-    FFreeParams.push_back(index);
-  if (P.IsPositional())
-    FPositionalParams.push_back(index);
 }
 
 void TState::RaiseParamIndex(int32_t I) {
@@ -156,11 +41,11 @@ void TState::RaisePositionalParamIndex(int32_t I) {
 }
 
 int32_t TState::IndexOfParam(const std::string& Name) const {
+  const int32_t i = FSchema->Find(Name);
+  if (i >= 0)
+    return i;
   TStateParam probe;
   probe.SetName(Name);
-  for (size_t i = 0; i < FParams.size(); ++i)
-    if (&FParams[i].Name() == &probe.Name())
-      return static_cast<int32_t>(i);
   throw EStateError("TState: Param with name \"" + probe.Name() + "\" not found.");
 }
 
@@ -171,9 +56,9 @@ void TState::Assign(const TState& Source) {
   }
   for (size_t i = 0; i < FParams.size(); ++i)
     FParams[i].Assign(Source.FParams[i]);
-  // The kinds came along with the parameters, and with them the lists (whose storage stays).
-  FFreeParams = Source.FFreeParams;
-  FPositionalParams = Source.FPositionalParams;
+  // The same kind shares one schema: only a state that changes kind touches the shared count.
+  if (FSchema != Source.FSchema)
+    FSchema = Source.FSchema;
   SetGaussian(Source.Gaussian);
   ScorePositive = Source.ScorePositive;
   ScoreNegative = Source.ScoreNegative;
@@ -183,25 +68,25 @@ void TState::Assign(const TState& Source) {
 }
 
 void TState::StoreStartValues() {
-  for (TStateParam& p : FParams)
+  for (TParamValues& p : FParams)
     p.StartValue = p.Value;
 }
 
 void TState::ResetStartValues() {
-  for (TStateParam& p : FParams) {
+  for (TParamValues& p : FParams) {
     p.UpdateMilli();
     p.StartValue = p.Value;
   }
 }
 
 void TState::RoundValues() {
-  for (TStateParam& p : FParams)
+  for (TParamValues& p : FParams)
     p.SetValue(p.RoundedValue());
 }
 
 void TState::ConvertToMacro() {
-  for (int32_t i : FPositionalParams)
-    FParams[i].ConvertToMacro();
+  for (int32_t i : FSchema->Positional())
+    FParams[i].SetCell(FParams[i].CellOf(FSchema->Name(i)));
 }
 
 void TState::ChooseRandomOption() {
@@ -217,13 +102,13 @@ int32_t TState::RandomFreeIndex(int32_t Count) {
 }
 
 void TState::RandomizeFreeParams() {
-  for (int32_t i : FFreeParams)
+  for (int32_t i : FSchema->Free())
     FParams[i].Randomize();
 }
 
 void TState::SetGaussian(bool B) {
   Gaussian = B;
-  for (int32_t i : FFreeParams)
+  for (int32_t i : FSchema->Free())
     FParams[i].Gaussian = B;
 }
 

@@ -4,88 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "decision/UParamValues.h"
+#include "decision/UStateSchema.h"
+
 class TPlayer;
 
-// Kind of a state parameter. Attributes and variables behave alike; positional parameters are
-// snapped to the grid of dots, free parameters are what the futures vary and the decision picks.
-enum TParamKind : uint8_t { pkAttribute = 0, pkVariable = 1, pkPositional = 2, pkFree = 3 };
-
-// One named real value of a state, with its bounds and the bookkeeping of the decision. Plain data:
-// the name is shared by every copy of the parameter, so that copying a state, which the futures do
-// at every one of them, is a copy of numbers.
-class TStateParam {
-public:
-  // The fields the sub-steps read and write come first, together in the parameter's first cache
-  // line; the name, read only when parameters are looked up, comes last.
-  double Value = 0;      // current value
-  double StartValue = 0; // value at the start of the current sub-step
-  double MaxValue = 0;   // the bounds apply only while MaxValue > MinValue
-  double MinValue = 0;
-  double SavedValue = 0;    // copy taken by SaveValue (the last pose clear of walls, for bodies)
-  double Precision = 0;     // grid size of a positional parameter, pixels; 0 for the others
-  double Sensitivity = 0.5; // scale of the option pushes of a free parameter
-  int32_t Milli = 0;        // Value x 1000, rounded; refreshed only by UpdateMilli
-  int32_t Macro = 0;        // index of the grid cell, set by ConvertToMacro
-  TParamKind Kind = pkAttribute;
-  bool Gaussian = true; // Randomize draws from a normal distribution when set
-
-  // An empty attribute (all zero).
-  TStateParam() = default;
-  static TStateParam Create(const std::string& Name, TParamKind Kind, double Value, double MaxValue,
-                            double MinValue, double Precision);
-  static TStateParam CreateAttribute(const std::string& Name, double Value, double MaxValue,
-                                     double MinValue);
-  static TStateParam CreateVariable(const std::string& Name, double Value, double MaxValue,
-                                    double MinValue);
-  static TStateParam CreatePositional(const std::string& Name, double Value, double Precision);
-  static TStateParam CreateFree(const std::string& Name, double Range);
-  static TStateParam CreateEmpty() { return TStateParam(); }
-
-  // Clamped to the bounds when they apply. Leaves Milli as it was.
-  void SetValue(double X) {
-    if (MaxValue > MinValue)
-      Value = X < MinValue ? MinValue : (X > MaxValue ? MaxValue : X);
-    else
-      Value = X;
-  }
-  void UpdateMilli();
-  double RoundedValue() const { return Milli / 1000.0; }
-  double MilliValue() const { return Milli; }
-  // Trimmed, upper case.
-  const std::string& Name() const { return *FName; }
-  void SetName(const std::string& Text);
-  // Copies everything but Macro.
-  void Assign(const TStateParam& Source);
-  void SaveValue() { SavedValue = Value; }
-  bool IsFree() const { return Kind == pkFree; }
-  bool IsPositional() const { return Kind == pkPositional; }
-  double LargePush() const { return 2 * Sensitivity * MaxValue; }
-  double SmallPush() const { return 2 * Sensitivity * (MaxValue / 3); }
-  // First action of a future: one of +large, -large, +small, -small push, at random.
-  void ChooseOption();
-  // A later action: a random push within +-SmallPush.
-  void Randomize();
-  // Index of the grid cell Value lies in; raises for a parameter without precision.
-  int32_t CellOf() const;
-  // Snaps Value to the centre of its grid cell and records the cell in Macro.
-  void ConvertToMacro() { SetCell(CellOf()); }
-  // Value at the centre of the given grid cell, and the cell in Macro.
-  void SetCell(int32_t Cell) {
-    Macro = Cell;
-    SetValue(Cell * Precision);
-  }
-
-private:
-  // One stored text per distinct name, for the life of the program: names are few (a kind's
-  // parameters) and set only when parameters are made.
-  static const std::string* Interned(std::string Text);
-  static const std::string* NoName();
-
-  const std::string* FName = NoName();
-};
-
-// The state vector of a player: its named parameters and the score a future has collected. The
-// same class is a player's real state, the state a future runs on, a stored future and an option.
+// The state vector of a player: the values of its kind's parameters and the score a future has
+// collected. The same class is a player's real state, the state a future runs on, a stored future
+// and an option. The values are plain records in the schema's order; the names, kinds and the
+// lists of free and positional parameters are the schema's, so a copy is a copy of numbers.
 class TState {
 public:
   TState* Option = nullptr; // on a stored future: the option it belongs to (not owned)
@@ -111,38 +38,45 @@ public:
 
   TPlayer* Owner() const { return FOwner; }
 
-  // Appends a parameter and files it in the free or positional list by its kind.
+  // Takes the schema's parameters with the values a new player starts from.
+  void SetSchema(const TSchemaPtr& Schema);
+  const TStateSchema& Schema() const { return *FSchema; }
+  // Appends a parameter: this state gets a schema of its own, its old one with P after it.
   void AddParam(const TStateParam& P);
   int32_t ParamCount() const { return static_cast<int32_t>(FParamCount); }
-  int32_t FreeParamCount() const { return static_cast<int32_t>(FFreeParams.size()); }
-  int32_t PositionalParamCount() const { return static_cast<int32_t>(FPositionalParams.size()); }
-  bool HasFreeParams() const { return !FFreeParams.empty(); }
+  int32_t FreeParamCount() const { return static_cast<int32_t>(FSchema->Free().size()); }
+  int32_t PositionalParamCount() const {
+    return static_cast<int32_t>(FSchema->Positional().size());
+  }
+  bool HasFreeParams() const { return !FSchema->Free().empty(); }
 
-  TStateParam& Param(int32_t I) {
+  TParamValues& Param(int32_t I) {
     if (static_cast<uint32_t>(I) >= FParamCount)
       RaiseParamIndex(I);
     return FParamData[I];
   }
-  const TStateParam& Param(int32_t I) const { return const_cast<TState*>(this)->Param(I); }
-  TStateParam& FreeParam(int32_t I) {
-    if (static_cast<uint32_t>(I) >= FFreeParams.size())
-      RaiseFreeParamIndex(I);
-    return FParams[FFreeParams[I]];
+  const TParamValues& Param(int32_t I) const { return const_cast<TState*>(this)->Param(I); }
+  TParamValues& FreeParam(int32_t I) { return FParamData[FreeIndex(I)]; }
+  const TParamValues& FreeParam(int32_t I) const { return FParamData[FreeIndex(I)]; }
+  TParamValues& PositionalParam(int32_t I) { return FParamData[PositionalIndex(I)]; }
+  const TParamValues& PositionalParam(int32_t I) const {
+    return FParamData[PositionalIndex(I)];
   }
-  const TStateParam& FreeParam(int32_t I) const { return const_cast<TState*>(this)->FreeParam(I); }
-  TStateParam& PositionalParam(int32_t I) {
-    if (static_cast<uint32_t>(I) >= FPositionalParams.size())
-      RaisePositionalParamIndex(I);
-    return FParams[FPositionalParams[I]];
+  const std::string& ParamName(int32_t I) const {
+    Param(I);
+    return FSchema->Name(I);
   }
-  const TStateParam& PositionalParam(int32_t I) const {
-    return const_cast<TState*>(this)->PositionalParam(I);
+  const std::string& FreeParamName(int32_t I) const { return FSchema->Name(FreeIndex(I)); }
+  // Grid cell of a positional parameter; raises, naming it, when it has no precision.
+  int32_t PositionalCell(int32_t I) const {
+    const int32_t p = PositionalIndex(I);
+    return FParamData[p].CellOf(FSchema->Name(p));
   }
 
   // Index of the first parameter with the trimmed, upper-cased name; raises when there is none.
   int32_t IndexOfParam(const std::string& Name) const;
-  TStateParam& ParamByName(const std::string& Name) { return Param(IndexOfParam(Name)); }
-  const TStateParam& ParamByName(const std::string& Name) const {
+  TParamValues& ParamByName(const std::string& Name) { return Param(IndexOfParam(Name)); }
+  const TParamValues& ParamByName(const std::string& Name) const {
     return Param(IndexOfParam(Name));
   }
 
@@ -185,6 +119,18 @@ private:
   [[noreturn]] static void RaiseParamIndex(int32_t I);
   [[noreturn]] static void RaiseFreeParamIndex(int32_t I);
   [[noreturn]] static void RaisePositionalParamIndex(int32_t I);
+  int32_t FreeIndex(int32_t I) const {
+    const std::vector<int32_t>& free = FSchema->Free();
+    if (static_cast<size_t>(I) >= free.size())
+      RaiseFreeParamIndex(I);
+    return free[static_cast<size_t>(I)];
+  }
+  int32_t PositionalIndex(int32_t I) const {
+    const std::vector<int32_t>& positional = FSchema->Positional();
+    if (static_cast<size_t>(I) >= positional.size())
+      RaisePositionalParamIndex(I);
+    return positional[static_cast<size_t>(I)];
+  }
 
   // FParams' storage and size, kept beside it: Param is asked dozens of times per sub-step, and
   // the vector's own size costs a division by the size of a parameter. Refreshed by every change
@@ -195,9 +141,8 @@ private:
   }
 
   TPlayer* FOwner;
-  std::vector<TStateParam> FParams;
-  TStateParam* FParamData = nullptr;
+  TSchemaPtr FSchema = TStateSchema::Empty();
+  std::vector<TParamValues> FParams; // one record a row of the schema, in its order
+  TParamValues* FParamData = nullptr;
   uint32_t FParamCount = 0;
-  std::vector<int32_t> FFreeParams;       // indexes in FParams of the free parameters
-  std::vector<int32_t> FPositionalParams; // indexes in FParams of the positional parameters
 };

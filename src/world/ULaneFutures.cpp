@@ -159,7 +159,7 @@ void TLaneFutures::Prepare(int32_t Body, bool First, TRandom* Streams) {
     for (int32_t l = 0; l < Lanes; ++l) {
       const TRandom::TUse use(Streams[l]);
       const int32_t i = TState::RandomFreeIndex(s.FreeParamCount());
-      TStateParam p = s.FreeParam(i);
+      TParamValues p = s.FreeParam(i);
       p.ChooseOption();
       L.F[bfPush1 + i][l] = p.Value;
       L.FreeMilli[i][l] = p.Milli;
@@ -167,10 +167,10 @@ void TLaneFutures::Prepare(int32_t Body, bool First, TRandom* Streams) {
     }
     return;
   }
-  // As TStateParam::Randomize, in every lane.
+  // As TParamValues::Randomize, in every lane.
   alignas(64) double u1[Lanes], u2[Lanes], z[Lanes];
   for (int32_t i = 0; i < 2; ++i) {
-    const TStateParam& p = s.FreeParam(i);
+    const TParamValues& p = s.FreeParam(i);
     const double push = p.SmallPush();
     FStreams.Next(u1);
     if (p.Gaussian) {

@@ -76,7 +76,7 @@ uint64_t TWorldHash::Of(TWorld& World) {
       TPlayer& player = *team.Members(m);
       const TState& state = player.RealState();
       for (int32_t i = 0; i < state.ParamCount(); ++i) {
-        const TStateParam& p = state.Param(i);
+        const TParamValues& p = state.Param(i);
         for (const double x :
              {p.Value, p.StartValue, p.MinValue, p.MaxValue, p.SavedValue, p.Sensitivity})
           h.Add(x);

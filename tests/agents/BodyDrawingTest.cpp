@@ -195,7 +195,7 @@ TEST(Player2DDrawing, KartTraceIsRedWhenSteeringRightAndBlueOtherwise) {
   // One sub-step of a future moving 5 pixels right, recorded with the future and drawn from it.
   const auto segment = [&](double Push) {
     kart.SetInFuture(true);
-    TStateParam& push = kart.State().ParamByName("PushTurn");
+    TParamValues& push = kart.State().ParamByName("PushTurn");
     push.SetValue(Push);
     push.UpdateMilli();
     kart.State().StoreStartValues();
@@ -210,7 +210,7 @@ TEST(Player2DDrawing, KartTraceIsRedWhenSteeringRightAndBlueOtherwise) {
   EXPECT_EQ(segment(-5), (TCalls{Pen(MakeColor(155, 155, 255)), "Line 100 100 105 100"}));
   EXPECT_TRUE(segment(0).empty()); // not steering: no trace at all
   // The real move, steering too, leaves no trace: nothing is drawn during a step.
-  TStateParam& push = kart.State().ParamByName("PushTurn");
+  TParamValues& push = kart.State().ParamByName("PushTurn");
   push.SetValue(5);
   push.UpdateMilli();
   kart.State().StoreStartValues();

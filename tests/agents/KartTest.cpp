@@ -120,7 +120,7 @@ TEST(Kart, DeadKartLosesItsPowerAndKeepsItsSteering) {
 
 TEST(Kart, TraceColorShowsTheSteeringPushAndFadesToWhite) {
   TKartWorld w;
-  TStateParam& push = w.Kart.State().ParamByName("PushTurn");
+  TParamValues& push = w.Kart.State().ParamByName("PushTurn");
   EXPECT_EQ(w.Kart.TraceColor(w.Kart.State()), MakeColor(155, 155, 255));
   EXPECT_FALSE(w.Kart.IsTurning());
   push.SetValue(5);

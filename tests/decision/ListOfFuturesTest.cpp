@@ -231,7 +231,7 @@ double SensitivityAfter(double Sensitivity, double LargeScore, double SmallScore
                         bool WithSpinOptions = false, int Options = 4) {
   auto player = TTwinPlayer::New(180);
   player->SetAILevel(8); // the level that adapts; its scores can be negative
-  TStateParam& push = player->RealState().FreeParam(0);
+  TParamValues& push = player->RealState().FreeParam(0);
   push.Sensitivity = Sensitivity;
   const double large = std::min(push.LargePush(), 180.0), small = push.SmallPush();
   const double values[4] = {large, -large, small, -small};

@@ -39,9 +39,10 @@ TEST(State, FilesParametersByKindInTheirOrder) {
   EXPECT_EQ(s.ParamCount(), 6);
   ASSERT_EQ(s.FreeParamCount(), 2);
   ASSERT_EQ(s.PositionalParamCount(), 2);
-  EXPECT_EQ(s.FreeParam(0).Name(), "PUSHTURN");
-  EXPECT_EQ(s.FreeParam(1).Name(), "PUSHPOWER");
-  EXPECT_EQ(s.PositionalParam(1).Name(), "POSY");
+  EXPECT_EQ(s.FreeParamName(0), "PUSHTURN");
+  EXPECT_EQ(s.FreeParamName(1), "PUSHPOWER");
+  EXPECT_EQ(s.ParamName(2), "POSY");
+  EXPECT_EQ(&s.PositionalParam(1), &s.Param(2));
   EXPECT_TRUE(s.HasFreeParams());
 }
 
@@ -102,7 +103,7 @@ TEST(State, AssignGrowsAndShrinksAndKeepsTheFutureBookkeeping) {
   EXPECT_EQ(copy.ParamCount(), 1);
   EXPECT_EQ(copy.FreeParamCount(), 0);
   EXPECT_EQ(copy.PositionalParamCount(), 1);
-  EXPECT_EQ(copy.Param(0).Name(), "Z");
+  EXPECT_EQ(copy.ParamName(0), "Z");
 }
 
 TEST(State, AssignHandsTheStateFlagToEveryFreeParameter) {

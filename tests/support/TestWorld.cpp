@@ -30,9 +30,9 @@ std::unique_ptr<TPlayer> TLinePlayer::Clone() const {
 
 void TLinePlayer::Advance() {
   TPlayer::Advance();
-  TStateParam& speed = State().Param(SpeedIndex);
+  TParamValues& speed = State().Param(SpeedIndex);
   speed.SetValue(speed.Value + State().Param(PushIndex).Value * DeltaT());
-  TStateParam& x = State().Param(PosXIndex);
+  TParamValues& x = State().Param(PosXIndex);
   x.SetValue(x.Value + speed.Value * DeltaT());
 }
 
@@ -40,6 +40,6 @@ void TGoalRight::Compute(TPlayer& Player, int32_t Phase) {
   if (Phase != 0)
     return;
   const TLinePlayer& player = static_cast<const TLinePlayer&>(Player);
-  const TStateParam& x = player.State().Param(player.PosXIndex);
+  const TParamValues& x = player.State().Param(player.PosXIndex);
   FScoreAdd = std::max(0.0, x.Value - x.StartValue);
 }

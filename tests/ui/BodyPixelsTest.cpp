@@ -82,7 +82,7 @@ TEST(BodyPixels, AKartsTraceIsRedWhenSteeringRightAndBlueOtherwise) {
     TPixelWorld w;
     // A sub-step of a future, recorded with it and drawn from the stored future.
     w.Kart->SetInFuture(true);
-    TStateParam& turn = w.Kart->State().ParamByName("PushTurn");
+    TParamValues& turn = w.Kart->State().ParamByName("PushTurn");
     turn.SetValue(push);
     turn.UpdateMilli();
     w.Kart->State().ParamByName("PosX").StartValue = 60;

@@ -11,8 +11,29 @@
 #include "world/UTrack2D.h"
 #include "world/UWorld.h"
 
-const char* const TBatchRecords::CsvHeader =
-    "step,player,kind,x,y,angle,vx,vy,health,energy,size,dead,futures,dots,grid";
+namespace {
+
+struct TParamColumn {
+  const char* Column;
+  const char* Param;
+};
+
+// In the order of the table, between the player's kind and "dead".
+constexpr TParamColumn ParamColumns[] = {{"x", "PosX"},   {"y", "PosY"},           {"angle", "Angle"},
+                                         {"vx", "VelX"},  {"vy", "VelY"},          {"health", "Health"},
+                                         {"energy", "Energy"}, {"size", "Size"}};
+
+} // namespace
+
+const std::string& TBatchRecords::CsvHeader() {
+  static const std::string header = [] {
+    std::string h = "step,player,kind";
+    for (const TParamColumn& c : ParamColumns)
+      h += std::string(",") + c.Column;
+    return h + ",dead,futures,dots,grid";
+  }();
+  return header;
+}
 const char* const TBatchRecords::DecisionsHeader =
     "step,player,option,param,push,futures,score,weight";
 
@@ -49,13 +70,14 @@ void TBatchRecords::WriteCsvRows(std::ostream& Csv, int32_t Step) const {
     if (r.Player == nullptr)
       continue;
     TPlayer& p = *r.Player;
-    const TPlayer2D* body = p.AsPlayer2D();
-    Csv << Step << ',' << r.Index << ',' << r.Kind << ',' << Num(body ? body->PosX() : 0) << ','
-        << Num(body ? body->PosY() : 0) << ',' << Num(body ? body->Angle() : 0) << ','
-        << Num(body ? body->VelX() : 0) << ',' << Num(body ? body->VelY() : 0) << ','
-        << Num(p.Health()) << ',' << Num(p.Energy()) << ',' << Num(p.Size()) << ','
-        << (p.IsDead() ? 1 : 0) << ',' << p.Futures().FutureCount() << ',' << p.Futures().DotCount()
-        << ',' << p.GridSize() << '\n';
+    const TState& state = p.RealState();
+    Csv << Step << ',' << r.Index << ',' << r.Kind;
+    for (const TParamColumn& c : ParamColumns) {
+      const int32_t i = state.Schema().Find(c.Param);
+      Csv << ',' << Num(i >= 0 ? state.Param(i).Value : 0);
+    }
+    Csv << ',' << (p.IsDead() ? 1 : 0) << ',' << p.Futures().FutureCount() << ','
+        << p.Futures().DotCount() << ',' << p.GridSize() << '\n';
   }
 }
 
@@ -63,13 +85,10 @@ void TBatchRecords::WriteDecisionRows(std::ostream& Csv, int32_t Step) const {
   for (const TPlayerRecord& r : Records()) {
     if (r.Player == nullptr)
       continue;
-    const TState& state = r.Player->RealState();
     const TDecisionRecord& decision = r.Player->Futures().LastDecision();
     for (size_t k = 0; k < decision.Options.size(); ++k) {
       const TDecisionRecord::TOption& option = decision.Options[k];
-      const bool pushed = option.Param >= 0 && option.Param < state.FreeParamCount();
-      Csv << Step << ',' << r.Index << ',' << k << ','
-          << (pushed ? state.FreeParam(option.Param).Name() : std::string()) << ','
+      Csv << Step << ',' << r.Index << ',' << k << ',' << decision.ParamName(option.Param) << ','
           << Num(option.Push) << ',' << option.Futures << ','
           << Num(static_cast<double>(option.Score)) << ','
           << Num(static_cast<double>(option.Weight)) << '\n';

@@ -18,7 +18,9 @@ class TBatchRecords {
 public:
   using TPlayerRecord = TPlayerLog::TRecord;
 
-  static const char* const CsvHeader;
+  // The columns of the players' table, the parameters among them by the names the kinds' schemas
+  // give them.
+  static const std::string& CsvHeader();
   static const char* const DecisionsHeader;
 
   // Numbers as the reports write them: enough digits to compare runs, the same on every machine.
@@ -36,7 +38,8 @@ public:
   // The record of a player that is in the world; null for none.
   const TPlayerRecord* Find(const TPlayer* Player) const;
 
-  // One row per player in the world (CsvHeader's columns), in the order they joined.
+  // One row per player in the world (CsvHeader's columns), in the order they joined. A player
+  // without one of the parameters (one that is not a body) writes 0 in its column.
   void WriteCsvRows(std::ostream& Csv, int32_t Step) const;
   // One row per option of every player's decision of the step (DecisionsHeader's columns).
   void WriteDecisionRows(std::ostream& Csv, int32_t Step) const;

@@ -242,7 +242,7 @@ void TBatchRun::Run(std::ostream* Progress) {
   CheckOutputsApart();
   try {
     if (!FOptions.CsvFile.empty())
-      csv.emplace(FOptions.CsvFile, TBatchRecords::CsvHeader);
+      csv.emplace(FOptions.CsvFile, TBatchRecords::CsvHeader());
     if (!FOptions.DecisionsFile.empty())
       decisions.emplace(FOptions.DecisionsFile, TBatchRecords::DecisionsHeader);
     if (!FOptions.SaveSceneFile.empty())

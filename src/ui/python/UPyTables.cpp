@@ -40,9 +40,8 @@ py::object TPyTables::Players(const TPyWorld& World) {
                  "alive"_a = !p.IsDead(), "born_step"_a = r.BornStep);
     const TState& state = r.Player->RealState();
     for (int32_t i = 0; i < state.ParamCount(); ++i) {
-      const TStateParam& param = state.Param(i);
-      AddColumn(columns, param.Name());
-      row[py::str(param.Name())] = param.Value;
+      AddColumn(columns, state.ParamName(i));
+      row[py::str(state.ParamName(i))] = state.Param(i).Value;
     }
     rows.append(row);
   }
@@ -82,12 +81,8 @@ py::object TPyTables::Goals(const TPyWorld& World, py::object Player, py::object
 
 py::object TPyTables::LastDecision(const TPyWorld& World, int32_t Player) {
   TPlayer& player = World.Player(Player);
-  const TState& state = player.RealState();
   const TDecisionRecord& decision = player.Futures().LastDecision();
-  const auto name = [&](int32_t Param) {
-    return Param >= 0 && Param < state.FreeParamCount() ? state.FreeParam(Param).Name()
-                                                        : std::string();
-  };
+  const auto name = [&](int32_t Param) { return decision.ParamName(Param); };
   py::list rows;
   for (size_t k = 0; k < decision.Options.size(); ++k) {
     const TDecisionRecord::TOption& o = decision.Options[k];
@@ -117,7 +112,7 @@ py::object TPyTables::LastDecision(const TPyWorld& World, int32_t Player) {
 
 py::object TPyTables::Rows(const std::string& Csv) {
   py::object text = py::module_::import("io").attr("StringIO")(
-      std::string(TBatchRecords::CsvHeader) + "\n" + Csv);
+      std::string(TBatchRecords::CsvHeader()) + "\n" + Csv);
   return py::module_::import("pandas").attr("read_csv")(text, "float_precision"_a = "round_trip");
 }
 

@@ -175,7 +175,7 @@ py::object Step(TPyWorld& World, int32_t N, const py::object& Futures, const py:
     World.Restore(before);
   }
   if (!Csv.is_none()) {
-    const std::string text = std::string(TBatchRecords::CsvHeader) + "\n" + rows;
+    const std::string text = std::string(TBatchRecords::CsvHeader()) + "\n" + rows;
     if (py::hasattr(Csv, "write")) {
       Csv.attr("write")(text);
     } else {

@@ -39,10 +39,11 @@ std::string Range(double Min, double Max) {
   return "out of range (" + Span(Min, Max) + ")";
 }
 
-// By the exact name a scene writes: the state's own, in capitals.
+// By the exact name a scene writes: the kind's own, in capitals.
 bool HasParam(const TState& State, const QString& Name) {
-  for (int32_t i = 0; i < State.ParamCount(); ++i)
-    if (State.Param(i).Name() == Name.toStdString())
+  const TStateSchema& schema = State.Schema();
+  for (int32_t i = 0; i < schema.Count(); ++i)
+    if (schema.Name(i) == Name.toStdString())
       return true;
   return false;
 }
@@ -60,7 +61,7 @@ constexpr double MaxHeading = 1000000;
 // The whole degrees of the heading, as the state keeps them (the remainder of 360).
 constexpr double MaxHeadingDegrees = 359;
 // Any other value: the state keeps every value in thousandths of 32 bits as well.
-constexpr double LargestValue = std::numeric_limits<decltype(TStateParam::Milli)>::max() / 1000.0;
+constexpr double LargestValue = std::numeric_limits<decltype(TParamValues::Milli)>::max() / 1000.0;
 
 // The range a parameter without bounds of its own may take in a world of the picture's size.
 std::pair<double, double> UnboundedRange(const std::string& Name, int32_t Width, int32_t Height) {
@@ -349,14 +350,14 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
   // The range each value may take: the parameter's own bounds, or what the world can hold of it.
   std::vector<std::pair<double, double>> ranges;
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
-    const TStateParam& p = state.Param(i);
+    const TParamValues& p = state.Param(i);
     ranges.push_back(p.MaxValue > p.MinValue ? std::pair(p.MinValue, p.MaxValue)
-                                             : UnboundedRange(p.Name(), World.Circuit().Width(),
+                                             : UnboundedRange(state.ParamName(i), World.Circuit().Width(),
                                                               World.Circuit().Height()));
   }
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
-    TStateParam& p = state.Param(i);
-    const QString name = QString::fromStdString(p.Name());
+    TParamValues& p = state.Param(i);
+    const QString name = QString::fromStdString(state.ParamName(i));
     const auto [least, largest] = ranges[i];
     if (limits.contains(name)) {
       const QString at = Join(Join(Path, "limits"), name);
@@ -381,16 +382,16 @@ std::unique_ptr<TPlayer> TSceneReader::Player(const QJsonObject& Json, const QSt
   // The reset values become what "Reset" returns to; then the state as it stood.
   state.ResetStartValues();
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
-    TStateParam& p = state.Param(i);
+    TParamValues& p = state.Param(i);
     const bool bounded = p.MaxValue > p.MinValue;
     p.Value =
-        Number(values, Join(Path, "state"), QString::fromStdString(p.Name()),
+        Number(values, Join(Path, "state"), QString::fromStdString(state.ParamName(i)),
                bounded ? p.MinValue : ranges[i].first, bounded ? p.MaxValue : ranges[i].second);
     p.StartValue = p.Value;
   }
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
-    TStateParam& p = state.Param(i);
-    const QString name = QString::fromStdString(p.Name());
+    TParamValues& p = state.Param(i);
+    const QString name = QString::fromStdString(state.ParamName(i));
     if (sensitivity.contains(name))
       p.Sensitivity = Number(sensitivity, Join(Path, "sensitivity"), name, 0, 1);
     if (clear.contains(name))

@@ -160,12 +160,12 @@ QJsonObject TSceneWriter::Player(const TPlayer& Player, int32_t Team) {
   const TState& start = fresh->RealState();
   QJsonObject values, reset, limits, sensitivity, clear;
   for (int32_t i = 0; i < state.ParamCount(); ++i) {
-    const TStateParam& p = state.Param(i);
-    const QString name = QString::fromStdString(p.Name());
+    const TParamValues& p = state.Param(i);
+    const QString name = QString::fromStdString(state.ParamName(i));
     values[name] = p.Value;
     // What "Reset" returns to: the value of the last commit, in thousandths.
     reset[name] = p.Milli / 1000.0;
-    const TStateParam& q = start.Param(i);
+    const TParamValues& q = start.Param(i);
     if (p.MinValue != q.MinValue || p.MaxValue != q.MaxValue)
       limits[name] = QJsonArray{p.MinValue, p.MaxValue};
     // What the player learnt while it ran, where it differs from a new player's: the scale of

@@ -95,9 +95,8 @@ void TDecisionPanel::Show(TPlayer2D* Player, const QString& Name) {
   static const TDecisionRecord none;
   const TDecisionRecord& record = Player != nullptr ? Player->Futures().LastDecision() : none;
   QStringList params;
-  if (Player != nullptr)
-    for (int32_t p = 0; p < Player->RealState().FreeParamCount(); ++p)
-      params << QString::fromStdString(Player->RealState().FreeParam(p).Name());
+  for (size_t p = 0; p < record.Params.size(); ++p)
+    params << QString::fromStdString(record.ParamName(static_cast<int32_t>(p)));
   if (Player == nullptr)
     FHeader->setText("No player chosen.");
   else if (record.AILevel == 0) // every decision is made at a level, from 1 up

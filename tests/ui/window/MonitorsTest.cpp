@@ -115,7 +115,7 @@ TEST_F(TWindowMonitors, InspectorRowsAreTheOptionsOfTheLastDecision) {
   for (int k = 0; k < options.rowCount(); ++k) {
     const TDecisionRecord::TOption& option = record.Options[static_cast<size_t>(k)];
     EXPECT_EQ(options.item(k, 0)->text().toStdString(),
-              rocket.RealState().FreeParam(option.Param).Name());
+              rocket.RealState().FreeParamName(option.Param));
     EXPECT_EQ(options.item(k, 1)->text().toDouble(), option.Push);
     EXPECT_EQ(options.item(k, 2)->text().toInt(), option.Futures);
   }
