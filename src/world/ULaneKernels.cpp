@@ -272,23 +272,107 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
   }
 }
 
-void TouchingLanesImpl(const TBodyLanes* Bodies, int32_t Count, bool* Touching) {
+// The lanes of M as bits, lane K of the vector at bit K.
+uint32_t MaskBits(hn::Mask<D> M) {
+  uint8_t bits[8] = {};
+  hn::StoreMaskBits(D(), M, bits);
+  return bits[0];
+}
+
+int32_t TouchingPairsImpl(const TBodyLanes* Bodies, int32_t Count, TLanePair* Pairs) {
   const D d;
-  for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
-    auto any = hn::Lt(hn::Zero(d), hn::Zero(d));
-    for (int32_t a = 0; a < Count; ++a) {
-      const TBodyLanes& A = Bodies[a];
-      const V ax = Load(A.F[bfPosX], i), ay = Load(A.F[bfPosY], i), as = Load(A.F[bfSize], i);
-      const V left = ax - as, right = ax + as, top = ay - as, bottom = ay + as;
-      for (int32_t b = a + 1; b < Count; ++b) {
-        const TBodyLanes& B = Bodies[b];
+  int32_t found = 0;
+  for (int32_t a = 0; a < Count; ++a) {
+    const TBodyLanes& A = Bodies[a];
+    for (int32_t b = a + 1; b < Count; ++b) {
+      const TBodyLanes& B = Bodies[b];
+      uint32_t lanes = 0;
+      for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
+        const V ax = Load(A.F[bfPosX], i), ay = Load(A.F[bfPosY], i), as = Load(A.F[bfSize], i);
         const V bx = Load(B.F[bfPosX], i), by = Load(B.F[bfPosY], i), bs = Load(B.F[bfSize], i);
-        any = hn::Or(any, hn::And(hn::And(hn::Ge(bx + bs, left), hn::Le(bx - bs, right)),
-                                  hn::And(hn::Ge(by + bs, top), hn::Le(by - bs, bottom))));
+        const auto touch = hn::And(hn::And(hn::Ge(bx + bs, ax - as), hn::Le(bx - bs, ax + as)),
+                                   hn::And(hn::Ge(by + bs, ay - as), hn::Le(by - bs, ay + as)));
+        if (!hn::AllFalse(d, touch))
+          lanes |= MaskBits(touch) << i;
       }
+      if (lanes != 0)
+        Pairs[found++] = {a, b, lanes, 0, 0};
     }
-    StoreMask(any, Touching + i);
   }
+  return found;
+}
+
+// The outline of a vector of lanes rounded to pixels, as TPlayer2D::RebuildShape makes it: vertex
+// V of lane K at PX[V * N + K], PY[V * N + K]. Returns the lanes where every vertex rounds to a
+// 32-bit integer.
+hn::Mask<D> RoundOutline(const TOutlineUnit& U, const TBodyLanes& L, size_t I, double* PX,
+                         double* PY) {
+  const D d;
+  const size_t n = hn::Lanes(d);
+  const V low = hn::Set(d, -2147483648.0), high = hn::Set(d, 2147483647.0);
+  const V x = Load(L.F[bfPosX], I), y = Load(L.F[bfPosY], I), size = Load(L.F[bfSize], I);
+  const V c = Load(L.Cos, I) * size, sn = Load(L.Sin, I) * size;
+  auto rounded = hn::Eq(hn::Zero(d), hn::Zero(d));
+  for (int32_t v = 0; v < U.Vertices; ++v) {
+    const V ux = hn::Set(d, U.X[v]), uy = hn::Set(d, U.Y[v]);
+    const V px = hn::Round(x + c * ux - sn * uy);
+    const V py = hn::Round(y + sn * ux + c * uy);
+    rounded = hn::And(rounded, hn::And(hn::And(hn::Ge(px, low), hn::Le(px, high)),
+                                       hn::And(hn::Ge(py, low), hn::Le(py, high))));
+    hn::Store(px, d, PX + v * n);
+    hn::Store(py, d, PY + v * n);
+  }
+  return rounded;
+}
+
+// Whether the rounded outline (PX, PY) of Vertices vertices holds the point (X, Y), as
+// TPlayer2D::ContainsPoint finds it: the point lies on one side of every edge it is not on.
+hn::Mask<D> Holds(const double* PX, const double* PY, int32_t Vertices, V X, V Y) {
+  const D d;
+  const size_t n = hn::Lanes(d);
+  const V zero = hn::Zero(d);
+  auto left = hn::Lt(zero, zero), right = left;
+  for (int32_t v = 0; v < Vertices; ++v) {
+    const size_t w = v + 1 < Vertices ? v + 1 : 0;
+    const V px = hn::Load(d, PX + v * n), py = hn::Load(d, PY + v * n);
+    const V ex = hn::Load(d, PX + w * n) - px, ey = hn::Load(d, PY + w * n) - py;
+    const V s = (X - px) * ey - (Y - py) * ex;
+    left = hn::Or(left, hn::Gt(s, zero));
+    right = hn::Or(right, hn::Lt(s, zero));
+  }
+  return hn::Not(hn::And(left, right));
+}
+
+// Whether outline A holds any vertex of outline B.
+hn::Mask<D> HoldsAny(const double* AX, const double* AY, int32_t AVertices, const double* BX,
+                     const double* BY, int32_t BVertices) {
+  const D d;
+  const size_t n = hn::Lanes(d);
+  auto any = hn::Lt(hn::Zero(d), hn::Zero(d));
+  for (int32_t v = 0; v < BVertices; ++v)
+    any = hn::Or(any, Holds(AX, AY, AVertices, hn::Load(d, BX + v * n), hn::Load(d, BY + v * n)));
+  return any;
+}
+
+uint32_t CollidingLanesImpl(const TBodyLanes& I, const TOutlineUnit& UnitI, const TBodyLanes& J,
+                            const TOutlineUnit& UnitJ, TLanePair& Pair) {
+  const D d;
+  constexpr size_t most = TOutlineUnit::MaxVertices * HWY_MAX_BYTES / sizeof(double);
+  alignas(64) double ix[most], iy[most], jx[most], jy[most];
+  uint32_t rounded = 0, hitI = 0, hitJ = 0;
+  for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
+    if ((Pair.Lanes >> i & ((1u << hn::Lanes(d)) - 1)) == 0)
+      continue;
+    const auto ok = hn::And(RoundOutline(UnitI, I, i, ix, iy), RoundOutline(UnitJ, J, i, jx, jy));
+    const auto inI = HoldsAny(ix, iy, UnitI.Vertices, jx, jy, UnitJ.Vertices);
+    const auto inJ = hn::AndNot(inI, HoldsAny(jx, jy, UnitJ.Vertices, ix, iy, UnitI.Vertices));
+    rounded |= MaskBits(ok) << i;
+    hitI |= MaskBits(inI) << i;
+    hitJ |= MaskBits(inJ) << i;
+  }
+  Pair.HitI = hitI & Pair.Lanes;
+  Pair.HitJ = hitJ & Pair.Lanes;
+  return rounded;
 }
 
 } // namespace
@@ -301,7 +385,8 @@ HWY_EXPORT(AdvanceKartLanesImpl);
 HWY_EXPORT(AdvanceRocketLanesImpl);
 HWY_EXPORT(ContactLanesImpl);
 HWY_EXPORT(WallLanesImpl);
-HWY_EXPORT(TouchingLanesImpl);
+HWY_EXPORT(TouchingPairsImpl);
+HWY_EXPORT(CollidingLanesImpl);
 } // namespace
 
 void AdvanceKartLanes(TBodyLanes& Lanes, const TKartConstants& Constants) {
@@ -326,7 +411,12 @@ void WallLanes(TBodyLanes& Lanes, const double* UnitX, const double* UnitY, int3
 #endif
 
 #if HWY_ONCE
-void TouchingLanes(const TBodyLanes* Bodies, int32_t Count, bool* Touching) {
-  HWY_DYNAMIC_DISPATCH(TouchingLanesImpl)(Bodies, Count, Touching);
+int32_t TouchingPairs(const TBodyLanes* Bodies, int32_t Count, TLanePair* Pairs) {
+  return HWY_DYNAMIC_DISPATCH(TouchingPairsImpl)(Bodies, Count, Pairs);
+}
+
+uint32_t CollidingLanes(const TBodyLanes& I, const TOutlineUnit& UnitI, const TBodyLanes& J,
+                        const TOutlineUnit& UnitJ, TLanePair& Pair) {
+  return HWY_DYNAMIC_DISPATCH(CollidingLanesImpl)(I, UnitI, J, UnitJ, Pair);
 }
 #endif

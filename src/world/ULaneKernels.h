@@ -53,6 +53,32 @@ struct TWallConstants {
 void WallLanes(TBodyLanes& Lanes, const double* UnitX, const double* UnitY, int32_t Vertices,
                const TRoadView& Road, const TWallConstants& Constants, TLaneContact& Contact);
 
-// For every lane, whether the bounding squares of any two of the bodies touch (as the collision
-// pass finds them, touching squares counting): where none do, the pass changes nothing.
-void TouchingLanes(const TBodyLanes* Bodies, int32_t Count, bool* Touching);
+// Two bodies, I before J in the player list, whose bounding squares touch in some lanes, as the
+// collision pass finds them (touching sides counting); bit K of a mask stands for lane K.
+struct TLanePair {
+  int32_t I = 0;
+  int32_t J = 0;
+  uint32_t Lanes = 0; // the squares touch
+  uint32_t HitI = 0;  // I's outline holds a point of J's (TPlayer2D::CollidesWith)
+  uint32_t HitJ = 0;  // not so, but J's outline holds a point of I's
+};
+
+// Every pair of the bodies whose squares touch in some lane, in the order the collision pass
+// meets them, into Pairs (room for Count * (Count - 1) / 2); returns how many there are. Where
+// none touch, the pass changes nothing.
+int32_t TouchingPairs(const TBodyLanes* Bodies, int32_t Count, TLanePair* Pairs);
+
+// An outline in body terms (TPlayer2D::OutlineUnit), of at most MaxVertices vertices.
+struct TOutlineUnit {
+  static constexpr int32_t MaxVertices = 16;
+  const double* X = nullptr;
+  const double* Y = nullptr;
+  int32_t Vertices = 0;
+};
+
+// For the lanes of Pair.Lanes, whether the outlines of its two bodies, rounded to pixels as
+// TPlayer2D rounds them, hold a point of each other as CollidesWith finds it: sets Pair.HitI and
+// Pair.HitJ. Returns the lanes where both outlines round to 32-bit integers (only those of
+// Pair.Lanes count).
+uint32_t CollidingLanes(const TBodyLanes& I, const TOutlineUnit& UnitI, const TBodyLanes& J,
+                        const TOutlineUnit& UnitJ, TLanePair& Pair);
