@@ -34,6 +34,9 @@ double Bounded(const TMotionBounds& B, double X) {
 // The heading in whole degrees, as SetAngle keeps it, raises for a heading no outline can turn
 // by: a lane must fail where one future would.
 void CheckHeading(double Angle) {
+  // Far within the range (5.8e8 degrees at most) nothing can fail: no division needed.
+  if (std::fabs(Angle) <= 1e7)
+    return;
   RoundToInt32(Angle * 180 / std::numbers::pi);
 }
 
@@ -339,12 +342,10 @@ void TLaneFutures::EvaluateGoals(int64_t Time) {
   for (const TRacing& racing : FRacing) {
     TBodyLanes& L = FBodies[racing.Body];
     const TGoal& goal = *racing.Goal;
+    alignas(64) double gain[Lanes];
+    RacingLanes(L, w, goal.FSoonerBetter, gain);
     for (int32_t l = 0; l < Lanes; ++l) {
-      const double dx = L.F[bfPosX][l] - L.StartX[l];
-      const double dy = L.F[bfPosY][l] - L.StartY[l];
-      double add = std::sqrt(dx * dx + dy * dy) / L.F[bfSize][l];
-      if (goal.FSoonerBetter && add != 0)
-        add = add * w;
+      const double add = gain[l];
       if (add == 0)
         continue;
       const long double v = goal.FValue * add;

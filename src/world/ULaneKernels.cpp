@@ -76,6 +76,17 @@ void AdvanceRocketLanesImpl(TBodyLanes& L, const TRocketConstants& C) {
   }
 }
 
+void RacingLanesImpl(const TBodyLanes& L, double Weight, bool Sooner, double* Gain) {
+  const D d;
+  const V w = hn::Set(d, Weight), zero = hn::Zero(d);
+  for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
+    const V dx = Load(L.F[bfPosX], i) - Load(L.StartX, i);
+    const V dy = Load(L.F[bfPosY], i) - Load(L.StartY, i);
+    const V add = hn::Sqrt(dx * dx + dy * dy) / Load(L.F[bfSize], i);
+    Store(Sooner ? hn::IfThenElse(hn::Ne(add, zero), add * w, add) : add, Gain, i);
+  }
+}
+
 // What an outline finds on the road, for a vector of lanes: as TPlayer2D::UpdateContact (the
 // off-road vertices' count and their exact positions' sums, in vertex order) and
 // IsInsidePicture, with whether every vertex rounds to a 32-bit integer.
@@ -383,6 +394,7 @@ HWY_AFTER_NAMESPACE();
 namespace {
 HWY_EXPORT(AdvanceKartLanesImpl);
 HWY_EXPORT(AdvanceRocketLanesImpl);
+HWY_EXPORT(RacingLanesImpl);
 HWY_EXPORT(ContactLanesImpl);
 HWY_EXPORT(WallLanesImpl);
 HWY_EXPORT(TouchingPairsImpl);
@@ -395,6 +407,10 @@ void AdvanceKartLanes(TBodyLanes& Lanes, const TKartConstants& Constants) {
 
 void AdvanceRocketLanes(TBodyLanes& Lanes, const TRocketConstants& Constants) {
   HWY_DYNAMIC_DISPATCH(AdvanceRocketLanesImpl)(Lanes, Constants);
+}
+
+void RacingLanes(const TBodyLanes& Lanes, double Weight, bool Sooner, double* Gain) {
+  HWY_DYNAMIC_DISPATCH(RacingLanesImpl)(Lanes, Weight, Sooner, Gain);
 }
 
 void ContactLanes(const TBodyLanes& Lanes, const double* UnitX, const double* UnitY,

@@ -15,6 +15,11 @@
 void AdvanceKartLanes(TBodyLanes& Lanes, const TKartConstants& Constants);
 void AdvanceRocketLanes(TBodyLanes& Lanes, const TRocketConstants& Constants);
 
+// What racing (TGoal2DRaced) gains in every lane at the end of a sub-step, before its value: the
+// distance from the sub-step's start in body sizes, times Weight where Sooner (a gain that
+// counts more early) and the distance is not 0.
+void RacingLanes(const TBodyLanes& Lanes, double Weight, bool Sooner, double* Gain);
+
 // The one-bit road map of an image track (UTrack2D.h): bit X * Height + Y is set where the pixel
 // is off the road.
 struct TRoadView {
