@@ -313,70 +313,77 @@ int32_t TouchingPairsImpl(const TBodyLanes* Bodies, int32_t Count, TLanePair* Pa
   return found;
 }
 
-// The outline of a vector of lanes rounded to pixels, as TPlayer2D::RebuildShape makes it: vertex
-// V of lane K at PX[V * N + K], PY[V * N + K]. Returns the lanes where every vertex rounds to a
-// 32-bit integer.
-hn::Mask<D> RoundOutline(const TOutlineUnit& U, const TBodyLanes& L, size_t I, double* PX,
-                         double* PY) {
+// The outline of a vector of lanes rounded to pixels, as TPlayer2D::RebuildShape makes it, with
+// its edges as UpdateEdges makes them: vertex V of lane K at (X, Y)[V * N + K], edge V from it
+// to the next vertex at (EX, EY)[V * N + K].
+struct TRoundedOutline {
+  static constexpr size_t Most = TOutlineUnit::MaxVertices * HWY_MAX_BYTES / sizeof(double);
+  alignas(64) double X[Most];
+  alignas(64) double Y[Most];
+  alignas(64) double EX[Most];
+  alignas(64) double EY[Most];
+  int32_t Vertices;
+};
+
+// Returns the lanes where every vertex rounds to a 32-bit integer.
+hn::Mask<D> RoundOutline(const TOutlineUnit& U, const TBodyLanes& L, size_t I, TRoundedOutline& O) {
   const D d;
   const size_t n = hn::Lanes(d);
   const V low = hn::Set(d, -2147483648.0), high = hn::Set(d, 2147483647.0);
   const V x = Load(L.F[bfPosX], I), y = Load(L.F[bfPosY], I), size = Load(L.F[bfSize], I);
   const V c = Load(L.Cos, I) * size, sn = Load(L.Sin, I) * size;
   auto rounded = hn::Eq(hn::Zero(d), hn::Zero(d));
+  O.Vertices = U.Vertices;
   for (int32_t v = 0; v < U.Vertices; ++v) {
     const V ux = hn::Set(d, U.X[v]), uy = hn::Set(d, U.Y[v]);
     const V px = hn::Round(x + c * ux - sn * uy);
     const V py = hn::Round(y + sn * ux + c * uy);
     rounded = hn::And(rounded, hn::And(hn::And(hn::Ge(px, low), hn::Le(px, high)),
                                        hn::And(hn::Ge(py, low), hn::Le(py, high))));
-    hn::Store(px, d, PX + v * n);
-    hn::Store(py, d, PY + v * n);
+    hn::Store(px, d, O.X + v * n);
+    hn::Store(py, d, O.Y + v * n);
+  }
+  for (int32_t v = 0; v < U.Vertices; ++v) {
+    const size_t w = v + 1 < U.Vertices ? v + 1 : 0;
+    hn::Store(hn::Load(d, O.X + w * n) - hn::Load(d, O.X + v * n), d, O.EX + v * n);
+    hn::Store(hn::Load(d, O.Y + w * n) - hn::Load(d, O.Y + v * n), d, O.EY + v * n);
   }
   return rounded;
 }
 
-// Whether the rounded outline (PX, PY) of Vertices vertices holds the point (X, Y), as
-// TPlayer2D::ContainsPoint finds it: the point lies on one side of every edge it is not on.
-hn::Mask<D> Holds(const double* PX, const double* PY, int32_t Vertices, V X, V Y) {
+// Whether outline A holds any vertex of outline B, as TPlayer2D::ContainsPoint finds a point
+// held: on one side of every edge it is not on.
+hn::Mask<D> HoldsAny(const TRoundedOutline& A, const TRoundedOutline& B) {
   const D d;
   const size_t n = hn::Lanes(d);
   const V zero = hn::Zero(d);
-  auto left = hn::Lt(zero, zero), right = left;
-  for (int32_t v = 0; v < Vertices; ++v) {
-    const size_t w = v + 1 < Vertices ? v + 1 : 0;
-    const V px = hn::Load(d, PX + v * n), py = hn::Load(d, PY + v * n);
-    const V ex = hn::Load(d, PX + w * n) - px, ey = hn::Load(d, PY + w * n) - py;
-    const V s = (X - px) * ey - (Y - py) * ex;
-    left = hn::Or(left, hn::Gt(s, zero));
-    right = hn::Or(right, hn::Lt(s, zero));
+  auto any = hn::Lt(zero, zero);
+  for (int32_t p = 0; p < B.Vertices; ++p) {
+    const V x = hn::Load(d, B.X + p * n), y = hn::Load(d, B.Y + p * n);
+    auto left = hn::Lt(zero, zero), right = left;
+    for (int32_t v = 0; v < A.Vertices; ++v) {
+      const V s = (x - hn::Load(d, A.X + v * n)) * hn::Load(d, A.EY + v * n) -
+                  (y - hn::Load(d, A.Y + v * n)) * hn::Load(d, A.EX + v * n);
+      left = hn::Or(left, hn::Gt(s, zero));
+      right = hn::Or(right, hn::Lt(s, zero));
+    }
+    any = hn::Or(any, hn::Not(hn::And(left, right)));
   }
-  return hn::Not(hn::And(left, right));
-}
-
-// Whether outline A holds any vertex of outline B.
-hn::Mask<D> HoldsAny(const double* AX, const double* AY, int32_t AVertices, const double* BX,
-                     const double* BY, int32_t BVertices) {
-  const D d;
-  const size_t n = hn::Lanes(d);
-  auto any = hn::Lt(hn::Zero(d), hn::Zero(d));
-  for (int32_t v = 0; v < BVertices; ++v)
-    any = hn::Or(any, Holds(AX, AY, AVertices, hn::Load(d, BX + v * n), hn::Load(d, BY + v * n)));
   return any;
 }
 
 uint32_t CollidingLanesImpl(const TBodyLanes& I, const TOutlineUnit& UnitI, const TBodyLanes& J,
                             const TOutlineUnit& UnitJ, TLanePair& Pair) {
   const D d;
-  constexpr size_t most = TOutlineUnit::MaxVertices * HWY_MAX_BYTES / sizeof(double);
-  alignas(64) double ix[most], iy[most], jx[most], jy[most];
+  TRoundedOutline outlineI, outlineJ;
   uint32_t rounded = 0, hitI = 0, hitJ = 0;
   for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
     if ((Pair.Lanes >> i & ((1u << hn::Lanes(d)) - 1)) == 0)
       continue;
-    const auto ok = hn::And(RoundOutline(UnitI, I, i, ix, iy), RoundOutline(UnitJ, J, i, jx, jy));
-    const auto inI = HoldsAny(ix, iy, UnitI.Vertices, jx, jy, UnitJ.Vertices);
-    const auto inJ = hn::AndNot(inI, HoldsAny(jx, jy, UnitJ.Vertices, ix, iy, UnitI.Vertices));
+    const auto ok =
+        hn::And(RoundOutline(UnitI, I, i, outlineI), RoundOutline(UnitJ, J, i, outlineJ));
+    const auto inI = HoldsAny(outlineI, outlineJ);
+    const auto inJ = hn::AndNot(inI, HoldsAny(outlineJ, outlineI));
     rounded |= MaskBits(ok) << i;
     hitI |= MaskBits(inI) << i;
     hitJ |= MaskBits(inJ) << i;
