@@ -102,27 +102,26 @@ struct TOutline {
   const TRoadView* Road;
 };
 
-TLook Look(const TOutline& O, V X, V Y, V Cos, V Sin, V Size) {
+// Inlined where called, so that what it finds stays in registers.
+HWY_INLINE TLook Look(const TOutline& O, V X, V Y, V Cos, V Sin, V Size) {
   const D d;
   const hn::RebindToSigned<D> di;
   const hn::RebindToUnsigned<D> du;
   const V zero = hn::Zero(d), one = hn::Set(d, 1);
   const V width = hn::Set(d, O.Road->Width), height = hn::Set(d, O.Road->Height);
-  const V low = hn::Set(d, -2147483648.0), high = hn::Set(d, 2147483647.0);
   // As RebuildShape turns the outline: the heading's cosine and sine times the size.
   const V c = Cos * Size, sn = Sin * Size;
-  TLook look{hn::Eq(zero, zero), hn::Eq(zero, zero), hn::Eq(zero, zero), zero, zero, zero};
+  auto inside = hn::Eq(zero, zero), onRoad = inside;
+  V count = zero, sumX = zero, sumY = zero;
   for (int32_t v = 0; v < O.Vertices; ++v) {
     const V ux = hn::Set(d, O.UnitX[v]), uy = hn::Set(d, O.UnitY[v]);
     const V vx = X + c * ux - sn * uy;
     const V vy = Y + sn * ux + c * uy;
     // As the outline is rounded: to the nearest integer, halves to the even one.
     const V px = hn::Round(vx), py = hn::Round(vy);
-    look.Rounded = hn::And(look.Rounded, hn::And(hn::And(hn::Ge(px, low), hn::Le(px, high)),
-                                                 hn::And(hn::Ge(py, low), hn::Le(py, high))));
     const auto in = hn::And(hn::And(hn::Gt(px, zero), hn::Lt(px, width)),
                             hn::And(hn::Gt(py, zero), hn::Lt(py, height)));
-    look.Inside = hn::And(look.Inside, in);
+    inside = hn::And(inside, in);
     auto road = in;
     if (O.Road->Bits != nullptr) {
       // The pixel's bit, looked up where the pixel is in the picture (exact: below 2^53).
@@ -132,13 +131,26 @@ TLook Look(const TOutline& O, V X, V Y, V Cos, V Sin, V Size) {
       const auto off = hn::And((word >> shift), hn::Set(du, 1));
       road = hn::And(in, hn::RebindMask(d, hn::Eq(off, hn::Zero(du))));
     }
-    look.OnRoad = hn::And(look.OnRoad, road);
+    onRoad = hn::And(onRoad, road);
     // Adding nothing leaves a sum as it was: the off-road vertices are summed in their order.
-    look.Count = look.Count + hn::IfThenZeroElse(road, one);
-    look.SumX = look.SumX + hn::IfThenZeroElse(road, vx);
-    look.SumY = look.SumY + hn::IfThenZeroElse(road, vy);
+    count = count + hn::IfThenZeroElse(road, one);
+    sumX = sumX + hn::IfThenZeroElse(road, vx);
+    sumY = sumY + hn::IfThenZeroElse(road, vy);
   }
-  return look;
+  // A vertex inside the picture rounds to a 32-bit integer: only an outline that leaves the
+  // picture need be tried against the integers' range.
+  auto rounded = inside;
+  if (!hn::AllTrue(d, inside)) {
+    const V low = hn::Set(d, -2147483648.0), high = hn::Set(d, 2147483647.0);
+    rounded = hn::Eq(zero, zero);
+    for (int32_t v = 0; v < O.Vertices; ++v) {
+      const V ux = hn::Set(d, O.UnitX[v]), uy = hn::Set(d, O.UnitY[v]);
+      const V px = hn::Round(X + c * ux - sn * uy), py = hn::Round(Y + sn * ux + c * uy);
+      rounded = hn::And(rounded, hn::And(hn::And(hn::Ge(px, low), hn::Le(px, high)),
+                                         hn::And(hn::Ge(py, low), hn::Le(py, high))));
+    }
+  }
+  return TLook{rounded, onRoad, inside, count, sumX, sumY};
 }
 
 void StoreMask(hn::Mask<D> M, bool* Out) {
