@@ -293,17 +293,16 @@ void TLaneFutures::Contact(int32_t Body, int64_t Time) {
   TLaneContact contact;
   const TRoadView road{track.RoadBits(), track.FWidth, track.FHeight};
   ContactLanes(L, unit.X.data(), unit.Y.data(), vertices, road, contact);
-  bool touching = false;
-  for (int32_t l = 0; l < Lanes; ++l) {
-    touching = touching || !contact.OnRoad[l];
-    if (contact.Rounded[l] && contact.OnRoad[l]) {
+  constexpr uint32_t all = (1u << Lanes) - 1;
+  const uint32_t clear = contact.Rounded & contact.OnRoad;
+  for (int32_t l = 0; l < Lanes; ++l)
+    if ((clear >> l & 1) != 0) {
       L.SavedX[l] = L.F[bfPosX][l];
       L.SavedY[l] = L.F[bfPosY][l];
       L.SavedAngle[l] = L.F[bfAngle][l];
-      L.Inside[l] = contact.Inside[l];
+      L.Inside[l] = (contact.Inside >> l & 1) != 0;
     }
-  }
-  if (!touching)
+  if (contact.OnRoad == all)
     return;
   if (body.IsKart()) {
     // A kart's bounce and crash run in the lanes too.
@@ -315,15 +314,15 @@ void TLaneFutures::Contact(int32_t Body, int64_t Time) {
     WallLanes(L, unit.X.data(), unit.Y.data(), vertices, road, c, contact);
     for (int32_t l = 0; l < Lanes; ++l) {
       // An outline no pixel can hold: the futures run again one at a time, and fail there.
-      if (!contact.Rounded[l])
+      if ((contact.Rounded >> l & 1) == 0)
         throw ERangeError("A future's outline left the picture's coordinates.");
       CheckHeading(L.F[bfAngle][l]);
-      L.Inside[l] = contact.Inside[l];
+      L.Inside[l] = (contact.Inside >> l & 1) != 0;
     }
     return;
   }
   for (int32_t l = 0; l < Lanes; ++l) {
-    if (contact.Rounded[l] && contact.OnRoad[l])
+    if ((clear >> l & 1) != 0)
       continue;
     // A wall, or an outline no pixel can hold: the body's own code bounces, or raises, on the
     // lane's values.

@@ -153,12 +153,23 @@ HWY_INLINE TLook Look(const TOutline& O, V X, V Y, V Cos, V Sin, V Size) {
   return TLook{rounded, onRoad, inside, count, sumX, sumY};
 }
 
-void StoreMask(hn::Mask<D> M, bool* Out) {
+// The lanes of M as bits, lane K of the vector at bit K.
+uint32_t MaskBits(hn::Mask<D> M) {
+  uint8_t bits[8] = {};
+  hn::StoreMaskBits(D(), M, bits);
+  return bits[0];
+}
+
+// The mask of the lanes of Bits from lane I on.
+hn::Mask<D> MaskOf(uint32_t Bits, size_t I) {
   const D d;
-  alignas(64) double m[HWY_MAX_BYTES / sizeof(double)];
-  hn::Store(hn::IfThenElseZero(M, hn::Set(d, 1)), d, m);
-  for (size_t k = 0; k < hn::Lanes(d); ++k)
-    Out[k] = m[k] != 0;
+  const uint8_t bits = static_cast<uint8_t>((Bits >> I) & ((1u << hn::Lanes(d)) - 1));
+  return hn::LoadMaskBits(d, &bits);
+}
+
+// Mask M in place of the bits of its lanes, from lane I on.
+void SetBits(uint32_t& Bits, hn::Mask<D> M, size_t I) {
+  Bits = (Bits & ~(((1u << hn::Lanes(D())) - 1) << I)) | MaskBits(M) << I;
 }
 
 void ContactLanesImpl(const TBodyLanes& L, const double* UnitX, const double* UnitY,
@@ -167,20 +178,15 @@ void ContactLanesImpl(const TBodyLanes& L, const double* UnitX, const double* Un
   for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(D())) {
     const TLook look = Look(outline, Load(L.F[bfPosX], i), Load(L.F[bfPosY], i), Load(L.Cos, i),
                             Load(L.Sin, i), Load(L.F[bfSize], i));
-    StoreMask(look.Rounded, Contact.Rounded + i);
-    StoreMask(look.OnRoad, Contact.OnRoad + i);
-    StoreMask(look.Inside, Contact.Inside + i);
-    Store(look.SumX / look.Count, Contact.X, i);
-    Store(look.SumY / look.Count, Contact.Y, i);
+    SetBits(Contact.Rounded, look.Rounded, i);
+    SetBits(Contact.OnRoad, look.OnRoad, i);
+    SetBits(Contact.Inside, look.Inside, i);
+    // Only a wall needs its contact point (WallLanes).
+    if (!hn::AllTrue(D(), look.OnRoad)) {
+      Store(look.SumX / look.Count, Contact.X, i);
+      Store(look.SumY / look.Count, Contact.Y, i);
+    }
   }
-}
-
-hn::Mask<D> LoadMask(const bool* In) {
-  const D d;
-  alignas(64) double m[HWY_MAX_BYTES / sizeof(double)];
-  for (size_t k = 0; k < hn::Lanes(d); ++k)
-    m[k] = In[k] ? 1 : 0;
-  return hn::Ne(hn::Load(d, m), hn::Zero(d));
 }
 
 V Bound(V X, const TMotionBounds& B) {
@@ -197,11 +203,11 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
     V cos = Load(L.Cos, i), sin = Load(L.Sin, i);
     const V size = Load(L.F[bfSize], i);
     V savedX = Load(L.SavedX, i), savedY = Load(L.SavedY, i), savedAngle = Load(L.SavedAngle, i);
-    V contactX = Load(Contact.X, i), contactY = Load(Contact.Y, i);
-    auto rounded = LoadMask(Contact.Rounded + i), inside = LoadMask(Contact.Inside + i);
-    const auto touched = hn::Not(LoadMask(Contact.OnRoad + i));
+    const auto touched = hn::Not(MaskOf(Contact.OnRoad, i));
     if (hn::AllFalse(d, touched))
       continue;
+    V contactX = Load(Contact.X, i), contactY = Load(Contact.Y, i);
+    auto rounded = MaskOf(Contact.Rounded, i), inside = MaskOf(Contact.Inside, i);
     auto touching = touched;
 
     // MoveBy for the lanes in M, then UpdateContact as it leaves the body: a clear pose saved, a
@@ -290,16 +296,9 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
     Store(savedX, L.SavedX, i);
     Store(savedY, L.SavedY, i);
     Store(savedAngle, L.SavedAngle, i);
-    StoreMask(rounded, Contact.Rounded + i);
-    StoreMask(inside, Contact.Inside + i);
+    SetBits(Contact.Rounded, rounded, i);
+    SetBits(Contact.Inside, inside, i);
   }
-}
-
-// The lanes of M as bits, lane K of the vector at bit K.
-uint32_t MaskBits(hn::Mask<D> M) {
-  uint8_t bits[8] = {};
-  hn::StoreMaskBits(D(), M, bits);
-  return bits[0];
 }
 
 int32_t TouchingPairsImpl(const TBodyLanes* Bodies, int32_t Count, TLanePair* Pairs) {

@@ -29,11 +29,12 @@ struct TRoadView {
 };
 
 // What the outline of each lane finds, as TPlayer2D::UpdateContact and IsInsidePicture would.
+// Bit K of a mask stands for lane K.
 struct TLaneContact {
-  bool Rounded[TBodyLanes::Lanes]; // every vertex rounds to a 32-bit integer
-  bool OnRoad[TBodyLanes::Lanes];  // every vertex on the road
-  bool Inside[TBodyLanes::Lanes];  // every vertex strictly inside the picture
-  // The mean exact position of the off-road vertices, where there are any.
+  uint32_t Rounded = 0; // every vertex rounds to a 32-bit integer
+  uint32_t OnRoad = 0;  // every vertex on the road
+  uint32_t Inside = 0;  // every vertex strictly inside the picture
+  // The mean exact position of the off-road vertices, in the lanes that have any.
   alignas(64) double X[TBodyLanes::Lanes];
   alignas(64) double Y[TBodyLanes::Lanes];
 };
