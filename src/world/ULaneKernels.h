@@ -7,8 +7,10 @@
 #include "agents/URocketMotion.h"
 
 // The parts of a sub-step that every lane of a lane group does alike, in vectors of as many lanes
-// as the processor has (chosen at run time): the vehicles' motion and the look at the road. Each
-// gives the same bits as the same code run on one future at a time, on every instruction set.
+// as the processor has (chosen at run time): the vehicles' motion, the look at the road, a kart's
+// wall, racing's gains, and which bodies' squares and outlines meet before the collisions' pass.
+// Each gives the same bits as the same code run on one future at a time, on every instruction
+// set.
 
 // A sub-step of the kart's or the rocket's own motion in every lane (UKartMotion.h,
 // URocketMotion.h), reading and writing the lanes' fields, headings' cosines and sines included.
