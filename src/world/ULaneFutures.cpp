@@ -90,6 +90,9 @@ bool TLaneFutures::Accepts(const TTrack& World) {
 
 void TLaneFutures::Begin(TTrack& World) {
   FFutureMs = World.Settings().FFutureMs;
+  // Every body's world: its road is looked up at every sub-step.
+  const TTrack2D& track = static_cast<const TTrack2D&>(World);
+  FRoad = {track.RoadBits(), track.FWidth, track.FHeight};
   FDeltaMs = World.Settings().FDeltaMs;
   const std::vector<TPlayer*>& list = World.PlayerList();
   const size_t n = list.size();
@@ -287,11 +290,10 @@ void TLaneFutures::ApplyTrack(TTrack& World, int64_t Time) {
 void TLaneFutures::Contact(int32_t Body, int64_t Time) {
   TBodyLanes& L = FBodies[Body];
   TPlayer2D& body = *FPlayers[Body];
-  const TTrack2D& track = body.Track2D();
   const TUnit& unit = FUnits[Body];
   const int32_t vertices = static_cast<int32_t>(unit.X.size());
   TLaneContact contact;
-  const TRoadView road{track.RoadBits(), track.FWidth, track.FHeight};
+  const TRoadView& road = FRoad;
   ContactLanes(L, unit.X.data(), unit.Y.data(), vertices, road, contact);
   constexpr uint32_t all = (1u << Lanes) - 1;
   const uint32_t clear = contact.Rounded & contact.OnRoad;

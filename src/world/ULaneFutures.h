@@ -84,6 +84,7 @@ private:
   std::vector<TRacing> FRacing;
   // Places in the player list, team by team, member by member.
   std::vector<int32_t> FTeamOrder;
+  TRoadView FRoad;                         // of the world the lanes run in
   std::vector<TTrack2D::TBox> FBoxes;      // of a lane, for the collision pass
   std::vector<TLanePair> FPairs;           // the pairs whose bounding squares touch in some lane
   std::vector<TTrack2D::TPairHint> FHints; // those of a lane, for the collision pass
