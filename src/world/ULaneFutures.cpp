@@ -34,6 +34,9 @@ double Bounded(const TMotionBounds& B, double X) {
 // The heading in whole degrees, as SetAngle keeps it, raises for a heading no outline can turn
 // by: a lane must fail where one future would.
 void CheckHeading(double Angle) {
+  // Far within the range (5.8e8 degrees at most) nothing can fail: no division needed.
+  if (std::fabs(Angle) <= 1e7)
+    return;
   RoundToInt32(Angle * 180 / std::numbers::pi);
 }
 
@@ -68,6 +71,8 @@ bool TLaneFutures::Accepts(const TTrack& World) {
         return false;
       if (player->DrawsTraces() || std::find(list.begin(), list.end(), player) == list.end())
         return false;
+      if (player->AsPlayer2D()->OutlineUnit().size() > TOutlineUnit::MaxVertices)
+        return false;
       // Laid out as made: the fields of the lanes are all the parameters there are.
       const TPlayer2D& body = *player->AsPlayer2D();
       const TState& s = player->State();
@@ -85,6 +90,9 @@ bool TLaneFutures::Accepts(const TTrack& World) {
 
 void TLaneFutures::Begin(TTrack& World) {
   FFutureMs = World.Settings().FFutureMs;
+  // Every body's world: its road is looked up at every sub-step.
+  const TTrack2D& track = static_cast<const TTrack2D&>(World);
+  FRoad = {track.RoadBits(), track.FWidth, track.FHeight};
   FDeltaMs = World.Settings().FDeltaMs;
   const std::vector<TPlayer*>& list = World.PlayerList();
   const size_t n = list.size();
@@ -93,8 +101,17 @@ void TLaneFutures::Begin(TTrack& World) {
   FBounds.resize(n);
   FKartConstants.resize(n);
   FRocketConstants.resize(n);
+  FUnits.resize(n);
+  FPairs.resize(n * (n - 1) / 2);
   for (size_t p = 0; p < n; ++p) {
     TPlayer2D* body = FPlayers[p] = list[p]->AsPlayer2D();
+    const std::vector<TPlayer2D::TVertex>& unit = body->OutlineUnit();
+    FUnits[p].X.resize(unit.size());
+    FUnits[p].Y.resize(unit.size());
+    for (size_t v = 0; v < unit.size(); ++v) {
+      FUnits[p].X[v] = unit[v].X;
+      FUnits[p].Y[v] = unit[v].Y;
+    }
     // What the motion takes from the parameters' bounds and the world, once for the group.
     FBounds[p] = body->LaneBounds();
     if (body->IsKart())
@@ -229,14 +246,30 @@ void TLaneFutures::ApplyTrack(TTrack& World, int64_t Time) {
   const int32_t n = static_cast<int32_t>(FBodies.size());
   if (World.Settings().FCollisions && n > 1) {
     TTrack2D& track = static_cast<TTrack2D&>(World);
-    FBoxes.resize(static_cast<size_t>(n));
-    bool touching[Lanes];
-    TouchingLanes(FBodies.data(), n, touching);
+    const int32_t pairs = TouchingPairs(FBodies.data(), n, FPairs.data());
+    // The outlines of every pair in touching squares, for all its lanes at once.
+    uint32_t hits = 0;
+    for (int32_t k = 0; k < pairs; ++k) {
+      TLanePair& pair = FPairs[k];
+      const uint32_t rounded =
+          CollidingLanes(FBodies[pair.I], Unit(pair.I), FBodies[pair.J], Unit(pair.J), pair);
+      // An outline no pixel can hold: the futures run again one at a time, and fail there.
+      if ((pair.Lanes & ~rounded) != 0)
+        throw ERangeError("A future's outline left the picture's coordinates.");
+      hits |= pair.HitI | pair.HitJ;
+    }
+    // A lane where no outlines meet is left as it is by the pass; the others run it, reading a
+    // player's own state only where it collides.
     for (int32_t l = 0; l < Lanes; ++l) {
-      if (!touching[l])
+      if ((hits >> l & 1) == 0)
         continue;
-      // The pass reads a player's own state only where its bounding square touches another's:
-      // only those take the lane's values, and give them back.
+      FHints.clear();
+      for (int32_t k = 0; k < pairs; ++k) {
+        const TLanePair& pair = FPairs[k];
+        if ((pair.Lanes >> l & 1) != 0)
+          FHints.push_back({pair.I, pair.J, (pair.HitI >> l & 1) != 0, (pair.HitJ >> l & 1) != 0});
+      }
+      FBoxes.resize(static_cast<size_t>(n));
       for (int32_t p = 0; p < n; ++p) {
         const TBodyLanes& b = FBodies[p];
         const double x = b.F[bfPosX][l], y = b.F[bfPosY][l], size = b.F[bfSize][l];
@@ -245,7 +278,7 @@ void TLaneFutures::ApplyTrack(TTrack& World, int64_t Time) {
       FEntered.clear();
       FCollisionLane = l;
       FCollisionTime = Time;
-      track.ApplyCollisions(FBoxes, FEnter);
+      track.ApplyCollisions(FBoxes, FHints, FEnter);
       for (int32_t p : FEntered)
         FPlayers[p]->StoreLane(FBodies[p], l);
     }
@@ -257,28 +290,21 @@ void TLaneFutures::ApplyTrack(TTrack& World, int64_t Time) {
 void TLaneFutures::Contact(int32_t Body, int64_t Time) {
   TBodyLanes& L = FBodies[Body];
   TPlayer2D& body = *FPlayers[Body];
-  const TTrack2D& track = body.Track2D();
-  const std::vector<TPlayer2D::TVertex>& unit = body.OutlineUnit();
-  FUnitX.resize(unit.size());
-  FUnitY.resize(unit.size());
-  for (size_t v = 0; v < unit.size(); ++v) {
-    FUnitX[v] = unit[v].X;
-    FUnitY[v] = unit[v].Y;
-  }
+  const TUnit& unit = FUnits[Body];
+  const int32_t vertices = static_cast<int32_t>(unit.X.size());
   TLaneContact contact;
-  const TRoadView road{track.RoadBits(), track.FWidth, track.FHeight};
-  ContactLanes(L, FUnitX.data(), FUnitY.data(), static_cast<int32_t>(unit.size()), road, contact);
-  bool touching = false;
-  for (int32_t l = 0; l < Lanes; ++l) {
-    touching = touching || !contact.OnRoad[l];
-    if (contact.Rounded[l] && contact.OnRoad[l]) {
+  const TRoadView& road = FRoad;
+  ContactLanes(L, unit.X.data(), unit.Y.data(), vertices, road, contact);
+  constexpr uint32_t all = (1u << Lanes) - 1;
+  const uint32_t clear = contact.Rounded & contact.OnRoad;
+  for (int32_t l = 0; l < Lanes; ++l)
+    if ((clear >> l & 1) != 0) {
       L.SavedX[l] = L.F[bfPosX][l];
       L.SavedY[l] = L.F[bfPosY][l];
       L.SavedAngle[l] = L.F[bfAngle][l];
-      L.Inside[l] = contact.Inside[l];
+      L.Inside[l] = (contact.Inside >> l & 1) != 0;
     }
-  }
-  if (!touching)
+  if (contact.OnRoad == all)
     return;
   if (body.IsKart()) {
     // A kart's bounce and crash run in the lanes too.
@@ -287,18 +313,18 @@ void TLaneFutures::Contact(int32_t Body, int64_t Time) {
     c.StepBackTries = TPlayer2D::StepBackTries;
     c.Time = static_cast<double>(Time);
     c.Bounds = FBounds[Body];
-    WallLanes(L, FUnitX.data(), FUnitY.data(), static_cast<int32_t>(unit.size()), road, c, contact);
+    WallLanes(L, unit.X.data(), unit.Y.data(), vertices, road, c, contact);
     for (int32_t l = 0; l < Lanes; ++l) {
       // An outline no pixel can hold: the futures run again one at a time, and fail there.
-      if (!contact.Rounded[l])
+      if ((contact.Rounded >> l & 1) == 0)
         throw ERangeError("A future's outline left the picture's coordinates.");
       CheckHeading(L.F[bfAngle][l]);
-      L.Inside[l] = contact.Inside[l];
+      L.Inside[l] = (contact.Inside >> l & 1) != 0;
     }
     return;
   }
   for (int32_t l = 0; l < Lanes; ++l) {
-    if (contact.Rounded[l] && contact.OnRoad[l])
+    if ((clear >> l & 1) != 0)
       continue;
     // A wall, or an outline no pixel can hold: the body's own code bounces, or raises, on the
     // lane's values.
@@ -317,12 +343,10 @@ void TLaneFutures::EvaluateGoals(int64_t Time) {
   for (const TRacing& racing : FRacing) {
     TBodyLanes& L = FBodies[racing.Body];
     const TGoal& goal = *racing.Goal;
+    alignas(64) double gain[Lanes];
+    RacingLanes(L, w, goal.FSoonerBetter, gain);
     for (int32_t l = 0; l < Lanes; ++l) {
-      const double dx = L.F[bfPosX][l] - L.StartX[l];
-      const double dy = L.F[bfPosY][l] - L.StartY[l];
-      double add = std::sqrt(dx * dx + dy * dy) / L.F[bfSize][l];
-      if (goal.FSoonerBetter && add != 0)
-        add = add * w;
+      const double add = gain[l];
       if (add == 0)
         continue;
       const long double v = goal.FValue * add;

@@ -8,6 +8,7 @@
 #include "agents/UKartMotion.h"
 #include "agents/URocketMotion.h"
 #include "platform/ULaneStreams.h"
+#include "world/ULaneKernels.h"
 #include "world/UTrack2D.h"
 
 class TGoal;
@@ -66,7 +67,15 @@ private:
   std::vector<TBodyBounds> FBounds;
   std::vector<TKartConstants> FKartConstants;     // of the karts (the time set at each sub-step)
   std::vector<TRocketConstants> FRocketConstants; // of the rockets
-  std::vector<double> FUnitX, FUnitY; // the outline of the body in Contact, in body terms
+  // The outline of each body in body terms (TPlayer2D::OutlineUnit), X and Y apart.
+  struct TUnit {
+    std::vector<double> X, Y;
+  };
+  std::vector<TUnit> FUnits;
+  TOutlineUnit Unit(int32_t Body) const {
+    const TUnit& u = FUnits[Body];
+    return {u.X.data(), u.Y.data(), static_cast<int32_t>(u.X.size())};
+  }
   // The racing goals at work, in the order of their evaluation: the body's place, the goal.
   struct TRacing {
     int32_t Body;
@@ -75,8 +84,11 @@ private:
   std::vector<TRacing> FRacing;
   // Places in the player list, team by team, member by member.
   std::vector<int32_t> FTeamOrder;
-  std::vector<TTrack2D::TBox> FBoxes; // of a lane, for the collision pass
-  std::vector<int32_t> FEntered;      // the players the collision pass took from a lane
+  TRoadView FRoad;                         // of the world the lanes run in
+  std::vector<TTrack2D::TBox> FBoxes;      // of a lane, for the collision pass
+  std::vector<TLanePair> FPairs;           // the pairs whose bounding squares touch in some lane
+  std::vector<TTrack2D::TPairHint> FHints; // those of a lane, for the collision pass
+  std::vector<int32_t> FEntered;           // the players the collision pass took from a lane
   // What the collision pass calls to take a player from lane FCollisionLane; made once, so that
   // a sub-step allocates nothing.
   std::function<void(int32_t)> FEnter;

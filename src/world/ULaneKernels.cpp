@@ -76,6 +76,17 @@ void AdvanceRocketLanesImpl(TBodyLanes& L, const TRocketConstants& C) {
   }
 }
 
+void RacingLanesImpl(const TBodyLanes& L, double Weight, bool Sooner, double* Gain) {
+  const D d;
+  const V w = hn::Set(d, Weight), zero = hn::Zero(d);
+  for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
+    const V dx = Load(L.F[bfPosX], i) - Load(L.StartX, i);
+    const V dy = Load(L.F[bfPosY], i) - Load(L.StartY, i);
+    const V add = hn::Sqrt(dx * dx + dy * dy) / Load(L.F[bfSize], i);
+    Store(Sooner ? hn::IfThenElse(hn::Ne(add, zero), add * w, add) : add, Gain, i);
+  }
+}
+
 // What an outline finds on the road, for a vector of lanes: as TPlayer2D::UpdateContact (the
 // off-road vertices' count and their exact positions' sums, in vertex order) and
 // IsInsidePicture, with whether every vertex rounds to a 32-bit integer.
@@ -91,27 +102,26 @@ struct TOutline {
   const TRoadView* Road;
 };
 
-TLook Look(const TOutline& O, V X, V Y, V Cos, V Sin, V Size) {
+// Inlined where called, so that what it finds stays in registers.
+HWY_INLINE TLook Look(const TOutline& O, V X, V Y, V Cos, V Sin, V Size) {
   const D d;
   const hn::RebindToSigned<D> di;
   const hn::RebindToUnsigned<D> du;
   const V zero = hn::Zero(d), one = hn::Set(d, 1);
   const V width = hn::Set(d, O.Road->Width), height = hn::Set(d, O.Road->Height);
-  const V low = hn::Set(d, -2147483648.0), high = hn::Set(d, 2147483647.0);
   // As RebuildShape turns the outline: the heading's cosine and sine times the size.
   const V c = Cos * Size, sn = Sin * Size;
-  TLook look{hn::Eq(zero, zero), hn::Eq(zero, zero), hn::Eq(zero, zero), zero, zero, zero};
+  auto inside = hn::Eq(zero, zero), onRoad = inside;
+  V count = zero, sumX = zero, sumY = zero;
   for (int32_t v = 0; v < O.Vertices; ++v) {
     const V ux = hn::Set(d, O.UnitX[v]), uy = hn::Set(d, O.UnitY[v]);
     const V vx = X + c * ux - sn * uy;
     const V vy = Y + sn * ux + c * uy;
     // As the outline is rounded: to the nearest integer, halves to the even one.
     const V px = hn::Round(vx), py = hn::Round(vy);
-    look.Rounded = hn::And(look.Rounded, hn::And(hn::And(hn::Ge(px, low), hn::Le(px, high)),
-                                                 hn::And(hn::Ge(py, low), hn::Le(py, high))));
     const auto in = hn::And(hn::And(hn::Gt(px, zero), hn::Lt(px, width)),
                             hn::And(hn::Gt(py, zero), hn::Lt(py, height)));
-    look.Inside = hn::And(look.Inside, in);
+    inside = hn::And(inside, in);
     auto road = in;
     if (O.Road->Bits != nullptr) {
       // The pixel's bit, looked up where the pixel is in the picture (exact: below 2^53).
@@ -121,21 +131,45 @@ TLook Look(const TOutline& O, V X, V Y, V Cos, V Sin, V Size) {
       const auto off = hn::And((word >> shift), hn::Set(du, 1));
       road = hn::And(in, hn::RebindMask(d, hn::Eq(off, hn::Zero(du))));
     }
-    look.OnRoad = hn::And(look.OnRoad, road);
+    onRoad = hn::And(onRoad, road);
     // Adding nothing leaves a sum as it was: the off-road vertices are summed in their order.
-    look.Count = look.Count + hn::IfThenZeroElse(road, one);
-    look.SumX = look.SumX + hn::IfThenZeroElse(road, vx);
-    look.SumY = look.SumY + hn::IfThenZeroElse(road, vy);
+    count = count + hn::IfThenZeroElse(road, one);
+    sumX = sumX + hn::IfThenZeroElse(road, vx);
+    sumY = sumY + hn::IfThenZeroElse(road, vy);
   }
-  return look;
+  // A vertex inside the picture rounds to a 32-bit integer: only an outline that leaves the
+  // picture need be tried against the integers' range.
+  auto rounded = inside;
+  if (!hn::AllTrue(d, inside)) {
+    const V low = hn::Set(d, -2147483648.0), high = hn::Set(d, 2147483647.0);
+    rounded = hn::Eq(zero, zero);
+    for (int32_t v = 0; v < O.Vertices; ++v) {
+      const V ux = hn::Set(d, O.UnitX[v]), uy = hn::Set(d, O.UnitY[v]);
+      const V px = hn::Round(X + c * ux - sn * uy), py = hn::Round(Y + sn * ux + c * uy);
+      rounded = hn::And(rounded, hn::And(hn::And(hn::Ge(px, low), hn::Le(px, high)),
+                                         hn::And(hn::Ge(py, low), hn::Le(py, high))));
+    }
+  }
+  return TLook{rounded, onRoad, inside, count, sumX, sumY};
 }
 
-void StoreMask(hn::Mask<D> M, bool* Out) {
+// The lanes of M as bits, lane K of the vector at bit K.
+uint32_t MaskBits(hn::Mask<D> M) {
+  uint8_t bits[8] = {};
+  hn::StoreMaskBits(D(), M, bits);
+  return bits[0];
+}
+
+// The mask of the lanes of Bits from lane I on.
+hn::Mask<D> MaskOf(uint32_t Bits, size_t I) {
   const D d;
-  alignas(64) double m[HWY_MAX_BYTES / sizeof(double)];
-  hn::Store(hn::IfThenElseZero(M, hn::Set(d, 1)), d, m);
-  for (size_t k = 0; k < hn::Lanes(d); ++k)
-    Out[k] = m[k] != 0;
+  const uint8_t bits = static_cast<uint8_t>((Bits >> I) & ((1u << hn::Lanes(d)) - 1));
+  return hn::LoadMaskBits(d, &bits);
+}
+
+// Mask M in place of the bits of its lanes, from lane I on.
+void SetBits(uint32_t& Bits, hn::Mask<D> M, size_t I) {
+  Bits = (Bits & ~(((1u << hn::Lanes(D())) - 1) << I)) | MaskBits(M) << I;
 }
 
 void ContactLanesImpl(const TBodyLanes& L, const double* UnitX, const double* UnitY,
@@ -144,20 +178,15 @@ void ContactLanesImpl(const TBodyLanes& L, const double* UnitX, const double* Un
   for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(D())) {
     const TLook look = Look(outline, Load(L.F[bfPosX], i), Load(L.F[bfPosY], i), Load(L.Cos, i),
                             Load(L.Sin, i), Load(L.F[bfSize], i));
-    StoreMask(look.Rounded, Contact.Rounded + i);
-    StoreMask(look.OnRoad, Contact.OnRoad + i);
-    StoreMask(look.Inside, Contact.Inside + i);
-    Store(look.SumX / look.Count, Contact.X, i);
-    Store(look.SumY / look.Count, Contact.Y, i);
+    SetBits(Contact.Rounded, look.Rounded, i);
+    SetBits(Contact.OnRoad, look.OnRoad, i);
+    SetBits(Contact.Inside, look.Inside, i);
+    // Only a wall needs its contact point (WallLanes).
+    if (!hn::AllTrue(D(), look.OnRoad)) {
+      Store(look.SumX / look.Count, Contact.X, i);
+      Store(look.SumY / look.Count, Contact.Y, i);
+    }
   }
-}
-
-hn::Mask<D> LoadMask(const bool* In) {
-  const D d;
-  alignas(64) double m[HWY_MAX_BYTES / sizeof(double)];
-  for (size_t k = 0; k < hn::Lanes(d); ++k)
-    m[k] = In[k] ? 1 : 0;
-  return hn::Ne(hn::Load(d, m), hn::Zero(d));
 }
 
 V Bound(V X, const TMotionBounds& B) {
@@ -174,11 +203,11 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
     V cos = Load(L.Cos, i), sin = Load(L.Sin, i);
     const V size = Load(L.F[bfSize], i);
     V savedX = Load(L.SavedX, i), savedY = Load(L.SavedY, i), savedAngle = Load(L.SavedAngle, i);
-    V contactX = Load(Contact.X, i), contactY = Load(Contact.Y, i);
-    auto rounded = LoadMask(Contact.Rounded + i), inside = LoadMask(Contact.Inside + i);
-    const auto touched = hn::Not(LoadMask(Contact.OnRoad + i));
+    const auto touched = hn::Not(MaskOf(Contact.OnRoad, i));
     if (hn::AllFalse(d, touched))
       continue;
+    V contactX = Load(Contact.X, i), contactY = Load(Contact.Y, i);
+    auto rounded = MaskOf(Contact.Rounded, i), inside = MaskOf(Contact.Inside, i);
     auto touching = touched;
 
     // MoveBy for the lanes in M, then UpdateContact as it leaves the body: a clear pose saved, a
@@ -267,28 +296,112 @@ void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int3
     Store(savedX, L.SavedX, i);
     Store(savedY, L.SavedY, i);
     Store(savedAngle, L.SavedAngle, i);
-    StoreMask(rounded, Contact.Rounded + i);
-    StoreMask(inside, Contact.Inside + i);
+    SetBits(Contact.Rounded, rounded, i);
+    SetBits(Contact.Inside, inside, i);
   }
 }
 
-void TouchingLanesImpl(const TBodyLanes* Bodies, int32_t Count, bool* Touching) {
+int32_t TouchingPairsImpl(const TBodyLanes* Bodies, int32_t Count, TLanePair* Pairs) {
   const D d;
-  for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
-    auto any = hn::Lt(hn::Zero(d), hn::Zero(d));
-    for (int32_t a = 0; a < Count; ++a) {
-      const TBodyLanes& A = Bodies[a];
-      const V ax = Load(A.F[bfPosX], i), ay = Load(A.F[bfPosY], i), as = Load(A.F[bfSize], i);
-      const V left = ax - as, right = ax + as, top = ay - as, bottom = ay + as;
-      for (int32_t b = a + 1; b < Count; ++b) {
-        const TBodyLanes& B = Bodies[b];
+  int32_t found = 0;
+  for (int32_t a = 0; a < Count; ++a) {
+    const TBodyLanes& A = Bodies[a];
+    for (int32_t b = a + 1; b < Count; ++b) {
+      const TBodyLanes& B = Bodies[b];
+      uint32_t lanes = 0;
+      for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
+        const V ax = Load(A.F[bfPosX], i), ay = Load(A.F[bfPosY], i), as = Load(A.F[bfSize], i);
         const V bx = Load(B.F[bfPosX], i), by = Load(B.F[bfPosY], i), bs = Load(B.F[bfSize], i);
-        any = hn::Or(any, hn::And(hn::And(hn::Ge(bx + bs, left), hn::Le(bx - bs, right)),
-                                  hn::And(hn::Ge(by + bs, top), hn::Le(by - bs, bottom))));
+        const auto touch = hn::And(hn::And(hn::Ge(bx + bs, ax - as), hn::Le(bx - bs, ax + as)),
+                                   hn::And(hn::Ge(by + bs, ay - as), hn::Le(by - bs, ay + as)));
+        if (!hn::AllFalse(d, touch))
+          lanes |= MaskBits(touch) << i;
       }
+      if (lanes != 0)
+        Pairs[found++] = {a, b, lanes, 0, 0};
     }
-    StoreMask(any, Touching + i);
   }
+  return found;
+}
+
+// The outline of a vector of lanes rounded to pixels, as TPlayer2D::RebuildShape makes it, with
+// its edges as UpdateEdges makes them: vertex V of lane K at (X, Y)[V * N + K], edge V from it
+// to the next vertex at (EX, EY)[V * N + K].
+struct TRoundedOutline {
+  static constexpr size_t Most = TOutlineUnit::MaxVertices * HWY_MAX_BYTES / sizeof(double);
+  alignas(64) double X[Most];
+  alignas(64) double Y[Most];
+  alignas(64) double EX[Most];
+  alignas(64) double EY[Most];
+  int32_t Vertices;
+};
+
+// Returns the lanes where every vertex rounds to a 32-bit integer.
+hn::Mask<D> RoundOutline(const TOutlineUnit& U, const TBodyLanes& L, size_t I, TRoundedOutline& O) {
+  const D d;
+  const size_t n = hn::Lanes(d);
+  const V low = hn::Set(d, -2147483648.0), high = hn::Set(d, 2147483647.0);
+  const V x = Load(L.F[bfPosX], I), y = Load(L.F[bfPosY], I), size = Load(L.F[bfSize], I);
+  const V c = Load(L.Cos, I) * size, sn = Load(L.Sin, I) * size;
+  auto rounded = hn::Eq(hn::Zero(d), hn::Zero(d));
+  O.Vertices = U.Vertices;
+  for (int32_t v = 0; v < U.Vertices; ++v) {
+    const V ux = hn::Set(d, U.X[v]), uy = hn::Set(d, U.Y[v]);
+    const V px = hn::Round(x + c * ux - sn * uy);
+    const V py = hn::Round(y + sn * ux + c * uy);
+    rounded = hn::And(rounded, hn::And(hn::And(hn::Ge(px, low), hn::Le(px, high)),
+                                       hn::And(hn::Ge(py, low), hn::Le(py, high))));
+    hn::Store(px, d, O.X + v * n);
+    hn::Store(py, d, O.Y + v * n);
+  }
+  for (int32_t v = 0; v < U.Vertices; ++v) {
+    const size_t w = v + 1 < U.Vertices ? v + 1 : 0;
+    hn::Store(hn::Load(d, O.X + w * n) - hn::Load(d, O.X + v * n), d, O.EX + v * n);
+    hn::Store(hn::Load(d, O.Y + w * n) - hn::Load(d, O.Y + v * n), d, O.EY + v * n);
+  }
+  return rounded;
+}
+
+// Whether outline A holds any vertex of outline B, as TPlayer2D::ContainsPoint finds a point
+// held: on one side of every edge it is not on.
+hn::Mask<D> HoldsAny(const TRoundedOutline& A, const TRoundedOutline& B) {
+  const D d;
+  const size_t n = hn::Lanes(d);
+  const V zero = hn::Zero(d);
+  auto any = hn::Lt(zero, zero);
+  for (int32_t p = 0; p < B.Vertices; ++p) {
+    const V x = hn::Load(d, B.X + p * n), y = hn::Load(d, B.Y + p * n);
+    auto left = hn::Lt(zero, zero), right = left;
+    for (int32_t v = 0; v < A.Vertices; ++v) {
+      const V s = (x - hn::Load(d, A.X + v * n)) * hn::Load(d, A.EY + v * n) -
+                  (y - hn::Load(d, A.Y + v * n)) * hn::Load(d, A.EX + v * n);
+      left = hn::Or(left, hn::Gt(s, zero));
+      right = hn::Or(right, hn::Lt(s, zero));
+    }
+    any = hn::Or(any, hn::Not(hn::And(left, right)));
+  }
+  return any;
+}
+
+uint32_t CollidingLanesImpl(const TBodyLanes& I, const TOutlineUnit& UnitI, const TBodyLanes& J,
+                            const TOutlineUnit& UnitJ, TLanePair& Pair) {
+  const D d;
+  TRoundedOutline outlineI, outlineJ;
+  uint32_t rounded = 0, hitI = 0, hitJ = 0;
+  for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
+    if ((Pair.Lanes >> i & ((1u << hn::Lanes(d)) - 1)) == 0)
+      continue;
+    const auto ok =
+        hn::And(RoundOutline(UnitI, I, i, outlineI), RoundOutline(UnitJ, J, i, outlineJ));
+    const auto inI = HoldsAny(outlineI, outlineJ);
+    const auto inJ = hn::AndNot(inI, HoldsAny(outlineJ, outlineI));
+    rounded |= MaskBits(ok) << i;
+    hitI |= MaskBits(inI) << i;
+    hitJ |= MaskBits(inJ) << i;
+  }
+  Pair.HitI = hitI & Pair.Lanes;
+  Pair.HitJ = hitJ & Pair.Lanes;
+  return rounded;
 }
 
 } // namespace
@@ -299,9 +412,11 @@ HWY_AFTER_NAMESPACE();
 namespace {
 HWY_EXPORT(AdvanceKartLanesImpl);
 HWY_EXPORT(AdvanceRocketLanesImpl);
+HWY_EXPORT(RacingLanesImpl);
 HWY_EXPORT(ContactLanesImpl);
 HWY_EXPORT(WallLanesImpl);
-HWY_EXPORT(TouchingLanesImpl);
+HWY_EXPORT(TouchingPairsImpl);
+HWY_EXPORT(CollidingLanesImpl);
 } // namespace
 
 void AdvanceKartLanes(TBodyLanes& Lanes, const TKartConstants& Constants) {
@@ -310,6 +425,10 @@ void AdvanceKartLanes(TBodyLanes& Lanes, const TKartConstants& Constants) {
 
 void AdvanceRocketLanes(TBodyLanes& Lanes, const TRocketConstants& Constants) {
   HWY_DYNAMIC_DISPATCH(AdvanceRocketLanesImpl)(Lanes, Constants);
+}
+
+void RacingLanes(const TBodyLanes& Lanes, double Weight, bool Sooner, double* Gain) {
+  HWY_DYNAMIC_DISPATCH(RacingLanesImpl)(Lanes, Weight, Sooner, Gain);
 }
 
 void ContactLanes(const TBodyLanes& Lanes, const double* UnitX, const double* UnitY,
@@ -326,7 +445,12 @@ void WallLanes(TBodyLanes& Lanes, const double* UnitX, const double* UnitY, int3
 #endif
 
 #if HWY_ONCE
-void TouchingLanes(const TBodyLanes* Bodies, int32_t Count, bool* Touching) {
-  HWY_DYNAMIC_DISPATCH(TouchingLanesImpl)(Bodies, Count, Touching);
+int32_t TouchingPairs(const TBodyLanes* Bodies, int32_t Count, TLanePair* Pairs) {
+  return HWY_DYNAMIC_DISPATCH(TouchingPairsImpl)(Bodies, Count, Pairs);
+}
+
+uint32_t CollidingLanes(const TBodyLanes& I, const TOutlineUnit& UnitI, const TBodyLanes& J,
+                        const TOutlineUnit& UnitJ, TLanePair& Pair) {
+  return HWY_DYNAMIC_DISPATCH(CollidingLanesImpl)(I, UnitI, J, UnitJ, Pair);
 }
 #endif

@@ -125,10 +125,10 @@ void TTrack2D::ApplyCollisions() {
     else if (bodies == n)
       bodies = i;
   }
-  CollisionPass(bodies, nullptr);
+  CollisionPass(bodies);
 }
 
-void TTrack2D::ApplyCollisions(const std::vector<TBox>& Boxes,
+void TTrack2D::ApplyCollisions(std::vector<TBox>& Boxes, const std::vector<TPairHint>& Pairs,
                                const std::function<void(int32_t)>& Enter) {
   const int32_t n = PlayerCount();
   FBodies.resize(n);
@@ -137,20 +137,17 @@ void TTrack2D::ApplyCollisions(const std::vector<TBox>& Boxes,
     if (FBodies[i] == nullptr)
       Body(i); // raises
   }
-  FBoxes = Boxes;
+  FBoxes.swap(Boxes);
+  FBoxes.resize(static_cast<size_t>(n));
   FEntered.assign(static_cast<size_t>(n), 0);
-  CollisionPass(n, &Enter);
+  FMoved.assign(static_cast<size_t>(n), 0);
+  FMovedList.clear();
+  HintedCollisionPass(Pairs, Enter);
 }
 
-void TTrack2D::CollisionPass(int32_t Bodies, const std::function<void(int32_t)>* Enter) {
+void TTrack2D::CollisionPass(int32_t Bodies) {
   const int32_t n = PlayerCount();
   const int32_t bodies = Bodies;
-  const auto enter = [&](int32_t I) {
-    if (Enter != nullptr && FEntered[I] == 0) {
-      FEntered[I] = 1;
-      (*Enter)(I);
-    }
-  };
   // Positions changed by one pair are seen by the next.
   for (int32_t i = 0; i < n; ++i) {
     TPlayer2D& pi = Body(i);
@@ -162,57 +159,118 @@ void TTrack2D::CollisionPass(int32_t Bodies, const std::function<void(int32_t)>*
             bj.Top <= bi.Bottom))
         continue;
       TPlayer2D& pj = *FBodies[j];
-      enter(i);
-      enter(j);
       const bool hitI = pi.CollidesWith(pj);
       const bool hitJ = !hitI && pj.CollidesWith(pi);
       if (!hitI && !hitJ)
         continue;
-
-      // Unit normal from I to J; none when the centres coincide.
-      double nx = pj.PosX() - pi.PosX();
-      double ny = pj.PosY() - pi.PosY();
-      const double l = (nx == 0 && ny == 0) ? 1 : std::sqrt(nx * nx + ny * ny);
-      nx /= l;
-      ny /= l;
-
-      const double f = std::max(0.0, (pi.VelX() - pj.VelX()) * nx + (pi.VelY() - pj.VelY()) * ny);
-      pi.SetVelX(pi.VelX() - CollisionImpulse * nx * f);
-      pi.SetVelY(pi.VelY() - CollisionImpulse * ny * f);
-      pj.SetVelX(pj.VelX() + CollisionImpulse * nx * f);
-      pj.SetVelY(pj.VelY() + CollisionImpulse * ny * f);
-
-      for (int32_t k = 0; k < SeparationPasses; ++k) {
-        pi.MoveBy(-SeparationStep * nx, -SeparationStep * ny, 0);
-        pj.MoveBy(SeparationStep * nx, SeparationStep * ny, 0);
-        if (hitI && !pi.CollidesWith(pj))
-          break;
-        if (hitJ && !pj.CollidesWith(pi))
-          break;
-      }
-
-      double damage = f;
-      if (Evolution() && !pi.IsDead() && !pj.IsDead()) {
-        TPlayer2D* kart = pj.IsKart() ? &pj : (pi.IsKart() ? &pi : nullptr);
-        TPlayer2D* rocket = pj.IsRocket() ? &pj : (pi.IsRocket() ? &pi : nullptr);
-        if (kart != nullptr && rocket != nullptr) {
-          // The kart feeds on the rocket: it heals by the impact and takes up to 25 energy.
-          kart->SetHealth(kart->Health() + f);
-          const double v = std::min(rocket->Energy(), StolenEnergyMax);
-          kart->SetEnergy(kart->Energy() + StolenEnergyKept * v);
-          rocket->SetEnergy(rocket->Energy() - v);
-          kart->State().AddScore(HitRocketScore, HitRocketFactor);
-          damage = v;
-        }
-      }
-      // Damage only: never revives a dead body.
-      pi.LowerHealth(pi.Health() - damage);
-      pj.LowerHealth(pj.Health() - damage);
-      UpdateBox(i);
-      UpdateBox(j);
+      Collide(i, j, hitI, hitJ);
       bi = FBoxes[i];
     }
     if (bodies < n)
       Body(bodies); // raises: the walk over the pairs has reached a player without a body
   }
+}
+
+void TTrack2D::HintedCollisionPass(const std::vector<TPairHint>& Pairs,
+                                   const std::function<void(int32_t)>& Enter) {
+  const int32_t n = PlayerCount();
+  const size_t count = Pairs.size();
+  const auto enter = [&](int32_t I) {
+    if (FEntered[I] == 0) {
+      FEntered[I] = 1;
+      Enter(I);
+    }
+  };
+  // The walk meets the pairs in the order of the full pass, and skips only pairs it knows apart:
+  // both bodies where they started, and not found touching there.
+  size_t h = 0; // the first pair given not yet passed
+  for (int32_t i = 0; i < n; ++i) {
+    for (int32_t j = i + 1;; ++j) {
+      if (FMoved[i] == 0) {
+        while (h < count && (Pairs[h].I < i || (Pairs[h].I == i && Pairs[h].J < j)))
+          ++h;
+        int32_t next = h < count && Pairs[h].I == i ? Pairs[h].J : n;
+        for (int32_t m : FMovedList)
+          if (m >= j && m < next)
+            next = m;
+        j = next;
+      }
+      if (j >= n)
+        break;
+      const TBox& bi = FBoxes[i];
+      const TBox& bj = FBoxes[j];
+      if (!(bj.Right >= bi.Left && bj.Left <= bi.Right && bj.Bottom >= bi.Top &&
+            bj.Top <= bi.Bottom))
+        continue;
+      bool hitI, hitJ;
+      if (FMoved[i] == 0 && FMoved[j] == 0 && h < count && Pairs[h].I == i && Pairs[h].J == j) {
+        hitI = Pairs[h].HitI;
+        hitJ = Pairs[h].HitJ;
+        if (!hitI && !hitJ)
+          continue;
+        enter(i);
+        enter(j);
+      } else {
+        enter(i);
+        enter(j);
+        hitI = FBodies[i]->CollidesWith(*FBodies[j]);
+        hitJ = !hitI && FBodies[j]->CollidesWith(*FBodies[i]);
+        if (!hitI && !hitJ)
+          continue;
+      }
+      Collide(i, j, hitI, hitJ);
+      for (int32_t b : {i, j})
+        if (FMoved[b] == 0) {
+          FMoved[b] = 1;
+          FMovedList.push_back(b);
+        }
+    }
+  }
+}
+
+void TTrack2D::Collide(int32_t I, int32_t J, bool HitI, bool HitJ) {
+  TPlayer2D& pi = *FBodies[I];
+  TPlayer2D& pj = *FBodies[J];
+  const bool hitI = HitI, hitJ = HitJ;
+  // Unit normal from I to J; none when the centres coincide.
+  double nx = pj.PosX() - pi.PosX();
+  double ny = pj.PosY() - pi.PosY();
+  const double l = (nx == 0 && ny == 0) ? 1 : std::sqrt(nx * nx + ny * ny);
+  nx /= l;
+  ny /= l;
+
+  const double f = std::max(0.0, (pi.VelX() - pj.VelX()) * nx + (pi.VelY() - pj.VelY()) * ny);
+  pi.SetVelX(pi.VelX() - CollisionImpulse * nx * f);
+  pi.SetVelY(pi.VelY() - CollisionImpulse * ny * f);
+  pj.SetVelX(pj.VelX() + CollisionImpulse * nx * f);
+  pj.SetVelY(pj.VelY() + CollisionImpulse * ny * f);
+
+  for (int32_t k = 0; k < SeparationPasses; ++k) {
+    pi.MoveBy(-SeparationStep * nx, -SeparationStep * ny, 0);
+    pj.MoveBy(SeparationStep * nx, SeparationStep * ny, 0);
+    if (hitI && !pi.CollidesWith(pj))
+      break;
+    if (hitJ && !pj.CollidesWith(pi))
+      break;
+  }
+
+  double damage = f;
+  if (Evolution() && !pi.IsDead() && !pj.IsDead()) {
+    TPlayer2D* kart = pj.IsKart() ? &pj : (pi.IsKart() ? &pi : nullptr);
+    TPlayer2D* rocket = pj.IsRocket() ? &pj : (pi.IsRocket() ? &pi : nullptr);
+    if (kart != nullptr && rocket != nullptr) {
+      // The kart feeds on the rocket: it heals by the impact and takes up to 25 energy.
+      kart->SetHealth(kart->Health() + f);
+      const double v = std::min(rocket->Energy(), StolenEnergyMax);
+      kart->SetEnergy(kart->Energy() + StolenEnergyKept * v);
+      rocket->SetEnergy(rocket->Energy() - v);
+      kart->State().AddScore(HitRocketScore, HitRocketFactor);
+      damage = v;
+    }
+  }
+  // Damage only: never revives a dead body.
+  pi.LowerHealth(pi.Health() - damage);
+  pj.LowerHealth(pj.Health() - damage);
+  UpdateBox(I);
+  UpdateBox(J);
 }

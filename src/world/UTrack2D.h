@@ -69,14 +69,32 @@ public:
   // The player-to-player part of ApplyTrack: every pair of touching bodies bounces apart, in the
   // order of the player list.
   void ApplyCollisions();
+  // Two players whose bounding squares touch as a pass starts, I before J in the player list,
+  // and what CollidesWith finds for them as they stand then: I's outline holds a point of J's
+  // (HitI), or else J's holds one of I's (HitJ).
+  struct TPairHint {
+    int32_t I, J;
+    bool HitI, HitJ;
+  };
   // The same pass for players whose values are kept elsewhere (futures in lanes) until it needs
-  // them: it starts from the bounding squares given, one per player as UpdateBox makes them, and
-  // calls Enter(I) before it first reads or changes player I, which then holds its values.
-  void ApplyCollisions(const std::vector<TBox>& Boxes, const std::function<void(int32_t)>& Enter);
+  // them. It starts from the bounding squares given, one per player as UpdateBox makes them
+  // (taken, not copied: Boxes is left holding scratch), and from every pair of them that touches,
+  // in the order of the pass, with what their outlines find there. It calls Enter(I) before it
+  // first reads or changes player I, which then holds its values: only the players of a pair
+  // that collides, or that comes to touch a body moved apart, are entered.
+  void ApplyCollisions(std::vector<TBox>& Boxes, const std::vector<TPairHint>& Pairs,
+                       const std::function<void(int32_t)>& Enter);
 
 private:
-  // The pass over the pairs, from FBoxes; Enter as for ApplyCollisions, or null.
-  void CollisionPass(int32_t Bodies, const std::function<void(int32_t)>* Enter);
+  // The pass over the pairs, from FBoxes.
+  void CollisionPass(int32_t Bodies);
+  // The pass from the pairs found touching as it starts: a pair of bodies neither of which has
+  // moved in this pass touches only as found then, and collides as found then.
+  void HintedCollisionPass(const std::vector<TPairHint>& Pairs,
+                           const std::function<void(int32_t)>& Enter);
+  // Bodies I and J of a pass bounce apart, the outline of I holding a point of J's (HitI) or the
+  // other way round (HitJ); their squares follow.
+  void Collide(int32_t I, int32_t J, bool HitI, bool HitJ);
   // The body of player I, as resolved for this pass; raises for a player without one.
   TPlayer2D& Body(int32_t I) const;
   void UpdateBox(int32_t I);
@@ -95,4 +113,6 @@ private:
   std::vector<TPlayer2D*> FBodies;
   std::vector<TBox> FBoxes;
   std::vector<uint8_t> FEntered; // of the pass with Enter: players entered so far
+  std::vector<uint8_t> FMoved;   // of the pass with pairs given: bodies moved so far
+  std::vector<int32_t> FMovedList;
 };

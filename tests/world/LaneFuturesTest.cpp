@@ -81,6 +81,44 @@ TEST(LaneFutures, LanesEndAsOneFutureAtATimeOnEveryInstructionSetAndAnyNumberOfT
   EXPECT_EQ(lanes2.Run(12), expected);
 }
 
+// Karts in two rows, facing each other and not in the order of the player list: pairs collide,
+// and bodies pushed apart come to touch neighbours that did not touch them as the pass began.
+struct TCrowdWorld : TGoalWorld {
+  TCrowdWorld(bool Lanes) : TGoalWorld(140, 100, 5) {
+    RandSeed(23);
+    Track.SetLanes(Lanes);
+    Track.SetThreads(1);
+    Track.SetFixedFutures(16);
+    Track.SetFutureMs(1000);
+    Track.SetCollisions(true);
+    const int32_t place[] = {0, 3, 1, 4, 2, 5};
+    for (int32_t row = 0; row < 2; ++row)
+      for (int32_t k : place)
+        AddKart(20 + 18 * k + 9 * row, 40 + 20 * row, (k + row) % 2 == 0 ? 0 : std::numbers::pi);
+  }
+  std::vector<long double> Run(int32_t Steps) {
+    RandSeed(23);
+    for (int32_t s = 0; s < Steps; ++s) {
+      Track.Step(1000);
+      Ran += Track.LastLaneFutureCount();
+    }
+    return Outcome(Team);
+  }
+  int32_t Ran = 0;
+};
+
+TEST(LaneFutures, ACrowdCollidingPairAfterPairEndsAsOneFutureAtATimeOnEveryInstructionSet) {
+  TCrowdWorld alone(false);
+  const std::vector<long double> expected = alone.Run(4);
+  for (int64_t target : LaneTargets()) {
+    RestrictLaneTargets(target);
+    TCrowdWorld lanes(true);
+    EXPECT_EQ(lanes.Run(4), expected) << LaneTargetName(target);
+    EXPECT_EQ(lanes.Ran, 4 * 16);
+  }
+  RestrictLaneTargets(0);
+}
+
 TEST(LaneFutures, AFutureThatFailsInALaneFailsAsItWouldAlone) {
   std::string messages[2];
   int32_t failed[2];
