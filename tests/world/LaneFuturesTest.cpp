@@ -36,11 +36,26 @@ std::vector<long double> Outcome(const TTeam& Team) {
   return out;
 }
 
+// A world whose steps run from one draw of the program's stream, counting the futures that ran in
+// lanes.
+struct TSeededWorld : TGoalWorld {
+  explicit TSeededWorld(uint32_t Seed) : TGoalWorld(140, 100, 5), Seed(Seed) { RandSeed(Seed); }
+  std::vector<long double> Run(int32_t Steps) {
+    RandSeed(Seed);
+    for (int32_t s = 0; s < Steps; ++s) {
+      Track.Step(1000);
+      Ran += Track.LastLaneFutureCount();
+    }
+    return Outcome(Team);
+  }
+  uint32_t Seed;
+  int32_t Ran = 0;
+};
+
 // Karts and a rocket in a small walled box, bumping into the walls and each other; a rocket just
 // above the ground, upright, landing. Run with or without lanes, on one thread or two.
-struct TLaneWorld : TGoalWorld {
-  TLaneWorld(bool Lanes, int32_t Threads) : TGoalWorld(140, 100, 5) {
-    RandSeed(17);
+struct TLaneWorld : TSeededWorld {
+  TLaneWorld(bool Lanes, int32_t Threads) : TSeededWorld(17) {
     Track.SetLanes(Lanes);
     Track.SetThreads(Threads);
     // Not a multiple of the lanes: the last group runs with lanes to spare.
@@ -54,16 +69,6 @@ struct TLaneWorld : TGoalWorld {
     // Racing that counts early gains more, for one of them.
     Team.Members(2)->Goals(2)->FSoonerBetter = true;
   }
-  // From the same draw of the program's stream as every other run.
-  std::vector<long double> Run(int32_t Steps) {
-    RandSeed(17);
-    for (int32_t s = 0; s < Steps; ++s) {
-      Track.Step(1000);
-      Ran += Track.LastLaneFutureCount();
-    }
-    return Outcome(Team);
-  }
-  int32_t Ran = 0;
 };
 
 TEST(LaneFutures, LanesEndAsOneFutureAtATimeOnEveryInstructionSetAndAnyNumberOfThreads) {
@@ -83,9 +88,8 @@ TEST(LaneFutures, LanesEndAsOneFutureAtATimeOnEveryInstructionSetAndAnyNumberOfT
 
 // Karts in two rows, facing each other and not in the order of the player list: pairs collide,
 // and bodies pushed apart come to touch neighbours that did not touch them as the pass began.
-struct TCrowdWorld : TGoalWorld {
-  TCrowdWorld(bool Lanes) : TGoalWorld(140, 100, 5) {
-    RandSeed(23);
+struct TCrowdWorld : TSeededWorld {
+  explicit TCrowdWorld(bool Lanes) : TSeededWorld(23) {
     Track.SetLanes(Lanes);
     Track.SetThreads(1);
     Track.SetFixedFutures(16);
@@ -96,15 +100,6 @@ struct TCrowdWorld : TGoalWorld {
       for (int32_t k : place)
         AddKart(20 + 18 * k + 9 * row, 40 + 20 * row, (k + row) % 2 == 0 ? 0 : std::numbers::pi);
   }
-  std::vector<long double> Run(int32_t Steps) {
-    RandSeed(23);
-    for (int32_t s = 0; s < Steps; ++s) {
-      Track.Step(1000);
-      Ran += Track.LastLaneFutureCount();
-    }
-    return Outcome(Team);
-  }
-  int32_t Ran = 0;
 };
 
 TEST(LaneFutures, ACrowdCollidingPairAfterPairEndsAsOneFutureAtATimeOnEveryInstructionSet) {
