@@ -63,7 +63,7 @@ public:
     return FParamData[PositionalIndex(I)];
   }
   const std::string& ParamName(int32_t I) const {
-    Param(I);
+    Param(I); // raises, as Param does, for an index out of range
     return FSchema->Name(I);
   }
   const std::string& FreeParamName(int32_t I) const { return FSchema->Name(FreeIndex(I)); }

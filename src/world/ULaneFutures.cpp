@@ -290,11 +290,9 @@ void TLaneFutures::ApplyTrack(TTrack& World, int64_t Time) {
 void TLaneFutures::Contact(int32_t Body, int64_t Time) {
   TBodyLanes& L = FBodies[Body];
   TPlayer2D& body = *FPlayers[Body];
-  const TUnit& unit = FUnits[Body];
-  const int32_t vertices = static_cast<int32_t>(unit.X.size());
+  const TOutlineUnit unit = Unit(Body);
   TLaneContact contact;
-  const TRoadView& road = FRoad;
-  ContactLanes(L, unit.X.data(), unit.Y.data(), vertices, road, contact);
+  ContactLanes(L, unit, FRoad, contact);
   constexpr uint32_t all = (1u << Lanes) - 1;
   const uint32_t clear = contact.Rounded & contact.OnRoad;
   for (int32_t l = 0; l < Lanes; ++l)
@@ -313,7 +311,7 @@ void TLaneFutures::Contact(int32_t Body, int64_t Time) {
     c.StepBackTries = TPlayer2D::StepBackTries;
     c.Time = static_cast<double>(Time);
     c.Bounds = FBounds[Body];
-    WallLanes(L, unit.X.data(), unit.Y.data(), vertices, road, c, contact);
+    WallLanes(L, unit, FRoad, c, contact);
     for (int32_t l = 0; l < Lanes; ++l) {
       // An outline no pixel can hold: the futures run again one at a time, and fail there.
       if ((contact.Rounded >> l & 1) == 0)

@@ -172,9 +172,9 @@ void SetBits(uint32_t& Bits, hn::Mask<D> M, size_t I) {
   Bits = (Bits & ~(((1u << hn::Lanes(D())) - 1) << I)) | MaskBits(M) << I;
 }
 
-void ContactLanesImpl(const TBodyLanes& L, const double* UnitX, const double* UnitY,
-                      int32_t Vertices, const TRoadView& Road, TLaneContact& Contact) {
-  const TOutline outline{UnitX, UnitY, Vertices, &Road};
+void ContactLanesImpl(const TBodyLanes& L, const TOutlineUnit& Unit, const TRoadView& Road,
+                      TLaneContact& Contact) {
+  const TOutline outline{Unit.X, Unit.Y, Unit.Vertices, &Road};
   for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(D())) {
     const TLook look = Look(outline, Load(L.F[bfPosX], i), Load(L.F[bfPosY], i), Load(L.Cos, i),
                             Load(L.Sin, i), Load(L.F[bfSize], i));
@@ -193,10 +193,10 @@ V Bound(V X, const TMotionBounds& B) {
   return MotionBound<TVectorOps>(X, B);
 }
 
-void WallLanesImpl(TBodyLanes& L, const double* UnitX, const double* UnitY, int32_t Vertices,
-                   const TRoadView& Road, const TWallConstants& C, TLaneContact& Contact) {
+void WallLanesImpl(TBodyLanes& L, const TOutlineUnit& Unit, const TRoadView& Road,
+                   const TWallConstants& C, TLaneContact& Contact) {
   const D d;
-  const TOutline outline{UnitX, UnitY, Vertices, &Road};
+  const TOutline outline{Unit.X, Unit.Y, Unit.Vertices, &Road};
   const V zero = hn::Zero(d);
   for (size_t i = 0; i < TBodyLanes::Lanes; i += hn::Lanes(d)) {
     V x = Load(L.F[bfPosX], i), y = Load(L.F[bfPosY], i), angle = Load(L.F[bfAngle], i);
@@ -431,16 +431,16 @@ void RacingLanes(const TBodyLanes& Lanes, double Weight, bool Sooner, double* Ga
   HWY_DYNAMIC_DISPATCH(RacingLanesImpl)(Lanes, Weight, Sooner, Gain);
 }
 
-void ContactLanes(const TBodyLanes& Lanes, const double* UnitX, const double* UnitY,
-                  int32_t Vertices, const TRoadView& Road, TLaneContact& Contact) {
-  HWY_DYNAMIC_DISPATCH(ContactLanesImpl)(Lanes, UnitX, UnitY, Vertices, Road, Contact);
+void ContactLanes(const TBodyLanes& Lanes, const TOutlineUnit& Unit, const TRoadView& Road,
+                  TLaneContact& Contact) {
+  HWY_DYNAMIC_DISPATCH(ContactLanesImpl)(Lanes, Unit, Road, Contact);
 }
 #endif
 
 #if HWY_ONCE
-void WallLanes(TBodyLanes& Lanes, const double* UnitX, const double* UnitY, int32_t Vertices,
-               const TRoadView& Road, const TWallConstants& Constants, TLaneContact& Contact) {
-  HWY_DYNAMIC_DISPATCH(WallLanesImpl)(Lanes, UnitX, UnitY, Vertices, Road, Constants, Contact);
+void WallLanes(TBodyLanes& Lanes, const TOutlineUnit& Unit, const TRoadView& Road,
+               const TWallConstants& Constants, TLaneContact& Contact) {
+  HWY_DYNAMIC_DISPATCH(WallLanesImpl)(Lanes, Unit, Road, Constants, Contact);
 }
 #endif
 

@@ -41,10 +41,18 @@ struct TLaneContact {
   alignas(64) double Y[TBodyLanes::Lanes];
 };
 
+// An outline in body terms (TPlayer2D::OutlineUnit), of at most MaxVertices vertices.
+struct TOutlineUnit {
+  static constexpr int32_t MaxVertices = 16;
+  const double* X = nullptr;
+  const double* Y = nullptr;
+  int32_t Vertices = 0;
+};
+
 // The outline of every lane, turned by its heading and rounded to pixels: vertex i of a body of
-// Size at (X, Y) lies at heading-turned (UnitX[i], UnitY[i]) x Size from it.
-void ContactLanes(const TBodyLanes& Lanes, const double* UnitX, const double* UnitY,
-                  int32_t Vertices, const TRoadView& Road, TLaneContact& Contact);
+// Size at (X, Y) lies at heading-turned (Unit.X[i], Unit.Y[i]) x Size from it.
+void ContactLanes(const TBodyLanes& Lanes, const TOutlineUnit& Unit, const TRoadView& Road,
+                  TLaneContact& Contact);
 
 // What a kart's wall contact takes from its world and its parameters.
 struct TWallConstants {
@@ -58,8 +66,8 @@ struct TWallConstants {
 // TPlayer2D::ResolveWallContact does, its crash (TPlayer::Crash) included: the step back toward
 // the last clear pose, the bounce off the contact point, the damage. Contact then holds, for every
 // lane, whether the outline as it stands is rounded and inside the picture.
-void WallLanes(TBodyLanes& Lanes, const double* UnitX, const double* UnitY, int32_t Vertices,
-               const TRoadView& Road, const TWallConstants& Constants, TLaneContact& Contact);
+void WallLanes(TBodyLanes& Lanes, const TOutlineUnit& Unit, const TRoadView& Road,
+               const TWallConstants& Constants, TLaneContact& Contact);
 
 // Two bodies, I before J in the player list, whose bounding squares touch in some lanes, as the
 // collision pass finds them (touching sides counting); bit K of a mask stands for lane K.
@@ -75,14 +83,6 @@ struct TLanePair {
 // meets them, into Pairs (room for Count * (Count - 1) / 2); returns how many there are. Where
 // none touch, the pass changes nothing.
 int32_t TouchingPairs(const TBodyLanes* Bodies, int32_t Count, TLanePair* Pairs);
-
-// An outline in body terms (TPlayer2D::OutlineUnit), of at most MaxVertices vertices.
-struct TOutlineUnit {
-  static constexpr int32_t MaxVertices = 16;
-  const double* X = nullptr;
-  const double* Y = nullptr;
-  int32_t Vertices = 0;
-};
 
 // For the lanes of Pair.Lanes, whether the outlines of its two bodies, rounded to pixels as
 // TPlayer2D rounds them, hold a point of each other as CollidesWith finds it: sets Pair.HitI and

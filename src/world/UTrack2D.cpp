@@ -231,7 +231,6 @@ void TTrack2D::HintedCollisionPass(const std::vector<TPairHint>& Pairs,
 void TTrack2D::Collide(int32_t I, int32_t J, bool HitI, bool HitJ) {
   TPlayer2D& pi = *FBodies[I];
   TPlayer2D& pj = *FBodies[J];
-  const bool hitI = HitI, hitJ = HitJ;
   // Unit normal from I to J; none when the centres coincide.
   double nx = pj.PosX() - pi.PosX();
   double ny = pj.PosY() - pi.PosY();
@@ -248,9 +247,9 @@ void TTrack2D::Collide(int32_t I, int32_t J, bool HitI, bool HitJ) {
   for (int32_t k = 0; k < SeparationPasses; ++k) {
     pi.MoveBy(-SeparationStep * nx, -SeparationStep * ny, 0);
     pj.MoveBy(SeparationStep * nx, SeparationStep * ny, 0);
-    if (hitI && !pi.CollidesWith(pj))
+    if (HitI && !pi.CollidesWith(pj))
       break;
-    if (hitJ && !pj.CollidesWith(pi))
+    if (HitJ && !pj.CollidesWith(pi))
       break;
   }
 
